@@ -1,0 +1,36 @@
+# Two entry points: `make run` opens the dialog on the demo account set,
+# `make test` builds and runs the whole test suite.
+PACKAGES := cmake g++ make qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql fonts-wqy-zenhei
+PRESET ?= default
+BUILD := build/$(PRESET)
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps configure build run test clean format
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	cmake --preset $(PRESET)
+
+build: configure
+	cmake --build --preset $(PRESET)
+
+run: build
+	$(BUILD)/app/systemsetting $(ARGS)
+
+test: build
+	ctest --preset $(PRESET)
+
+format:
+	find src refhost app tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "zx/host/RecordSet.h"
+
+namespace refhost {
+
+class Dialect;
+
+// One account set's database. Everything the component sends arrives here as
+// T-SQL text and is translated to the backend's dialect; the host's own code
+// uses native SQL with bound values. Every round trip is counted.
+class Database {
+public:
+    using Procedure = std::function<void(Database&, const QStringList& args)>;
+
+    // Opens (creating on first use) an SQLite account set and its schema.
+    // Raises zx::host::HostError when the file cannot be opened.
+    static std::shared_ptr<Database> openSqlite(const QString& path);
+    ~Database();
+
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // T-SQL from the component: one query; returns its rows.
+    zx::host::RecordSetPtr query(const QString& tsql);
+    // T-SQL from the component: a statement or a query (nullptr for a statement).
+    zx::host::RecordSetPtr execute(const QString& tsql);
+    // T-SQL from the component: statements separated by line breaks, in one transaction.
+    void executeBatch(const QString& tsql);
+
+    // Native SQL with bound values ('?' placeholders), for the host's own services.
+    zx::host::RecordSetPtr nativeQuery(const QString& sql, const QVariantList& binds = {});
+    int nativeExec(const QString& sql, const QVariantList& binds = {});  // rows affected
+
+    // Stored procedures reached with "Exec name 'a','b'".
+    void registerProcedure(const QString& name, Procedure procedure);
+
+    // Runs `work` in a transaction; rolls back and rethrows on an exception.
+    void transaction(const std::function<void()>& work);
+
+    const Dialect& dialect() const { return *dialect_; }
+    QString location() const { return location_; }
+    QString connectionName() const { return connectionName_; }
+    QSqlDatabase handle() const;
+
+    // Round trips to the backend since open (or since the last reset).
+    int roundTrips() const { return roundTrips_; }
+    void resetRoundTrips() { roundTrips_ = 0; }
+
+private:
+    Database(std::unique_ptr<Dialect> dialect, QString location, QString connectionName);
+    zx::host::RecordSetPtr run(const QString& nativeSql, const QVariantList& binds, bool wantRows);
+
+    std::unique_ptr<Dialect> dialect_;
+    QString location_;
+    QString connectionName_;
+    std::map<QString, Procedure> procedures_;  // keyed by lower-case name
+    int roundTrips_ = 0;
+    int transactionDepth_ = 0;
+};
+
+}  // namespace refhost

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <string>
+
+namespace zx::host {
+
+// An error raised by a host service or by the component itself: the number,
+// the source that raised it and a description for the user.
+class HostError : public std::exception {
+public:
+    HostError(qint32 number, QString source, QString description)
+        : number_(number),
+          source_(std::move(source)),
+          description_(std::move(description)),
+          what_(description_.toStdString()) {}
+
+    qint32 number() const { return number_; }
+    const QString& source() const { return source_; }
+    const QString& description() const { return description_; }
+    const char* what() const noexcept override { return what_.c_str(); }
+
+private:
+    qint32 number_;
+    QString source_;
+    QString description_;
+    std::string what_;
+};
+
+// Generic number for failures that have no number of their own.
+inline constexpr qint32 kGenericError = 5;
+
+}  // namespace zx::host
