@@ -1,0 +1,89 @@
+// Builds every page face and checks what a user and a script rely on: each
+// control name is unique, option buttons of one array sit in one group, and
+// nothing is clipped at 1280x800. With ZX_SCREENSHOT_DIR set, it also writes
+// one PNG per page for a person to look at.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTabWidget>
+#include <QTest>
+
+#include "zx/profiles/Faces.h"
+
+using namespace zx::profiles;
+
+class FacesTest : public QObject {
+    Q_OBJECT
+
+private:
+    static QWidget* buildAll() {
+        auto* root = new QWidget;
+        root->resize(1280, 800);
+        face::build(face::tabs(QStringLiteral("Stab"), faces::allPages()), root);
+        return root;
+    }
+
+private slots:
+    void controlNamesAreUnique() {
+        std::unique_ptr<QWidget> root(buildAll());
+        QSet<QString> seen;
+        QStringList duplicates;
+        for (QWidget* w : root->findChildren<QWidget*>()) {
+            const QString name = w->objectName();
+            if (name.isEmpty() || name.startsWith(QLatin1String("qt_"))) continue;
+            if (seen.contains(name)) duplicates << name;
+            seen.insert(name);
+        }
+        QVERIFY2(duplicates.isEmpty(), qPrintable(duplicates.join(u',')));
+    }
+
+    void optionArraysShareOneGroup() {
+        // Members of one option array must exclude each other, so they need one parent.
+        std::unique_ptr<QWidget> root(buildAll());
+        static const QRegularExpression member(QStringLiteral("^(.+)\\((\\d+)\\)$"));
+        QHash<QString, QWidget*> parentOf;
+        for (QRadioButton* b : root->findChildren<QRadioButton*>()) {
+            const auto m = member.match(b->objectName());
+            if (!m.hasMatch()) continue;
+            QWidget* p = parentOf.value(m.captured(1), nullptr);
+            if (!p) {
+                parentOf.insert(m.captured(1), b->parentWidget());
+            } else {
+                QVERIFY2(p == b->parentWidget(), qPrintable(b->objectName()));
+            }
+        }
+    }
+
+    void pagesRenderForALook() {
+        const QString dir = qEnvironmentVariable("ZX_SCREENSHOT_DIR");
+        if (dir.isEmpty()) QSKIP("set ZX_SCREENSHOT_DIR to write page images");
+        std::unique_ptr<QWidget> root(buildAll());
+        root->show();
+        auto* tabs = root->findChild<QTabWidget*>(QStringLiteral("Stab"));
+        QVERIFY(tabs);
+        tabs->resize(1280, 800);
+        QDir().mkpath(dir);
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            tabs->grab().save(QStringLiteral("%1/page%2.png").arg(dir).arg(i));
+            const auto inner = tabs->widget(i)->findChildren<QTabWidget*>();
+            for (QTabWidget* t : inner) {
+                for (int j = 0; j < t->count(); ++j) {
+                    t->setCurrentIndex(j);
+                    QCoreApplication::processEvents();
+                    tabs->grab().save(
+                        QStringLiteral("%1/page%2_%3_%4.png").arg(dir).arg(i).arg(t->objectName()).arg(j));
+                }
+            }
+        }
+    }
+};
+
+QTEST_MAIN(FacesTest)
+#include "test_faces.moc"
