@@ -205,4 +205,14 @@ public:
     virtual void Clear() = 0;
 };
 
+// ---------------------------------------------------------------------------
+// Management log.
+
+class FrameData : public Service {
+public:
+    static constexpr auto classId = "FrameData";
+    virtual void setPropString(const QString& props) = 0;
+    virtual QVariant WriteMGLog(const QString& code, const QString& event) = 0;
+};
+
 }  // namespace zx::host

@@ -1,0 +1,224 @@
+#include "lock/FileFunctionLock.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <mutex>
+#include <optional>
+
+#include "sql/Database.h"
+#include "zx/host/HostError.h"
+
+namespace refhost {
+
+namespace {
+
+using zx::host::HostError;
+using zx::host::kGenericError;
+
+const QString kSource = QStringLiteral("NetMutex");
+
+// Handles of this process: each maps to the descriptor whose lock it stands for.
+struct HeldLock {
+    int fd = -1;
+    FunctionKey key;
+    QString lockDir;
+};
+
+struct HandleTable {
+    std::mutex mutex;
+    std::map<qint32, HeldLock> held;
+    qint32 next = 1;
+
+    qint32 add(HeldLock lock) {
+        std::lock_guard guard(mutex);
+        while (held.count(next) != 0 || next < 1) next = next < 1 ? 1 : next + 1;
+        const qint32 handle = next;
+        next = next == std::numeric_limits<qint32>::max() ? 1 : next + 1;
+        held.emplace(handle, std::move(lock));
+        return handle;
+    }
+
+    std::optional<HeldLock> take(qint32 handle, const QString& lockDir) {
+        std::lock_guard guard(mutex);
+        const auto it = held.find(handle);
+        if (it == held.end() || it->second.lockDir != lockDir) return std::nullopt;
+        HeldLock lock = std::move(it->second);
+        held.erase(it);
+        return lock;
+    }
+};
+
+HandleTable& handles() {
+    static HandleTable table;
+    return table;
+}
+
+FunctionKey normalised(const FunctionKey& key) {
+    return {key.code.trimmed().toLower(), key.year, key.period};
+}
+
+QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+struct flock wholeFile(short type) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0;  // to the end, however long the file grows
+    lock.l_pid = 0;  // required for open-file-description locks
+    return lock;
+}
+
+int openLockFile(const QString& path, bool create) {
+    const QByteArray native = QFile::encodeName(path);
+    int flags = O_RDWR | O_CLOEXEC;
+    if (create) flags |= O_CREAT;
+    int fd;
+    do {
+        fd = ::open(native.constData(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+void closeFd(int fd) {
+    if (fd >= 0) ::close(fd);  // closing drops the lock; EINTR still closes on Linux
+}
+
+}  // namespace
+
+FileFunctionLock::FileFunctionLock(std::shared_ptr<Database> db) : db_(std::move(db)) {
+    const QString location = db_->location();
+    if (location.isEmpty() || location == QStringLiteral(":memory:")) {
+        // An account set in memory is private to this process.
+        lockDir_ = QDir::tempPath() +
+                   QStringLiteral("/zx-memory-%1.locks").arg(QCoreApplication::applicationPid());
+    } else {
+        lockDir_ = QFileInfo(location).absoluteFilePath() + QStringLiteral(".locks");
+    }
+}
+
+FileFunctionLock::~FileFunctionLock() = default;
+
+QString FileFunctionLock::fileName(const FunctionKey& key) {
+    // Function codes are short words; anything that is not a plain letter or
+    // digit is spelled out in hex so that no code can leave the folder.
+    QString code;
+    for (const char byte : key.code.trimmed().toLower().toUtf8()) {
+        const auto c = static_cast<unsigned char>(byte);
+        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_') {
+            code += QChar(c);
+        } else {
+            code += QStringLiteral("%%1").arg(c, 2, 16, QChar(u'0'));
+        }
+    }
+    return QStringLiteral("%1-%2-%3.lock").arg(code).arg(key.year).arg(key.period);
+}
+
+qint32 FileFunctionLock::tryAcquire(const FunctionKey& rawKey, const LockHolder& holder) {
+    const FunctionKey key = normalised(rawKey);
+    if (key.code.isEmpty()) {
+        throw HostError(kGenericError, kSource, QStringLiteral("功能代码不能为空, 无法登记网络控制。"));
+    }
+    if (!QDir().mkpath(lockDir_)) {
+        throw HostError(kGenericError, kSource,
+                        QStringLiteral("无法创建网络控制目录: %1").arg(lockDir_));
+    }
+    const QString path = lockDir_ + u'/' + fileName(key);
+    const int fd = openLockFile(path, true);
+    if (fd < 0) {
+        throw HostError(kGenericError, kSource,
+                        QStringLiteral("无法打开网络控制文件 %1: %2").arg(path, systemError(errno)));
+    }
+    struct flock lock = wholeFile(F_WRLCK);
+    if (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+        const int error = errno;
+        closeFd(fd);
+        if (error == EAGAIN || error == EACCES) return 0;  // held by someone else
+        throw HostError(kGenericError, kSource,
+                        QStringLiteral("无法锁定网络控制文件 %1: %2").arg(path, systemError(error)));
+    }
+
+    // Only the holder writes the information row, so the row it replaces can
+    // only be a leftover of a holder that is gone.
+    try {
+        db_->transaction([&] {
+            db_->nativeExec(QStringLiteral("DELETE FROM t_NetLock WHERE FFuncCode = ? AND "
+                                           "FYear = ? AND FPeriod = ?"),
+                            {key.code, key.year, key.period});
+            db_->nativeExec(
+                QStringLiteral("INSERT INTO t_NetLock (FFuncCode, FYear, FPeriod, FMachineName, "
+                               "FUserID, FPid, FSince) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                {key.code, key.year, key.period, holder.machine, holder.userId, holder.pid,
+                 QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
+        });
+    } catch (...) {
+        closeFd(fd);
+        throw;
+    }
+    return handles().add({fd, key, lockDir_});
+}
+
+bool FileFunctionLock::release(qint32 handle) {
+    if (handle < 1) return false;
+    const std::optional<HeldLock> held = handles().take(handle, lockDir_);
+    if (!held) return false;
+    // The row goes first, while the lock still keeps the next holder from
+    // writing its own.
+    try {
+        db_->nativeExec(QStringLiteral("DELETE FROM t_NetLock WHERE FFuncCode = ? AND FYear = ? "
+                                       "AND FPeriod = ?"),
+                        {held->key.code, held->key.year, held->key.period});
+    } catch (const HostError&) {
+        // The row is information only; the next holder overwrites it.
+    }
+    closeFd(held->fd);
+    return true;
+}
+
+QString FileFunctionLock::holderOf(const FunctionKey& rawKey) {
+    const FunctionKey key = normalised(rawKey);
+    if (key.code.isEmpty()) return QString();
+    const int fd = openLockFile(lockDir_ + u'/' + fileName(key), false);
+    if (fd < 0) return QString();  // never taken
+    struct flock probe = wholeFile(F_WRLCK);
+    const bool probed = ::fcntl(fd, F_OFD_GETLK, &probe) == 0;
+    closeFd(fd);
+    if (!probed || probe.l_type == F_UNLCK) return QString();
+
+    const auto rows = db_->nativeQuery(
+        QStringLiteral("SELECT n.FMachineName, n.FUserID, u.FName, n.FPid, n.FSince "
+                       "FROM t_NetLock n LEFT JOIN t_User u ON u.FUserID = n.FUserID "
+                       "WHERE n.FFuncCode = ? AND n.FYear = ? AND n.FPeriod = ?"),
+        {key.code, key.year, key.period});
+    if (rows->RecordCount() == 0) return QStringLiteral("持有者未登记");
+    rows->MoveFirst();
+    const QString name = rows->Field(2).toString();
+    return QStringLiteral("工作站 %1, 用户 %2, 进程 %3, 自 %4 起")
+        .arg(rows->Field(0).toString(), name.isEmpty() ? rows->Field(1).toString() : name,
+             rows->Field(3).toString(), rows->Field(4).toString());
+}
+
+std::shared_ptr<FunctionLock> functionLockFor(const std::shared_ptr<Database>& db) {
+    // One lock object per account set, so that every service of the process
+    // hands out and takes back the same handles.
+    static std::mutex mutex;
+    static std::map<QString, std::weak_ptr<FunctionLock>> locks;
+    std::lock_guard guard(mutex);
+    auto made = std::make_shared<FileFunctionLock>(db);
+    const QString dir = made->lockDir();
+    if (auto existing = locks[dir].lock()) return existing;
+    locks[dir] = made;
+    return made;
+}
+
+}  // namespace refhost

@@ -1,0 +1,216 @@
+#include "services/ProfileServices.h"
+
+#include <cmath>
+#include <memory>
+
+#include "services/ProfileSnapshot.h"
+#include "services/ProfileStore.h"
+#include "services/RefHost.h"
+#include "sql/Database.h"
+#include "zx/host/Services.h"
+
+namespace refhost {
+
+namespace {
+
+using zx::host::ServicePtr;
+
+qint32 roundedInt(double value) {
+    if (!std::isfinite(value) || std::fabs(value) > 2147483647.0) return 0;
+    return qint32(std::lround(value));
+}
+
+// The reads every parameter reader offers, answered from a snapshot of the
+// whole table. Nothing reaches the database until the first read after a
+// Refresh, so Refresh followed by a full page load costs one query.
+template <class Base>
+class SnapshotReader : public Base {
+public:
+    SnapshotReader(std::shared_ptr<Database> db, QString installDir)
+        : db_(std::move(db)), installDir_(std::move(installDir)) {}
+
+    void Refresh() override {
+        snapshot_.drop();
+        specLoaded_ = false;
+    }
+
+    QString GetSystemProfile(const QString& category, const QString& key,
+                             const QString& defaultValue) override {
+        return snapshot().find(category, key).value_or(defaultValue);
+    }
+
+    QString Item(const QString& category, const QString& key) override {
+        return snapshot().find(category, key).value_or(QString());
+    }
+
+    qint32 SpecItem(const QString& category, const QString& key) override {
+        if (!specLoaded_) {
+            specItems_.load(installDir_);
+            specLoaded_ = true;
+        }
+        return specItems_.value(category, key);
+    }
+
+    QString CompanyName() override { return Item(kGeneral, QStringLiteral("CompanyName")); }
+    QString CompanyAddress() override { return Item(kGeneral, QStringLiteral("CompanyAddress")); }
+    QString CompanyPhone() override { return Item(kGeneral, QStringLiteral("CompanyPhone")); }
+
+    bool GLGetCheckBeforePost() override { return flag(QStringLiteral("CheckBeforePost"), false); }
+
+    // A ledger without a usable period count has the twelve calendar months.
+    qint32 glgetperiodcount() override {
+        const qint32 count = roundedInt(leadingNumber(Item(kGL, QStringLiteral("PeriodCount"))));
+        return count > 0 ? count : 12;
+    }
+
+    bool GLGetPeriodByMonth() override { return flag(QStringLiteral("PeriodByMonth"), true); }
+
+    qint32 GLGetCurrentYear() override { return number(QStringLiteral("CurrentYear")); }
+    qint32 GLGetCurrentPeriod() override { return number(QStringLiteral("CurrentPeriod")); }
+
+    QString GlGetEarnAccount() override { return Item(kGL, QStringLiteral("EarnAccount")); }
+    QString GLGetEarnAssignAccount() override {
+        return Item(kGL, QStringLiteral("EarnAssignAccount"));
+    }
+
+protected:
+    Database& db() { return *db_; }
+
+private:
+    inline static const QString kGeneral = QStringLiteral("General");
+    inline static const QString kGL = QStringLiteral("GL");
+
+    const ProfileSnapshot& snapshot() {
+        if (!snapshot_.loaded()) snapshot_.load(*db_);
+        return snapshot_;
+    }
+
+    bool flag(const QString& key, bool absent) {
+        const auto text = snapshot().find(kGL, key);
+        return text ? leadingNumber(*text) != 0 : absent;
+    }
+
+    qint32 number(const QString& key) { return roundedInt(leadingNumber(Item(kGL, key))); }
+
+    std::shared_ptr<Database> db_;
+    QString installDir_;
+    ProfileSnapshot snapshot_;
+    SpecItems specItems_;
+    bool specLoaded_ = false;
+};
+
+// Shared by the three writers. The fifth argument True marks the parameter
+// read-only: it is a start-up setting that the application must no longer
+// offer to change. The write itself still happens.
+void writeProfile(Database& db, const QString& source, const QString& props,
+                  const QString& category, const QString& key, const QVariant& value,
+                  std::optional<bool> flag) {
+    requireAccountSet(db, props, source);
+    upsertProfile(db, category, key, encodeProfileValue(value), flag.value_or(false));
+}
+
+class RefSystemProfile final : public SnapshotReader<zx::host::SystemProfile> {
+public:
+    using SnapshotReader::SnapshotReader;
+};
+
+class RefGLSystemProfile final : public SnapshotReader<zx::host::GLSystemProfile> {
+public:
+    using SnapshotReader::SnapshotReader;
+
+    // The snapshot is not touched: reads keep showing what was loaded until
+    // the next Refresh, as they do for every other reader.
+    void Setprofile(const QString& props, const QString& category, const QString& key,
+                    const QVariant& value, std::optional<bool> flag) override {
+        writeProfile(db(), QStringLiteral("GLSystemProfile.Setprofile"), props, category, key,
+                     value, flag);
+    }
+};
+
+class RefBaseSystemProfile final : public zx::host::BaseSystemProfile {
+public:
+    explicit RefBaseSystemProfile(std::shared_ptr<Database> db) : db_(std::move(db)) {}
+
+    void Setprofile(const QString& props, const QString& category, const QString& key,
+                    const QVariant& value, std::optional<bool> flag) override {
+        writeProfile(*db_, QStringLiteral("BaseSystemProfile.Setprofile"), props, category, key,
+                     value, flag);
+    }
+
+    QString GetProfile(const QString& props, const QString& category,
+                       const QString& key) override {
+        requireAccountSet(*db_, props, QStringLiteral("BaseSystemProfile.GetProfile"));
+        return readProfile(*db_, category, key).value_or(QString());
+    }
+
+private:
+    std::shared_ptr<Database> db_;
+};
+
+class RefPASystemProfile final : public zx::host::PASystemProfile {
+public:
+    explicit RefPASystemProfile(std::shared_ptr<Database> db) : db_(std::move(db)) {}
+
+    void Setprofile(const QString& props, const QString& category, const QString& key,
+                    const QVariant& value, std::optional<bool> flag) override {
+        writeProfile(*db_, QStringLiteral("PASystemProfile.Setprofile"), props, category, key,
+                     value, flag);
+    }
+
+private:
+    std::shared_ptr<Database> db_;
+};
+
+class RefGLData final : public zx::host::GLData {
+public:
+    RefGLData(std::shared_ptr<Database> db, const QString& installDir)
+        : db_(db), profile_(std::make_shared<RefSystemProfile>(db, installDir)) {}
+
+    void Refresh() override { profile_->Refresh(); }
+    std::shared_ptr<zx::host::SystemProfile> SystemProfile() override { return profile_; }
+    zx::host::RecordSetPtr getanyrecordset(const QString& sql) override {
+        return db_->query(sql);
+    }
+
+private:
+    std::shared_ptr<Database> db_;
+    std::shared_ptr<RefSystemProfile> profile_;
+};
+
+class RefGLView final : public zx::host::GLView {};
+
+class RefStringBuilder final : public zx::host::StringBuilder {
+public:
+    void Append(const QString& text) override { text_ += text; }
+    QString ToString() const override { return text_; }
+    int Length() const override { return int(text_.size()); }
+    void Clear() override { text_.clear(); }
+
+private:
+    QString text_;
+};
+
+template <class T, class... Args>
+RefHost::Factory factoryOf(Args... args) {
+    return [args...]() -> ServicePtr { return std::make_shared<T>(args...); };
+}
+
+}  // namespace
+
+void installProfileServices(RefHost& host) {
+    const std::shared_ptr<Database> db = host.sharedDb();
+    const QString installDir = host.installDir();
+    host.registerFactory(QString::fromLatin1(zx::host::GLData::classId),
+                         factoryOf<RefGLData>(db, installDir));
+    host.registerFactory(QString::fromLatin1(zx::host::GLView::classId), factoryOf<RefGLView>());
+    host.registerFactory(QString::fromLatin1(zx::host::GLSystemProfile::classId),
+                         factoryOf<RefGLSystemProfile>(db, installDir));
+    host.registerFactory(QString::fromLatin1(zx::host::BaseSystemProfile::classId),
+                         factoryOf<RefBaseSystemProfile>(db));
+    host.registerFactory(QString::fromLatin1(zx::host::PASystemProfile::classId),
+                         factoryOf<RefPASystemProfile>(db));
+    host.registerFactory(QString::fromLatin1(zx::host::StringBuilder::classId),
+                         factoryOf<RefStringBuilder>());
+}
+
+}  // namespace refhost
