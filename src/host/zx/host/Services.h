@@ -162,9 +162,21 @@ public:
     static constexpr auto classId = "PASystemProfile";
 };
 
+// A currency of the account set, as the ledger service hands it out.
+struct Currency {
+    QString Number;
+    QString Name;
+    double ScaleX = 0;
+};
+
 class GLData : public Service {
 public:
     static constexpr auto classId = "GLData";
+    // The currency with the given id; raises when there is none.
+    virtual Currency GetCurrency(qint32 currencyId) {
+        throw HostError(438, QStringLiteral("GLData"),
+                        QStringLiteral("对象不支持此操作: GetCurrency(%1)").arg(currencyId));
+    }
     virtual void Refresh() = 0;
     virtual std::shared_ptr<zx::host::SystemProfile> SystemProfile() = 0;
     virtual RecordSetPtr getanyrecordset(const QString& sql) = 0;
