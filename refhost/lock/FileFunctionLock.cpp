@@ -67,7 +67,9 @@ FunctionKey normalised(const FunctionKey& key) {
     return {key.code.trimmed().toLower(), key.year, key.period};
 }
 
-QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString systemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 struct flock wholeFile(short type) {
     struct flock lock {};
@@ -127,7 +129,8 @@ QString FileFunctionLock::fileName(const FunctionKey& key) {
 qint32 FileFunctionLock::tryAcquire(const FunctionKey& rawKey, const LockHolder& holder) {
     const FunctionKey key = normalised(rawKey);
     if (key.code.isEmpty()) {
-        throw HostError(kGenericError, kSource, QStringLiteral("功能代码不能为空, 无法登记网络控制。"));
+        throw HostError(kGenericError, kSource,
+                        QStringLiteral("功能代码不能为空, 无法登记网络控制。"));
     }
     if (!QDir().mkpath(lockDir_)) {
         throw HostError(kGenericError, kSource,
@@ -136,16 +139,18 @@ qint32 FileFunctionLock::tryAcquire(const FunctionKey& rawKey, const LockHolder&
     const QString path = lockDir_ + u'/' + fileName(key);
     const int fd = openLockFile(path, true);
     if (fd < 0) {
-        throw HostError(kGenericError, kSource,
-                        QStringLiteral("无法打开网络控制文件 %1: %2").arg(path, systemError(errno)));
+        throw HostError(
+            kGenericError, kSource,
+            QStringLiteral("无法打开网络控制文件 %1: %2").arg(path, systemError(errno)));
     }
     struct flock lock = wholeFile(F_WRLCK);
     if (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
         const int error = errno;
         closeFd(fd);
         if (error == EAGAIN || error == EACCES) return 0;  // held by someone else
-        throw HostError(kGenericError, kSource,
-                        QStringLiteral("无法锁定网络控制文件 %1: %2").arg(path, systemError(error)));
+        throw HostError(
+            kGenericError, kSource,
+            QStringLiteral("无法锁定网络控制文件 %1: %2").arg(path, systemError(error)));
     }
 
     // Only the holder writes the information row, so the row it replaces can

@@ -19,8 +19,7 @@ public:
 
     QVariant exec(const QString& functionCode, const QString& machineName, qint16 year,
                   qint16 period) {
-        const LockHolder holder{machineName, host_->user().id,
-                                QCoreApplication::applicationPid()};
+        const LockHolder holder{machineName, host_->user().id, QCoreApplication::applicationPid()};
         return QVariant(lock_->tryAcquire({functionCode, year, period}, holder));
     }
 

@@ -137,8 +137,7 @@ public:
                      value, flag);
     }
 
-    QString GetProfile(const QString& props, const QString& category,
-                       const QString& key) override {
+    QString GetProfile(const QString& props, const QString& category, const QString& key) override {
         requireAccountSet(*db_, props, QStringLiteral("BaseSystemProfile.GetProfile"));
         return readProfile(*db_, category, key).value_or(QString());
     }
@@ -168,9 +167,7 @@ public:
 
     void Refresh() override { profile_->Refresh(); }
     std::shared_ptr<zx::host::SystemProfile> SystemProfile() override { return profile_; }
-    zx::host::RecordSetPtr getanyrecordset(const QString& sql) override {
-        return db_->query(sql);
-    }
+    zx::host::RecordSetPtr getanyrecordset(const QString& sql) override { return db_->query(sql); }
 
 private:
     std::shared_ptr<Database> db_;

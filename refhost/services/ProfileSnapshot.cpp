@@ -25,8 +25,8 @@ QString profileKey(const QString& category, const QString& key) {
 
 void ProfileSnapshot::load(Database& db) {
     QHash<QString, QString> values;
-    const auto rows = db.nativeQuery(
-        QStringLiteral("SELECT FCategory, FKey, FValue FROM t_SystemProfile"));
+    const auto rows =
+        db.nativeQuery(QStringLiteral("SELECT FCategory, FKey, FValue FROM t_SystemProfile"));
     for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
         const QString id = profileKey(rows->Field(0).toString(), rows->Field(1).toString());
         // Rows that differ only in case: the first one read stands.

@@ -21,17 +21,15 @@ const QString kSource = QStringLiteral("SystemProfile");
 template <class F>
 QString plainDecimal(F value) {
     if (!std::isfinite(value)) {
-        throw HostError(kGenericError, kSource,
-                        QStringLiteral("参数值不是有效的数字, 无法保存。"));
+        throw HostError(kGenericError, kSource, QStringLiteral("参数值不是有效的数字, 无法保存。"));
     }
     if (value == 0) return QStringLiteral("0");  // also -0
     // Shortest digits that read back to the same number, never an exponent.
     char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::fixed);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     if (result.ec != std::errc()) {
-        throw HostError(kGenericError, kSource,
-                        QStringLiteral("参数值不是有效的数字, 无法保存。"));
+        throw HostError(kGenericError, kSource, QStringLiteral("参数值不是有效的数字, 无法保存。"));
     }
     return QString::fromLatin1(buffer, result.ptr - buffer);
 }
@@ -83,17 +81,16 @@ void requireAccountSet(const Database& db, const QString& props, const QString& 
                         QStringLiteral("会话属性串没有指明账套, 操作被拒绝。"));
     }
     if (!sameLocation(dataSource, db.location())) {
-        throw HostError(kGenericError, source,
-                        QStringLiteral("会话属性串指明的账套(%1)不是当前账套, 操作被拒绝。")
-                            .arg(dataSource));
+        throw HostError(
+            kGenericError, source,
+            QStringLiteral("会话属性串指明的账套(%1)不是当前账套, 操作被拒绝。").arg(dataSource));
     }
 }
 
-void upsertProfile(Database& db, const QString& category, const QString& key,
-                   const QString& text, bool readOnly) {
+void upsertProfile(Database& db, const QString& category, const QString& key, const QString& text,
+                   bool readOnly) {
     if (category.trimmed().isEmpty() || key.trimmed().isEmpty()) {
-        throw HostError(kGenericError, kSource,
-                        QStringLiteral("参数的类别和名称不能为空。"));
+        throw HostError(kGenericError, kSource, QStringLiteral("参数的类别和名称不能为空。"));
     }
     // The unique index on (FCategory, FKey) ignores case, so a write in another
     // spelling updates the existing row instead of adding a twin.

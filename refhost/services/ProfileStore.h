@@ -23,8 +23,8 @@ void requireAccountSet(const Database& db, const QString& props, const QString& 
 // value replaced. With `readOnly` the row is marked FReadonly = 1; a write
 // without it keeps whatever mark the row has, so a start-up setting stays
 // marked once it has been made.
-void upsertProfile(Database& db, const QString& category, const QString& key,
-                   const QString& text, bool readOnly);
+void upsertProfile(Database& db, const QString& category, const QString& key, const QString& text,
+                   bool readOnly);
 
 // The stored text read straight from the database (one round trip), nullopt
 // when the parameter does not exist.
