@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QVariantMap>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "zx/host/Environment.h"
 
@@ -51,6 +53,12 @@ public:
     // The session property string published as "PropsString".
     QString propsString() const;
     QString acctName() const;
+    // The account set's id in its register ("SubID"); empty when unregistered.
+    QString acctId() const;
+
+    // Raises HostError unless `props` names this host's account set (its
+    // "Data Source"). `source` names the service for the error.
+    void checkProps(const QString& props, const QString& source) const;
 
     // Services by class identifier; the same factory serves ObjectFactory and
     // direct creation.
@@ -62,6 +70,30 @@ public:
 
     void setAnswerHook(AnswerHook hook) { answerHook_ = std::move(hook); }
     void setMessageSink(MessageSink sink) { messageSink_ = std::move(sink); }
+
+    // True when boxes are answered with their default button instead of being
+    // shown: ZX_NONINTERACTIVE=1, an offscreen or minimal platform, or no
+    // widget application. setInteractive overrides the detection.
+    bool headless() const;
+    void setInteractive(std::optional<bool> interactive) { interactive_ = interactive; }
+
+    // The screen's mouse pointer code as last set (0 default, 11 hourglass).
+    int mousePointer() const { return pointer_; }
+
+    // Help requests seen by CHMHelp, newest last.
+    struct HelpRequest {
+        QString file;
+        QString topic;
+        qint32 context = 0;
+        QString page;  // the bundled page chosen; empty when none exists
+        bool opened = false;
+    };
+    const QList<HelpRequest>& helpRequests() const { return helpRequests_; }
+    const QString& helpTopic() const { return helpTopic_; }
+    void setHelpTopic(const QString& topic) { helpTopic_ = topic; }
+    // Maps the help file and topic to a bundled page, records the request and
+    // opens the page when a display exists.
+    void showHelp(const QString& file, const QString& topic, qint32 context);
 
     // Environment
     ObjectFactory& objectFactory() override { return *this; }
@@ -88,6 +120,12 @@ public:
     bool IsBlank(const QString& text) override;
 
 private:
+    zx::host::MsgResult box(const QString& kind, const QString& text, zx::host::MsgButtons buttons,
+                            zx::host::MsgIcon icon, const QString& title, const QString& detail,
+                            QWidget* parent);
+    void tell(const QString& kind, const QString& text) const;
+    void loadAccountSet() const;
+
     std::shared_ptr<Database> db_;
     QString installDir_;
     SessionUser user_;
@@ -97,6 +135,10 @@ private:
     MessageSink messageSink_;
     QVariantMap shared_;
     int pointer_ = 0;
+    std::optional<bool> interactive_;
+    QList<HelpRequest> helpRequests_;
+    QString helpTopic_;
+    mutable std::optional<std::pair<QString, QString>> acct_;  // (id, name)
 };
 
 }  // namespace refhost

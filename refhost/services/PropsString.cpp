@@ -1,0 +1,77 @@
+#include "PropsString.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace refhost {
+
+PropsString::PropsString(const QString& text) {
+    QString rest = text;
+    while (!rest.isEmpty()) {
+        const qsizetype eq = rest.indexOf(QLatin1Char('='));
+        if (eq < 0) break;
+        const QString key = rest.left(eq).trimmed();
+        rest = rest.mid(eq + 1).trimmed();
+        if (key.isEmpty()) break;
+        QString value;
+        if (rest.startsWith(QLatin1Char('{'))) {
+            const qsizetype close = rest.indexOf(QLatin1Char('}'));
+            if (close < 0) {
+                value = rest.mid(1);
+                rest.clear();
+            } else {
+                value = rest.mid(1, close - 1);
+                const qsizetype semi = rest.indexOf(QLatin1Char(';'), close);
+                rest = semi < 0 ? QString() : rest.mid(semi + 1);
+            }
+        } else {
+            const qsizetype semi = rest.indexOf(QLatin1Char(';'));
+            value = semi < 0 ? rest : rest.left(semi);
+            rest = semi < 0 ? QString() : rest.mid(semi + 1);
+        }
+        pairs_.append({key, value.trimmed()});
+    }
+}
+
+bool PropsString::contains(const QString& key) const {
+    for (const auto& [k, v] : pairs_) {
+        if (k.compare(key, Qt::CaseInsensitive) == 0) return true;
+    }
+    return false;
+}
+
+QString PropsString::value(const QString& key) const {
+    for (const auto& [k, v] : pairs_) {
+        if (k.compare(key, Qt::CaseInsensitive) == 0) return v;
+    }
+    return QString();
+}
+
+QString PropsString::dataSource() const {
+    // The connection string itself is plain "key=value;" without braces.
+    const QString connect = value(QStringLiteral("ConnectString"));
+    for (const QString& part : connect.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const qsizetype eq = part.indexOf(QLatin1Char('='));
+        if (eq < 0) continue;
+        if (part.left(eq).trimmed().compare(QLatin1String("Data Source"), Qt::CaseInsensitive) ==
+            0) {
+            return part.mid(eq + 1).trimmed();
+        }
+    }
+    return QString();
+}
+
+QString PropsString::pair(const QString& key, const QString& value) {
+    const bool braced = value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('='));
+    return braced ? QStringLiteral("%1={%2};").arg(key, value)
+                  : QStringLiteral("%1=%2;").arg(key, value);
+}
+
+bool sameLocation(const QString& a, const QString& b) {
+    if (a.isEmpty() || b.isEmpty()) return false;
+    const QFileInfo fa(a), fb(b);
+    if (fa.exists() && fb.exists()) return fa.canonicalFilePath() == fb.canonicalFilePath();
+    return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
+}
+
+}  // namespace refhost

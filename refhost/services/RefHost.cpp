@@ -1,0 +1,417 @@
+#include "RefHost.h"
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QHostAddress>
+#include <QIcon>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QNetworkInterface>
+#include <QPainter>
+#include <QPixmap>
+#include <QSysInfo>
+#include <QUrl>
+
+#include "PropsString.h"
+#include "sql/Database.h"
+
+using zx::host::HostError;
+using zx::host::MsgButtons;
+using zx::host::MsgIcon;
+using zx::host::MsgResult;
+using zx::host::ServicePtr;
+
+namespace refhost {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Zentrix提示");
+const QString kCjkFamily = QStringLiteral("WenQuanYi Zen Hei");
+
+// The answer a box gets when nobody can click it: the button that changes nothing.
+MsgResult defaultAnswer(MsgButtons buttons) {
+    switch (buttons) {
+        case MsgButtons::Ok:
+            return MsgResult::Ok;
+        case MsgButtons::OkCancel:
+            return MsgResult::Cancel;
+        case MsgButtons::YesNo:
+        case MsgButtons::YesNoCancel:
+            return MsgResult::No;
+    }
+    return MsgResult::Ok;
+}
+
+QString answerText(MsgResult result) {
+    switch (result) {
+        case MsgResult::Ok:
+            return QStringLiteral("确定");
+        case MsgResult::Cancel:
+            return QStringLiteral("取消");
+        case MsgResult::Yes:
+            return QStringLiteral("是");
+        case MsgResult::No:
+            return QStringLiteral("否");
+    }
+    return QString();
+}
+
+QMessageBox::Icon qtIcon(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::Critical:
+            return QMessageBox::Critical;
+        case MsgIcon::Question:
+            return QMessageBox::Question;
+        case MsgIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MsgIcon::Information:
+            return QMessageBox::Information;
+        case MsgIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons qtButtons(MsgButtons buttons) {
+    switch (buttons) {
+        case MsgButtons::Ok:
+            return QMessageBox::Ok;
+        case MsgButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case MsgButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case MsgButtons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+MsgResult fromQt(int button, MsgButtons buttons) {
+    switch (button) {
+        case QMessageBox::Ok:
+            return MsgResult::Ok;
+        case QMessageBox::Yes:
+            return MsgResult::Yes;
+        case QMessageBox::No:
+            return MsgResult::No;
+        case QMessageBox::Cancel:
+            return MsgResult::Cancel;
+        default:
+            return defaultAnswer(buttons);  // closed by Esc or the close box
+    }
+}
+
+// A plain window icon drawn once, for installations without an icon file.
+QIcon builtinIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x1f, 0x6f, 0xb5));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(20);
+    painter.setFont(font);
+    painter.drawText(QRectF(0, 0, 32, 32), Qt::AlignCenter, QStringLiteral("Z"));
+    painter.end();
+    return QIcon(pixmap);
+}
+
+bool hasDisplay() {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+// The page for a help file and topic: <help>/<file without .chm>/<topic>.html,
+// matched without regard to case, else that folder's index.html.
+QString helpPage(const QString& installDir, const QString& file, const QString& topic) {
+    QString base = QFileInfo(file).fileName();
+    if (base.endsWith(QLatin1String(".chm"), Qt::CaseInsensitive)) base.chop(4);
+    if (base.isEmpty()) return QString();
+    QDir help(QDir(installDir).filePath(QStringLiteral("Help")));
+    QString folder;
+    for (const QString& entry : help.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (entry.compare(base, Qt::CaseInsensitive) == 0) folder = entry;
+    }
+    if (folder.isEmpty()) return QString();
+    QDir dir(help.filePath(folder));
+    const QString wanted = topic + QStringLiteral(".html");
+    QString index;
+    for (const QString& entry : dir.entryList(QDir::Files)) {
+        if (!topic.isEmpty() && entry.compare(wanted, Qt::CaseInsensitive) == 0) {
+            return dir.filePath(entry);
+        }
+        if (entry.compare(QLatin1String("index.html"), Qt::CaseInsensitive) == 0) {
+            index = dir.filePath(entry);
+        }
+    }
+    return index;
+}
+
+}  // namespace
+
+RefHost::RefHost(std::shared_ptr<Database> db, QString installDir)
+    : db_(std::move(db)), installDir_(std::move(installDir)) {
+    zx::host::setEnvironment(this);
+}
+
+RefHost::~RefHost() {
+    if (pointer_ != zx::host::kPointerDefault) setMousePointer(zx::host::kPointerDefault);
+    zx::host::setEnvironment(nullptr);
+}
+
+void RefHost::login(const QString& userName) {
+    auto rows = db_->nativeQuery(
+        QStringLiteral("SELECT FUserID, FName, FAdministrator FROM t_User WHERE FName = ?"),
+        {userName});
+    if (!rows || rows->RecordCount() == 0) {
+        throw HostError(zx::host::kGenericError, QStringLiteral("RefHost"),
+                        QStringLiteral("用户不存在: %1").arg(userName));
+    }
+    user_.id = rows->Field(QStringLiteral("FUserID")).toInt();
+    user_.name = rows->Field(QStringLiteral("FName")).toString();
+    user_.administrator = rows->Field(QStringLiteral("FAdministrator")).toInt() != 0;
+    acct_.reset();
+}
+
+void RefHost::loadAccountSet() const {
+    if (acct_) return;
+    // One account set per database file: its register row, if any.
+    auto rows = db_->nativeQuery(
+        QStringLiteral("SELECT FAcctID, FAcctName FROM t_ad_zxAccount_gl ORDER BY FAcctID"));
+    if (rows && rows->RecordCount() > 0) {
+        acct_ = std::make_pair(rows->Field(QStringLiteral("FAcctID")).toString(),
+                               rows->Field(QStringLiteral("FAcctName")).toString());
+    } else {
+        acct_ = std::make_pair(QString(), QFileInfo(db_->location()).completeBaseName());
+    }
+}
+
+QString RefHost::acctName() const {
+    loadAccountSet();
+    return acct_->second;
+}
+
+QString RefHost::acctId() const {
+    loadAccountSet();
+    return acct_->first;
+}
+
+QString RefHost::propsString() const {
+    const QString connect =
+        QStringLiteral("Provider=SQLite;Data Source=%1").arg(QDir::cleanPath(db_->location()));
+    return PropsString::pair(QStringLiteral("ConnectString"), connect) +
+           PropsString::pair(QStringLiteral("UserName"), user_.name) +
+           PropsString::pair(QStringLiteral("UserID"), QString::number(user_.id)) +
+           PropsString::pair(QStringLiteral("SubID"), acctId()) +
+           PropsString::pair(QStringLiteral("AcctName"), acctName()) +
+           QStringLiteral("Language=chs;DBMS Name=SQLite;");
+}
+
+void RefHost::checkProps(const QString& props, const QString& source) const {
+    const QString wanted = PropsString(props).dataSource();
+    if (wanted.isEmpty()) {
+        throw HostError(zx::host::kGenericError, source,
+                        QStringLiteral("会话属性串中没有账套的数据源, 无法访问数据库。"));
+    }
+    if (!sameLocation(wanted, db_->location())) {
+        throw HostError(zx::host::kGenericError, source,
+                        QStringLiteral("会话属性串指向另一个账套(%1), 当前账套是 %2。")
+                            .arg(wanted, db_->location()));
+    }
+}
+
+void RefHost::registerFactory(const QString& classId, Factory factory) {
+    factories_.insert(classId, std::move(factory));
+}
+
+ServicePtr RefHost::createObject(const QString& classId) {
+    auto it = factories_.constFind(classId);
+    if (it == factories_.constEnd()) {
+        throw HostError(429, classId, QStringLiteral("无法创建对象: %1").arg(classId));
+    }
+    ServicePtr service = it.value()();
+    if (!service) throw HostError(429, classId, QStringLiteral("无法创建对象: %1").arg(classId));
+    return service;
+}
+
+ServicePtr RefHost::CreateObject(const QString& classId) {
+    return createObject(classId);
+}
+
+// ----- Message boxes ---------------------------------------------------------
+
+bool RefHost::headless() const {
+    if (interactive_) return !*interactive_;
+    if (qEnvironmentVariable("ZX_NONINTERACTIVE") == QLatin1String("1")) return true;
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return true;
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+void RefHost::tell(const QString& kind, const QString& text) const {
+    if (messageSink_) messageSink_(kind, text);
+}
+
+MsgResult RefHost::box(const QString& kind, const QString& text, MsgButtons buttons, MsgIcon icon,
+                       const QString& title, const QString& detail, QWidget* parent) {
+    tell(kind, text);
+    if (answerHook_) {
+        if (auto answer = answerHook_(text, buttons, icon)) return *answer;
+    }
+    if (headless()) {
+        const MsgResult answer = defaultAnswer(buttons);
+        if (buttons != MsgButtons::Ok) tell(QStringLiteral("answer"), answerText(answer));
+        return answer;
+    }
+    QMessageBox box(qtIcon(icon), title, text, qtButtons(buttons), parent);
+    box.setDetailedText(detail);
+    const QList<std::pair<QMessageBox::StandardButton, QString>> captions = {
+        {QMessageBox::Yes, QStringLiteral("是")},
+        {QMessageBox::No, QStringLiteral("否")},
+        {QMessageBox::Ok, QStringLiteral("确定")},
+        {QMessageBox::Cancel, QStringLiteral("取消")}};
+    for (const auto& [button, caption] : captions) {
+        if (QAbstractButton* b = box.button(button)) b->setText(caption);
+    }
+    if (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) {
+        box.setDefaultButton(QMessageBox::Yes);
+    }
+    if (buttons != MsgButtons::Ok) {
+        box.setEscapeButton(buttons == MsgButtons::YesNo ? QMessageBox::No : QMessageBox::Cancel);
+    }
+    PrepareForm(&box);
+    return fromQt(box.exec(), buttons);
+}
+
+MsgResult RefHost::messageBox(const QString& text, MsgButtons buttons, MsgIcon icon,
+                              const QString& title, QWidget* parent) {
+    const bool question = buttons != MsgButtons::Ok;
+    return box(question ? QStringLiteral("question") : QStringLiteral("message"), text, buttons,
+               icon, title.isEmpty() ? kTitle : title, QString(), parent);
+}
+
+bool RefHost::Confirm(const QString& question, bool) {
+    return box(QStringLiteral("question"), question, MsgButtons::YesNo, MsgIcon::Question, kTitle,
+               QString(), nullptr) == MsgResult::Yes;
+}
+
+void RefHost::ShowError(const HostError& error, const QVariantList&) {
+    const QString detail =
+        QStringLiteral("错误号: %1\n来源: %2").arg(error.number()).arg(error.source());
+    box(QStringLiteral("error"), error.description(), MsgButtons::Ok, MsgIcon::Critical, kTitle,
+        detail, nullptr);
+}
+
+void RefHost::ShowMessage(const QString& text) {
+    box(QStringLiteral("message"), text, MsgButtons::Ok, MsgIcon::Information, kTitle, QString(),
+        nullptr);
+}
+
+// ----- Forms -------------------------------------------------------------------
+
+void RefHost::PrepareForm(QWidget* form) {
+    if (!form) return;
+    if (QFontDatabase::families().contains(kCjkFamily)) {
+        QFont font = form->font();
+        font.setFamilies({kCjkFamily});
+        form->setFont(font);
+    }
+    static const QIcon fallback = builtinIcon();
+    QIcon icon;
+    for (const QString& name : {QStringLiteral("QOR.ico"), QStringLiteral("QOR.png")}) {
+        const QString path = QDir(installDir_).filePath(QStringLiteral("Common/Bmp/") + name);
+        if (QFileInfo::exists(path)) {
+            icon = QIcon(path);
+            if (!icon.isNull()) break;
+        }
+    }
+    form->setWindowIcon(icon.isNull() ? fallback : icon);
+}
+
+void RefHost::TextFocus(QWidget* textBox) {
+    if (auto* edit = qobject_cast<QLineEdit*>(textBox)) {
+        edit->selectAll();
+    } else if (auto* spin = qobject_cast<QAbstractSpinBox*>(textBox)) {
+        spin->selectAll();
+    } else if (auto* combo = qobject_cast<QComboBox*>(textBox); combo && combo->lineEdit()) {
+        combo->lineEdit()->selectAll();
+    }
+}
+
+bool RefHost::IsBlank(const QString& text) {
+    for (const QChar c : text) {
+        if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QChar(0x3000)) return false;
+    }
+    return true;
+}
+
+// ----- Operating system ----------------------------------------------------
+
+qint32 RefHost::processId() {
+    return qint32(QCoreApplication::applicationPid());
+}
+
+std::optional<QString> RefHost::computerName() {
+    const QString name = QSysInfo::machineHostName();
+    if (name.isEmpty()) return std::nullopt;
+    return name;
+}
+
+int RefHost::ReadTcp(const QString& adapter, QString& address) {
+    const auto interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface& nic : interfaces) {
+        const auto flags = nic.flags();
+        if (!(flags & QNetworkInterface::IsUp) || (flags & QNetworkInterface::IsLoopBack)) continue;
+        if (!adapter.isEmpty() && nic.name() != adapter && nic.humanReadableName() != adapter) {
+            continue;
+        }
+        for (const QNetworkAddressEntry& entry : nic.addressEntries()) {
+            const QHostAddress ip = entry.ip();
+            if (ip.protocol() == QAbstractSocket::IPv4Protocol && !ip.isLoopback()) {
+                address = ip.toString();
+                return 1;
+            }
+        }
+    }
+    return 0;
+}
+
+void RefHost::setMousePointer(int code) {
+    const bool gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    const bool hourglass = code == zx::host::kPointerHourglass;
+    const bool wasHourglass = pointer_ == zx::host::kPointerHourglass;
+    if (gui && hourglass && !wasHourglass) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    if (gui && !hourglass && wasHourglass) QGuiApplication::restoreOverrideCursor();
+    pointer_ = code;
+}
+
+// ----- Help ----------------------------------------------------------------
+
+void RefHost::showHelp(const QString& file, const QString& topic, qint32 context) {
+    HelpRequest request{file, topic, context, helpPage(installDir_, file, topic), false};
+    if (request.page.isEmpty()) {
+        tell(QStringLiteral("help"), QStringLiteral("没有找到帮助: %1 %2").arg(file, topic));
+    } else {
+        tell(QStringLiteral("help"), request.page);
+        if (hasDisplay()) {
+            request.opened = QDesktopServices::openUrl(QUrl::fromLocalFile(request.page));
+        }
+    }
+    helpRequests_.append(request);
+}
+
+}  // namespace refhost
