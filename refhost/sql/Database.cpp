@@ -1,0 +1,259 @@
+#include "Database.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <atomic>
+
+#include "Dialect.h"
+#include "Schema.h"
+#include "TsqlTranslator.h"
+#include "zx/host/HostError.h"
+#include "zx/host/MemoryRecordSet.h"
+
+namespace refhost {
+
+namespace {
+
+using zx::host::HostError;
+
+const QString kSource = QStringLiteral("Database");
+constexpr qint32 kOpenFailed = 3704;           // the account set cannot be opened
+constexpr qint32 kBackendError = -2147467259;  // the backend refused a statement
+constexpr int kBusyTimeoutMs = 5000;
+
+QString backendMessage(const QSqlError& error) {
+    const QString text = error.databaseText().trimmed();
+    return text.isEmpty() ? error.text().trimmed() : text;
+}
+
+// Runs `sql`; raises with the backend's message when it fails.
+void execOrThrow(QSqlQuery& query, const QString& sql, const QVariantList& binds) {
+    bool ok;
+    if (binds.isEmpty()) {
+        ok = query.exec(sql);
+    } else {
+        ok = query.prepare(sql);
+        if (ok) {
+            for (const QVariant& value : binds) query.addBindValue(value);
+            ok = query.exec();
+        }
+    }
+    if (!ok) {
+        throw HostError(kBackendError, kSource,
+                        QStringLiteral("数据库执行 SQL 失败: %1\nSQL: %2")
+                            .arg(backendMessage(query.lastError()), sql));
+    }
+}
+
+// The server's clock comes back as text from SQLite; the component expects a date-time.
+QVariant asDateTime(const QVariant& value) {
+    if (value.isNull() || value.metaType().id() == QMetaType::QDateTime) return value;
+    const QString text = value.toString();
+    for (const char* format : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss"}) {
+        const QDateTime parsed = QDateTime::fromString(text, QLatin1String(format));
+        if (parsed.isValid()) return parsed;
+    }
+    return value;
+}
+
+zx::host::RecordSetPtr collectRows(QSqlQuery& query, const QList<int>& dateTimeColumns) {
+    const QSqlRecord record = query.record();
+    QStringList columns;
+    for (int i = 0; i < record.count(); ++i) columns.append(record.fieldName(i));
+    auto rows = std::make_shared<zx::host::MemoryRecordSet>(columns, QList<QVariantList>());
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(columns.size());
+        for (int i = 0; i < columns.size(); ++i) {
+            QVariant value = query.value(i);
+            if (value.isNull()) {
+                value = QVariant();
+            } else if (dateTimeColumns.contains(i)) {
+                value = asDateTime(value);
+            }
+            row.append(value);
+        }
+        rows->addRow(std::move(row));
+    }
+    return rows;
+}
+
+QString procedureKey(const QString& name) {
+    return name.trimmed().toLower();
+}
+
+}  // namespace
+
+Database::Database(std::unique_ptr<Dialect> dialect, QString location, QString connectionName)
+    : dialect_(std::move(dialect)),
+      location_(std::move(location)),
+      connectionName_(std::move(connectionName)) {}
+
+Database::~Database() {
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+        if (db.isOpen()) db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName_);
+}
+
+std::shared_ptr<Database> Database::openSqlite(const QString& path) {
+    static std::atomic<int> serial{0};
+    const QString name = QStringLiteral("zx_refhost_%1").arg(++serial);
+    auto dialect = std::make_unique<SqliteDialect>();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(dialect->driverName(), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    }
+    // From here on the destructor removes the connection, also on failure.
+    std::shared_ptr<Database> self(
+        new Database(std::move(dialect), QFileInfo(path).absoluteFilePath(), name));
+
+    QSqlDatabase db = self->handle();
+    if (path.trimmed().isEmpty() || !db.open()) {
+        throw HostError(kOpenFailed, kSource,
+                        QStringLiteral("无法打开账套数据库 %1: %2")
+                            .arg(path, path.trimmed().isEmpty() ? QStringLiteral("没有给出文件路径")
+                                                                : backendMessage(db.lastError())));
+    }
+    try {
+        // WAL lets readers go on while one process writes; NORMAL is safe with WAL.
+        self->nativeExec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kBusyTimeoutMs));
+        self->nativeQuery(QStringLiteral("PRAGMA journal_mode = WAL"));
+        self->nativeExec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+        createSchema(*self);
+    } catch (const HostError& error) {
+        throw HostError(kOpenFailed, kSource,
+                        QStringLiteral("无法打开账套数据库 %1: %2").arg(path, error.description()));
+    }
+    registerStandardProcedures(*self);
+    self->resetRoundTrips();
+    return self;
+}
+
+QSqlDatabase Database::handle() const {
+    return QSqlDatabase::database(connectionName_, false);
+}
+
+zx::host::RecordSetPtr Database::query(const QString& tsql) {
+    const TranslatedStatement statement = TsqlTranslator(*dialect_).translate(tsql);
+    if (statement.kind != TranslatedStatement::Kind::Query) {
+        throw HostError(kUnsupportedSql, kSource,
+                        QStringLiteral("此处只能执行查询语句: %1").arg(statement.tsql));
+    }
+    QSqlQuery q(handle());
+    q.setForwardOnly(true);
+    ++roundTrips_;
+    execOrThrow(q, statement.sql, {});
+    return collectRows(q, statement.dateTimeColumns);
+}
+
+zx::host::RecordSetPtr Database::execute(const QString& tsql) {
+    const QList<TranslatedStatement> statements = TsqlTranslator(*dialect_).translateBatch(tsql);
+    if (statements.isEmpty()) return nullptr;
+    zx::host::RecordSetPtr last;
+    auto runAll = [&] {
+        for (const TranslatedStatement& statement : statements) {
+            last = nullptr;
+            if (statement.kind == TranslatedStatement::Kind::Procedure) {
+                const auto found = procedures_.find(procedureKey(statement.procedure));
+                if (found == procedures_.end()) {
+                    throw HostError(kBackendError, kSource,
+                                    QStringLiteral("找不到存储过程 '%1'").arg(statement.procedure));
+                }
+                found->second(*this, statement.arguments);
+                continue;
+            }
+            QSqlQuery q(handle());
+            q.setForwardOnly(true);
+            ++roundTrips_;
+            execOrThrow(q, statement.sql, {});
+            if (statement.kind == TranslatedStatement::Kind::Query) {
+                last = collectRows(q, statement.dateTimeColumns);
+            }
+        }
+    };
+    // Several statements, or a procedure with several of its own, succeed or
+    // fail as one.
+    if (statements.size() > 1 || statements.first().kind == TranslatedStatement::Kind::Procedure) {
+        transaction(runAll);
+    } else {
+        runAll();
+    }
+    return last;
+}
+
+void Database::executeBatch(const QString& tsql) {
+    execute(tsql);
+}
+
+zx::host::RecordSetPtr Database::nativeQuery(const QString& sql, const QVariantList& binds) {
+    return run(sql, binds, true);
+}
+
+int Database::nativeExec(const QString& sql, const QVariantList& binds) {
+    QSqlQuery q(handle());
+    q.setForwardOnly(true);
+    ++roundTrips_;
+    execOrThrow(q, sql, binds);
+    return q.numRowsAffected();
+}
+
+zx::host::RecordSetPtr Database::run(const QString& nativeSql, const QVariantList& binds,
+                                     bool wantRows) {
+    QSqlQuery q(handle());
+    q.setForwardOnly(true);
+    ++roundTrips_;
+    execOrThrow(q, nativeSql, binds);
+    return wantRows ? collectRows(q, {}) : nullptr;
+}
+
+void Database::registerProcedure(const QString& name, Procedure procedure) {
+    procedures_[procedureKey(name)] = std::move(procedure);
+}
+
+void Database::transaction(const std::function<void()>& work) {
+    // Statements that open, commit or roll back a transaction are not counted
+    // as round trips: the counter measures the work the callers ask for.
+    auto control = [this](const QString& sql) {
+        QSqlQuery q(handle());
+        execOrThrow(q, sql, {});
+    };
+    const bool outermost = transactionDepth_ == 0;
+    const QString savepoint = QStringLiteral("zx_level%1").arg(transactionDepth_);
+    control(outermost ? dialect_->beginTransaction() : QStringLiteral("SAVEPOINT ") + savepoint);
+    ++transactionDepth_;
+    auto undo = [&] {
+        try {
+            if (outermost) {
+                control(QStringLiteral("ROLLBACK"));
+            } else {
+                control(QStringLiteral("ROLLBACK TO SAVEPOINT ") + savepoint);
+                control(QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
+            }
+        } catch (const HostError&) {
+            // The first error is the one worth reporting.
+        }
+    };
+    try {
+        work();
+    } catch (...) {
+        --transactionDepth_;
+        undo();
+        throw;
+    }
+    --transactionDepth_;
+    try {
+        control(outermost ? QStringLiteral("COMMIT")
+                          : QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
+    } catch (...) {
+        undo();
+        throw;
+    }
+}
+
+}  // namespace refhost

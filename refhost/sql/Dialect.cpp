@@ -1,0 +1,86 @@
+#include "Dialect.h"
+
+namespace refhost {
+
+QString SqliteDialect::name() const {
+    return QStringLiteral("SQLite");
+}
+
+QString SqliteDialect::driverName() const {
+    return QStringLiteral("QSQLITE");
+}
+
+QString SqliteDialect::applyLimit(const QString& select, const QString& count) const {
+    return select + QStringLiteral(" LIMIT ") + count;
+}
+
+QString SqliteDialect::currentDateTime() const {
+    return QStringLiteral("strftime('%Y-%m-%d %H:%M:%f','now','localtime')");
+}
+
+QString SqliteDialect::dateTimeToText(const QString& expr, int length) const {
+    // Dates are kept as ISO texts; a text that is no date passes unchanged,
+    // as a conversion of text to text would.
+    return QStringLiteral("substr(coalesce(strftime('%Y-%m-%d %H:%M:%S',") + expr +
+           QStringLiteral("),") + expr + QStringLiteral("),1,") + QString::number(length) +
+           QLatin1Char(')');
+}
+
+QString SqliteDialect::textLength(const QString& expr) const {
+    return QStringLiteral("length(rtrim(") + expr + QStringLiteral("))");
+}
+
+QString SqliteDialect::concatOperator() const {
+    return QStringLiteral("||");
+}
+
+QString SqliteDialect::columnType(SqlType type, int size) const {
+    switch (type) {
+        case SqlType::Integer:
+            return QStringLiteral("INTEGER");
+        case SqlType::Real:
+            return QStringLiteral("REAL");
+        case SqlType::Text:
+            return size > 0 ? QStringLiteral("VARCHAR(%1)").arg(size) : QStringLiteral("TEXT");
+        case SqlType::Name:
+            return (size > 0 ? QStringLiteral("VARCHAR(%1)").arg(size) : QStringLiteral("TEXT")) +
+                   QStringLiteral(" COLLATE NOCASE");
+        case SqlType::DateTime:
+            // TEXT affinity keeps "2024-01-01" from being read as a number.
+            return QStringLiteral("TEXT");
+        case SqlType::AutoKey:
+            return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    }
+    return QStringLiteral("TEXT");
+}
+
+QString SqliteDialect::castType(SqlType type) const {
+    switch (type) {
+        case SqlType::Integer:
+        case SqlType::AutoKey:
+            return QStringLiteral("INTEGER");
+        case SqlType::Real:
+            return QStringLiteral("REAL");
+        case SqlType::Text:
+        case SqlType::Name:
+        case SqlType::DateTime:
+            return QStringLiteral("TEXT");
+    }
+    return QStringLiteral("TEXT");
+}
+
+QString SqliteDialect::createIndexIfNotExists(const QString& index, const QString& table,
+                                              const QStringList& columns) const {
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS ") + index + QStringLiteral(" ON ") + table +
+           QStringLiteral(" (") + columns.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+QString SqliteDialect::beginTransaction() const {
+    return QStringLiteral("BEGIN IMMEDIATE");
+}
+
+QString SqliteDialect::foldIdentifier(const QString& identifier) const {
+    return identifier;
+}
+
+}  // namespace refhost

@@ -1,0 +1,311 @@
+#include "Schema.h"
+
+#include <QStringList>
+
+#include "Database.h"
+#include "Dialect.h"
+#include "zx/host/HostError.h"
+
+namespace refhost {
+
+namespace {
+
+const QString kComponent = QStringLiteral("refhost");
+
+// CREATE TABLE IF NOT EXISTS, column by column in the backend's types.
+class Table {
+public:
+    Table(const Dialect& dialect, QString name) : d_(dialect), name_(std::move(name)) {}
+
+    Table& column(const char* name, SqlType type, int size = 0, const char* extra = "") {
+        QString def = QString::fromLatin1(name) + QLatin1Char(' ') + d_.columnType(type, size);
+        if (*extra) def += QLatin1Char(' ') + QString::fromLatin1(extra);
+        parts_.append(def);
+        return *this;
+    }
+    Table& constraint(const char* text) {
+        parts_.append(QString::fromLatin1(text));
+        return *this;
+    }
+    QString sql() const {
+        return QStringLiteral("CREATE TABLE IF NOT EXISTS ") + name_ + QStringLiteral(" (") +
+               parts_.join(QStringLiteral(", ")) + QLatin1Char(')');
+    }
+
+private:
+    const Dialect& d_;
+    QString name_;
+    QStringList parts_;
+};
+
+QStringList tables(const Dialect& d) {
+    using T = SqlType;
+    QStringList out;
+    auto add = [&](const Table& t) { out.append(t.sql()); };
+
+    add(Table(d, QStringLiteral("t_SchemaVersion"))
+            .column("FComponent", T::Name, 50, "NOT NULL PRIMARY KEY")
+            .column("FVersion", T::Integer, 0, "NOT NULL"));
+
+    // Parameters: one row per (category, key); keys are matched without
+    // regard to case, as the component writes them in varying spellings.
+    add(Table(d, QStringLiteral("t_SystemProfile"))
+            .column("FCategory", T::Name, 30, "NOT NULL")
+            .column("FKey", T::Name, 100, "NOT NULL")
+            .column("FValue", T::Text, 0, "DEFAULT ''")
+            .column("FReadonly", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FLevel", T::Integer)
+            .column("FDescription", T::Text)
+            .constraint("UNIQUE (FCategory, FKey)"));
+
+    // Change log of watched parameters; only ever inserted. FOptTime is the
+    // text "yyyy-MM-dd HH:mm:ss", so text order is time order.
+    add(Table(d, QStringLiteral("t_SystemProfile_Log"))
+            .column("FID", T::AutoKey)
+            .column("FOptTime", T::Text, 23, "NOT NULL")
+            .column("FUserID", T::Integer)
+            .column("FCategory", T::Name, 30)
+            .column("FKey", T::Name, 100)
+            .column("FDesc", T::Text)
+            .column("FOrigValue", T::Text)
+            .column("FNewValue", T::Text)
+            .column("FMachineName", T::Text, 128)
+            .column("FIpAddress", T::Text, 64));
+
+    add(Table(d, QStringLiteral("t_User"))
+            .column("FUserID", T::AutoKey)
+            .column("FName", T::Name, 50, "NOT NULL UNIQUE")
+            .column("FAdministrator", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FPassword", T::Text, 128)
+            .column("FForbidden", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FDescription", T::Text));
+
+    // Rights held by a user on an object of a subsystem, as a bit mask
+    // (1048576 view, 2097152 modify for the system parameters, subsystem 18).
+    add(Table(d, QStringLiteral("t_UserRight"))
+            .column("FUserID", T::Integer, 0, "NOT NULL")
+            .column("FSubSystem", T::Integer, 0, "NOT NULL")
+            .column("FObject", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FRightMask", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .constraint("PRIMARY KEY (FUserID, FSubSystem, FObject)"));
+
+    // Chart of accounts. Numbers run by level, "1001", "1002.01"; FGroupID is
+    // the account class (owner's equity / net assets: 300 to 399); FDetailID
+    // is above 0 when the account carries item classes (FItemClasses lists
+    // their ids, separated by ",").
+    add(Table(d, QStringLiteral("t_Account"))
+            .column("FAccountID", T::AutoKey)
+            .column("FNumber", T::Name, 40, "NOT NULL UNIQUE")
+            .column("FName", T::Text, 80, "NOT NULL")
+            .column("FFullName", T::Text, 255)
+            .column("FLevel", T::Integer, 0, "NOT NULL DEFAULT 1")
+            .column("FParentID", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FGroupID", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FDC", T::Integer, 0, "NOT NULL DEFAULT 1")
+            .column("FDetail", T::Integer, 0, "NOT NULL DEFAULT 1")
+            .column("FDetailID", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FItemClasses", T::Text, 0, "DEFAULT ''")
+            .column("FCurrencyID", T::Integer, 0, "NOT NULL DEFAULT 1"));
+
+    add(Table(d, QStringLiteral("t_Currency"))
+            .column("FCurrencyID", T::AutoKey)
+            .column("FNumber", T::Name, 20, "NOT NULL")
+            .column("FName", T::Text, 40, "NOT NULL")
+            .column("FScale", T::Integer, 0, "NOT NULL DEFAULT 2")
+            .column("FExchangeRate", T::Real, 0, "NOT NULL DEFAULT 1"));
+
+    add(Table(d, QStringLiteral("t_perioddate"))
+            .column("FYear", T::Integer, 0, "NOT NULL")
+            .column("FPeriod", T::Integer, 0, "NOT NULL")
+            .column("FStartDate", T::DateTime, 0, "NOT NULL")
+            .column("FEndDate", T::DateTime)
+            .constraint("PRIMARY KEY (FYear, FPeriod)"));
+
+    add(Table(d, QStringLiteral("t_Voucher"))
+            .column("FVoucherID", T::AutoKey)
+            .column("FYear", T::Integer, 0, "NOT NULL")
+            .column("FPeriod", T::Integer, 0, "NOT NULL")
+            .column("FDate", T::DateTime)
+            .column("FGroupID", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FNumber", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FExplanation", T::Text)
+            .column("FChecked", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FPosted", T::Integer, 0, "NOT NULL DEFAULT 0"));
+
+    // Ledger initial data: balances, opening cash-flow amounts, asset changes.
+    add(Table(d, QStringLiteral("t_balance"))
+            .column("FYear", T::Integer, 0, "NOT NULL")
+            .column("FPeriod", T::Integer, 0, "NOT NULL")
+            .column("FAccountID", T::Integer, 0, "NOT NULL")
+            .column("FDetailID", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FCurrencyID", T::Integer, 0, "NOT NULL DEFAULT 1")
+            .column("FBeginBalance", T::Real, 0, "NOT NULL DEFAULT 0")
+            .column("FDebit", T::Real, 0, "NOT NULL DEFAULT 0")
+            .column("FCredit", T::Real, 0, "NOT NULL DEFAULT 0")
+            .column("FEndBalance", T::Real, 0, "NOT NULL DEFAULT 0")
+            .constraint("PRIMARY KEY (FYear, FPeriod, FAccountID, FDetailID, FCurrencyID)"));
+
+    add(Table(d, QStringLiteral("t_InitCashFlowBal"))
+            .column("FYear", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FPeriod", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FAccountID", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FItemID", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FCurrencyID", T::Integer, 0, "NOT NULL DEFAULT 1")
+            .column("FAmount", T::Real, 0, "NOT NULL DEFAULT 0"));
+
+    add(Table(d, QStringLiteral("t_FAAlter"))
+            .column("FAlterID", T::AutoKey)
+            .column("FAssetID", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FYear", T::Integer, 0, "NOT NULL")
+            .column("FPeriod", T::Integer, 0, "NOT NULL")
+            .column("FAccountID", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FAlterMode", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FDate", T::DateTime)
+            .column("FAmount", T::Real, 0, "NOT NULL DEFAULT 0"));
+
+    add(Table(d, QStringLiteral("t_UserSetting"))
+            .column("FUserID", T::Integer, 0, "NOT NULL")
+            .column("FCategory", T::Name, 50, "NOT NULL")
+            .column("FKey", T::Name, 100, "NOT NULL")
+            .column("FValue", T::Text)
+            .constraint("PRIMARY KEY (FUserID, FCategory, FKey)"));
+
+    // The account-set register: the set's name and the company it keeps books for.
+    add(Table(d, QStringLiteral("t_ad_zxAccount_gl"))
+            .column("FAcctID", T::AutoKey)
+            .column("FAcctName", T::Name, 80, "NOT NULL UNIQUE")
+            .column("FCompanyName", T::Text, 255, "DEFAULT ''"));
+
+    // Item-master property descriptions per item class (4 material, 1 customer).
+    add(Table(d, QStringLiteral("t_ItemPropDesc"))
+            .column("FItemClassID", T::Integer, 0, "NOT NULL")
+            .column("FSQLColumnName", T::Name, 50, "NOT NULL")
+            .column("FName", T::Text, 80)
+            .column("FDefaultValue", T::Text)
+            .constraint("PRIMARY KEY (FItemClassID, FSQLColumnName)"));
+
+    add(Table(d, QStringLiteral("t_MF_FuncElement"))
+            .column("FDetailFuncID", T::Integer, 0, "NOT NULL")
+            .column("FSubFuncID", T::Integer, 0, "NOT NULL")
+            .column("FName", T::Text, 80)
+            .column("FQORCaption", T::Text, 80)
+            .constraint("PRIMARY KEY (FDetailFuncID, FSubFuncID)"));
+
+    // Bill template fields; FCtlType 3 marks quantity fields, FNeedCount
+    // whether their column is summed.
+    add(Table(d, QStringLiteral("ICTemplateEntry"))
+            .column("FID", T::Name, 20, "NOT NULL")
+            .column("FCtlIndex", T::Integer, 0, "NOT NULL")
+            .column("FFieldName", T::Text, 50)
+            .column("FCaption", T::Text, 80)
+            .column("FCtlType", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FNeedCount", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .constraint("PRIMARY KEY (FID, FCtlIndex)"));
+
+    add(Table(d, QStringLiteral("t_MGLog"))
+            .column("FID", T::AutoKey)
+            .column("FTime", T::DateTime, 0, "NOT NULL")
+            .column("FUserID", T::Integer)
+            .column("FCode", T::Name, 20)
+            .column("FDesc", T::Text)
+            .column("FMachineName", T::Text, 128));
+
+    add(Table(d, QStringLiteral("t_UserProfile"))
+            .column("FUserID", T::Integer, 0, "NOT NULL")
+            .column("FComponent", T::Name, 100, "NOT NULL")
+            .column("FForm", T::Name, 100, "NOT NULL")
+            .column("FKey", T::Name, 100, "NOT NULL")
+            .column("FValue", T::Text)
+            .constraint("PRIMARY KEY (FUserID, FComponent, FForm, FKey)"));
+
+    // Who holds a network function lock; information for the user who is refused.
+    add(Table(d, QStringLiteral("t_NetLock"))
+            .column("FFuncCode", T::Name, 40, "NOT NULL")
+            .column("FYear", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FPeriod", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FMachineName", T::Text, 128)
+            .column("FUserID", T::Integer)
+            .column("FPid", T::Integer)
+            .column("FSince", T::DateTime)
+            .constraint("PRIMARY KEY (FFuncCode, FYear, FPeriod)"));
+
+    out.append(d.createIndexIfNotExists(QStringLiteral("ix_SystemProfile_Log_OptTime"),
+                                        QStringLiteral("t_SystemProfile_Log"),
+                                        {QStringLiteral("FOptTime")}));
+    out.append(d.createIndexIfNotExists(QStringLiteral("ix_MGLog_Time"), QStringLiteral("t_MGLog"),
+                                        {QStringLiteral("FTime")}));
+    out.append(d.createIndexIfNotExists(QStringLiteral("ix_Voucher_Period"),
+                                        QStringLiteral("t_Voucher"),
+                                        {QStringLiteral("FYear"), QStringLiteral("FPeriod")}));
+    out.append(d.createIndexIfNotExists(QStringLiteral("ix_Account_Parent"),
+                                        QStringLiteral("t_Account"),
+                                        {QStringLiteral("FParentID")}));
+    return out;
+}
+
+// Rows every account set has from its creation: the base currency and the
+// item-master properties and menu entry whose defaults the parameters edit.
+const char* const kFixedRows[] = {
+    "INSERT INTO t_Currency (FCurrencyID, FNumber, FName, FScale) "
+    "VALUES (1, 'RMB', '人民币', 2) ON CONFLICT DO NOTHING",
+    "INSERT INTO t_ItemPropDesc (FItemClassID, FSQLColumnName, FName, FDefaultValue) "
+    "VALUES (4, 'FTaxRate', '税率(%)', '0') ON CONFLICT DO NOTHING",
+    "INSERT INTO t_ItemPropDesc (FItemClassID, FSQLColumnName, FName, FDefaultValue) "
+    "VALUES (1, 'FValueAddRate', '增值税率(%)', '0') ON CONFLICT DO NOTHING",
+    "INSERT INTO t_MF_FuncElement (FDetailFuncID, FSubFuncID, FName, FQORCaption) "
+    "VALUES (60020111, 600201, '物料', '物料') ON CONFLICT DO NOTHING",
+};
+
+}  // namespace
+
+void createSchema(Database& db) {
+    db.transaction([&] {
+        for (const QString& sql : tables(db.dialect())) db.nativeExec(sql);
+        for (const char* sql : kFixedRows) db.nativeExec(QString::fromUtf8(sql));
+        // Migrations from older versions go here, each ending by raising the version.
+        db.nativeExec(QStringLiteral("INSERT INTO t_SchemaVersion (FComponent, FVersion) "
+                                     "VALUES (?, ?) ON CONFLICT DO NOTHING"),
+                      {kComponent, kSchemaVersion});
+    });
+}
+
+int schemaVersion(Database& db) {
+    const auto rows = db.nativeQuery(
+        QStringLiteral("SELECT FVersion FROM t_SchemaVersion WHERE FComponent = ?"), {kComponent});
+    if (!rows || rows->RecordCount() == 0) return 0;
+    rows->MoveFirst();
+    return rows->Field(0).toInt();
+}
+
+void registerStandardProcedures(Database& db) {
+    // P_ICReplaceCaption newText, language, mode, oldText: renames a word in
+    // the captions of the bill templates. Only mode 'R' (replace) exists;
+    // the account set keeps one language.
+    db.registerProcedure(
+        QStringLiteral("P_ICReplaceCaption"), [](Database& self, const QStringList& args) {
+            const QString source = QStringLiteral("P_ICReplaceCaption");
+            if (args.size() != 4) {
+                throw zx::host::HostError(
+                    zx::host::kGenericError, source,
+                    QStringLiteral("存储过程 P_ICReplaceCaption 需要 4 个参数, 收到 %1 个")
+                        .arg(args.size()));
+            }
+            const QString& newText = args.at(0);
+            const QString& mode = args.at(2);
+            const QString& oldText = args.at(3);
+            if (mode.compare(QLatin1String("R"), Qt::CaseInsensitive) != 0) {
+                throw zx::host::HostError(zx::host::kGenericError, source,
+                                          QStringLiteral("不支持的替换方式: %1").arg(mode));
+            }
+            if (oldText.isEmpty()) {
+                throw zx::host::HostError(zx::host::kGenericError, source,
+                                          QStringLiteral("要替换的文字不能为空"));
+            }
+            self.nativeExec(
+                QStringLiteral("UPDATE ICTemplateEntry SET FCaption = replace(FCaption, ?, ?) "
+                               "WHERE FCaption <> replace(FCaption, ?, ?)"),
+                {oldText, newText, oldText, newText});
+        });
+}
+
+}  // namespace refhost

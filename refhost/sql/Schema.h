@@ -1,0 +1,23 @@
+#pragma once
+
+namespace refhost {
+
+class Database;
+
+// The schema version this host creates. Later versions add a step to
+// createSchema that migrates an older account set before the version row
+// is raised.
+inline constexpr int kSchemaVersion = 1;
+
+// Creates every table, index and fixed row of an account set that is
+// missing; existing tables and data are left alone, so it runs on every open.
+void createSchema(Database& db);
+
+// The schema version recorded in the account set; 0 when none is.
+int schemaVersion(Database& db);
+
+// The stored procedures of an account set that the component calls by
+// "Exec": P_ICReplaceCaption. A host may register its own in their place.
+void registerStandardProcedures(Database& db);
+
+}  // namespace refhost
