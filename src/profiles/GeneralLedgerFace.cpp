@@ -118,10 +118,6 @@ Node ledgerStartFrame() {
         2);
 }
 
-}  // namespace
-
-namespace {
-
 Node basicInfoPage() {
     return page(
         "stabGl(0)", t("基本信息"),
