@@ -35,7 +35,10 @@ private slots:
         QStringList duplicates;
         for (QWidget* w : root->findChildren<QWidget*>()) {
             const QString name = w->objectName();
-            if (name.isEmpty() || name.startsWith(QLatin1String("qt_"))) continue;
+            // Qt names the parts of its own widgets (tab-bar scroll arrows and the like).
+            if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) ||
+                name.startsWith(QLatin1String("Scroll")))
+                continue;
             if (seen.contains(name)) duplicates << name;
             seen.insert(name);
         }
