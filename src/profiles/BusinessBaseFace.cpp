@@ -58,7 +58,7 @@ Node initialFrame() {
 }
 
 // Decimal places of discount rates, special invoices and the quantity of the
-// sum row. The frame's caption and the sum-row label wording are ours.
+// sum row. The frame's caption is ours.
 Node precisionFrame() {
     return frame(
         "framSet(7)", QStringLiteral("精度参数"),
