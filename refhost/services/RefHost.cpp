@@ -175,11 +175,16 @@ RefHost::~RefHost() {
 
 void RefHost::login(const QString& userName) {
     auto rows = db_->nativeQuery(
-        QStringLiteral("SELECT FUserID, FName, FAdministrator FROM t_User WHERE FName = ?"),
+        QStringLiteral(
+            "SELECT FUserID, FName, FAdministrator, FForbidden FROM t_User WHERE FName = ?"),
         {userName});
     if (!rows || rows->RecordCount() == 0) {
         throw HostError(zx::host::kGenericError, QStringLiteral("RefHost"),
                         QStringLiteral("用户不存在: %1").arg(userName));
+    }
+    if (rows->Field(QStringLiteral("FForbidden")).toInt() != 0) {
+        throw HostError(zx::host::kGenericError, QStringLiteral("RefHost"),
+                        QStringLiteral("用户已被禁用: %1").arg(userName));
     }
     user_.id = rows->Field(QStringLiteral("FUserID")).toInt();
     user_.name = rows->Field(QStringLiteral("FName")).toString();

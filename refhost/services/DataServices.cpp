@@ -1,0 +1,56 @@
+#include "RefHost.h"
+#include "Standard.h"
+#include "sql/Database.h"
+
+using namespace zx::host;
+
+namespace refhost {
+
+namespace {
+
+class HostClassInfo : public ClassInfo {
+public:
+    explicit HostClassInfo(RefHost& host) : host_(host) {}
+    RecordSetPtr GetData(const QString& props, const QString& sql) override {
+        host_.checkProps(props, QString::fromLatin1(classId));
+        return host_.db().query(sql);
+    }
+
+private:
+    RefHost& host_;
+};
+
+class HostClassUpdate : public ClassUpdate {
+public:
+    explicit HostClassUpdate(RefHost& host) : host_(host) {}
+    void SaveItem(const QString& props, const QString& sql) override {
+        host_.checkProps(props, QString::fromLatin1(classId));
+        host_.db().executeBatch(sql);
+    }
+
+private:
+    RefHost& host_;
+};
+
+// The host's open connection: no property string, always this account set.
+class HostAppConnection : public AppConnection {
+public:
+    explicit HostAppConnection(RefHost& host) : host_(host) {}
+    RecordSetPtr Execute(const QString& sql) override { return host_.db().execute(sql); }
+
+private:
+    RefHost& host_;
+};
+
+}  // namespace
+
+void installDataServices(RefHost& host) {
+    host.registerFactory(QString::fromLatin1(ClassInfo::classId),
+                         [&host] { return std::make_shared<HostClassInfo>(host); });
+    host.registerFactory(QString::fromLatin1(ClassUpdate::classId),
+                         [&host] { return std::make_shared<HostClassUpdate>(host); });
+    host.registerFactory(QString::fromLatin1(AppConnection::classId),
+                         [&host] { return std::make_shared<HostAppConnection>(host); });
+}
+
+}  // namespace refhost

@@ -1,0 +1,18 @@
+#include "Standard.h"
+
+#include "ProfileServices.h"
+#include "lock/LockServices.h"
+
+namespace refhost {
+
+void installStandardServices(RefHost& host) {
+    installSessionServices(host);
+    installDataServices(host);
+    installSecurityServices(host);
+    installConfigServices(host);
+    installUserProfileService(host);
+    installProfileServices(host);
+    installLockServices(host);
+}
+
+}  // namespace refhost
