@@ -165,6 +165,18 @@ public:
     RefGLData(std::shared_ptr<Database> db, const QString& installDir)
         : db_(db), profile_(std::make_shared<RefSystemProfile>(db, installDir)) {}
 
+    zx::host::Currency GetCurrency(qint32 currencyId) override {
+        const auto rows = db_->nativeQuery(
+            QStringLiteral("SELECT FNumber, FName, FScale FROM t_Currency WHERE FCurrencyID = ?"),
+            {currencyId});
+        if (rows->RecordCount() == 0) {
+            throw zx::host::HostError(zx::host::kGenericError, QStringLiteral("GLData"),
+                                      QStringLiteral("币别不存在: %1").arg(currencyId));
+        }
+        rows->MoveFirst();
+        return {rows->Field(0).toString(), rows->Field(1).toString(), rows->Field(2).toDouble()};
+    }
+
     void Refresh() override { profile_->Refresh(); }
     std::shared_ptr<zx::host::SystemProfile> SystemProfile() override { return profile_; }
     zx::host::RecordSetPtr getanyrecordset(const QString& sql) override { return db_->query(sql); }

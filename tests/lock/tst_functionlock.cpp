@@ -1,0 +1,159 @@
+// The network function lock inside one process, through the host's services.
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "lock/FunctionLock.h"
+#include "lock/LockServices.h"
+#include "services/RefHost.h"
+#include "sql/Database.h"
+#include "zx/host/Services.h"
+
+using namespace zx::host;
+
+class FunctionLockTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> tmp_;
+    std::shared_ptr<refhost::Database> db_;
+    std::unique_ptr<refhost::RefHost> host_;
+
+    std::shared_ptr<NetMutex> mutex() {
+        return serviceAs<NetMutex>(host_->createObject(QStringLiteral("NetMutex")),
+                                   QStringLiteral("NetMutex"));
+    }
+
+    qint32 take(const QString& code, qint16 year, qint16 period) {
+        return mutex()
+            ->TaskExec(host_->propsString(), 0, code, QStringLiteral("WS-A"), 3, year, period,
+                       std::nullopt)
+            .toInt();
+    }
+
+    bool commit(qint32 handle) { return mutex()->CommitTask(host_->propsString(), handle); }
+
+    // (machine, pid) of the information row of a key, empty when none.
+    QStringList infoRow(const QString& code, int year, int period) {
+        auto rows = db_->nativeQuery(QStringLiteral("SELECT FMachineName, FPid FROM t_NetLock "
+                                                    "WHERE FFuncCode = ? AND FYear = ? AND "
+                                                    "FPeriod = ?"),
+                                     {code, year, period});
+        if (rows->RecordCount() == 0) return {};
+        rows->MoveFirst();
+        return {rows->Field(0).toString(), rows->Field(1).toString()};
+    }
+
+private slots:
+    void init() {
+        tmp_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(tmp_->isValid());
+        db_ = refhost::Database::openSqlite(tmp_->filePath(QStringLiteral("set.zxdb")));
+        host_ = std::make_unique<refhost::RefHost>(db_, tmp_->filePath(QStringLiteral("install")));
+        refhost::installLockServices(*host_);
+    }
+
+    void cleanup() {
+        host_.reset();
+        db_.reset();
+        tmp_.reset();
+    }
+
+    void secondHolderIsRefusedUntilRelease() {
+        const qint32 first = take(QStringLiteral("pu08"), 2024, 3);
+        QVERIFY(first >= 1);
+        QCOMPARE(take(QStringLiteral("pu08"), 2024, 3), 0);
+        QCOMPARE(take(QStringLiteral("PU08"), 2024, 3), 0);  // codes ignore case
+
+        QVERIFY(commit(first));
+        const qint32 again = take(QStringLiteral("pu08"), 2024, 3);
+        QVERIFY(again >= 1);
+        QVERIFY(commit(again));
+    }
+
+    void otherCodesAndPeriodsAreIndependent() {
+        const qint32 held = take(QStringLiteral("pu08"), 2024, 3);
+        QVERIFY(held >= 1);
+        const qint32 otherPeriod = take(QStringLiteral("pu08"), 2024, 4);
+        const qint32 otherYear = take(QStringLiteral("pu08"), 2025, 3);
+        const qint32 otherCode = take(QStringLiteral("pu09"), 2024, 3);
+        QVERIFY(otherPeriod >= 1);
+        QVERIFY(otherYear >= 1);
+        QVERIFY(otherCode >= 1);
+        const QSet<qint32> handles{held, otherPeriod, otherYear, otherCode};
+        QCOMPARE(handles.size(), 4);
+
+        // Releasing one leaves the others held.
+        QVERIFY(commit(otherPeriod));
+        QCOMPARE(take(QStringLiteral("pu08"), 2024, 3), 0);
+        QCOMPARE(take(QStringLiteral("pu09"), 2024, 3), 0);
+        for (qint32 h : {held, otherYear, otherCode}) QVERIFY(commit(h));
+    }
+
+    void unknownHandlesAreNotReleased() {
+        QCOMPARE(commit(0), false);
+        QCOMPARE(commit(-1), false);
+        QCOMPARE(commit(987654), false);
+        const qint32 held = take(QStringLiteral("pu08"), 2024, 3);
+        QVERIFY(commit(held));
+        QCOMPARE(commit(held), false);  // already released
+    }
+
+    void holderIsRecordedWhileHeld() {
+        auto lock = refhost::functionLockFor(db_);
+        const refhost::FunctionKey key{QStringLiteral("pu08"), 2024, 5};
+        QCOMPARE(lock->holderOf(key), QString());
+
+        // A row left by a holder that died is replaced, not a reason to refuse.
+        db_->nativeExec(
+            QStringLiteral("INSERT INTO t_NetLock (FFuncCode, FYear, FPeriod, "
+                           "FMachineName, FUserID, FPid, FSince) VALUES "
+                           "('pu08', 2024, 5, 'DEAD-WS', 0, 1, '2020-01-01 00:00:00')"));
+        const qint32 held = take(QStringLiteral("pu08"), 2024, 5);
+        QVERIFY(held >= 1);
+        const QString pid = QString::number(QCoreApplication::applicationPid());
+        QCOMPARE(infoRow(QStringLiteral("pu08"), 2024, 5), (QStringList{"WS-A", pid}));
+        QVERIFY(lock->holderOf(key).contains(QStringLiteral("WS-A")));
+        QVERIFY(lock->holderOf(key).contains(pid));
+
+        QVERIFY(commit(held));
+        QVERIFY(infoRow(QStringLiteral("pu08"), 2024, 5).isEmpty());
+        QCOMPARE(lock->holderOf(key), QString());
+    }
+
+    void loginObjectSharesTheLock() {
+        refhost::installLockServices(*host_, true);
+        auto login = std::dynamic_pointer_cast<LoginObject>(host_->loginObject());
+        QVERIFY(login);
+        const qint32 held = login
+                                ->TaskExec(0, QStringLiteral("pu08"), QStringLiteral("WS-B"), 3,
+                                           2024, 6, QVariant(1))
+                                .toInt();
+        QVERIFY(held >= 1);
+        QCOMPARE(take(QStringLiteral("pu08"), 2024, 6), 0);
+        QCOMPARE(login->CommitTask(0), false);
+        QVERIFY(login->CommitTask(held));
+        QVERIFY(commit(take(QStringLiteral("pu08"), 2024, 6)));
+    }
+
+    void anotherAccountSetIsRefused() {
+        const QString other = QStringLiteral("ConnectString={Provider=SQLite;Data Source=%1};")
+                                  .arg(tmp_->filePath(QStringLiteral("other.zxdb")));
+        QVERIFY_THROWS_EXCEPTION(
+            HostError, mutex()->TaskExec(other, 0, QStringLiteral("pu08"), QStringLiteral("WS-A"),
+                                         3, 2024, 3, std::nullopt));
+        const qint32 held = take(QStringLiteral("pu08"), 2024, 3);
+        QVERIFY(held >= 1);  // the refused call took nothing
+        QVERIFY_THROWS_EXCEPTION(HostError, mutex()->CommitTask(other, held));
+        QVERIFY(commit(held));
+    }
+
+    void emptyFunctionCodeIsAnError() {
+        QVERIFY_THROWS_EXCEPTION(HostError, take(QStringLiteral("  "), 2024, 3));
+    }
+};
+
+QTEST_GUILESS_MAIN(FunctionLockTest)
+#include "tst_functionlock.moc"
