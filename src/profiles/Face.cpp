@@ -84,7 +84,13 @@ QWidget* buildControl(const Node& n, QWidget* parent) {
             box->addItems(n.items);
             box->setEditable(n.editable);
             box->setCurrentIndex(-1);
-            box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+            if (n.chars > 0) {
+                // Entries may carry hidden field names after blanks; show the text only.
+                box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+                box->setMinimumContentsLength(n.chars);
+            } else {
+                box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+            }
             w = box;
             break;
         }
