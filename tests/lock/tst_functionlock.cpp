@@ -12,6 +12,7 @@
 #include "zx/host/Services.h"
 
 using namespace zx::host;
+using namespace Qt::Literals::StringLiterals;
 
 class FunctionLockTest : public QObject {
     Q_OBJECT
@@ -22,14 +23,12 @@ private:
     std::unique_ptr<refhost::RefHost> host_;
 
     std::shared_ptr<NetMutex> mutex() {
-        return serviceAs<NetMutex>(host_->createObject(QStringLiteral("NetMutex")),
-                                   QStringLiteral("NetMutex"));
+        return serviceAs<NetMutex>(host_->createObject(u"NetMutex"_s), u"NetMutex"_s);
     }
 
     qint32 take(const QString& code, qint16 year, qint16 period) {
         return mutex()
-            ->TaskExec(host_->propsString(), 0, code, QStringLiteral("WS-A"), 3, year, period,
-                       std::nullopt)
+            ->TaskExec(host_->propsString(), 0, code, u"WS-A"_s, 3, year, period, std::nullopt)
             .toInt();
     }
 
@@ -50,8 +49,8 @@ private slots:
     void init() {
         tmp_ = std::make_unique<QTemporaryDir>();
         QVERIFY(tmp_->isValid());
-        db_ = refhost::Database::openSqlite(tmp_->filePath(QStringLiteral("set.zxdb")));
-        host_ = std::make_unique<refhost::RefHost>(db_, tmp_->filePath(QStringLiteral("install")));
+        db_ = refhost::Database::openSqlite(tmp_->filePath(u"set.zxdb"_s));
+        host_ = std::make_unique<refhost::RefHost>(db_, tmp_->filePath(u"install"_s));
         refhost::installLockServices(*host_);
     }
 
@@ -62,23 +61,23 @@ private slots:
     }
 
     void secondHolderIsRefusedUntilRelease() {
-        const qint32 first = take(QStringLiteral("pu08"), 2024, 3);
+        const qint32 first = take(u"pu08"_s, 2024, 3);
         QVERIFY(first >= 1);
-        QCOMPARE(take(QStringLiteral("pu08"), 2024, 3), 0);
-        QCOMPARE(take(QStringLiteral("PU08"), 2024, 3), 0);  // codes ignore case
+        QCOMPARE(take(u"pu08"_s, 2024, 3), 0);
+        QCOMPARE(take(u"PU08"_s, 2024, 3), 0);  // codes ignore case
 
         QVERIFY(commit(first));
-        const qint32 again = take(QStringLiteral("pu08"), 2024, 3);
+        const qint32 again = take(u"pu08"_s, 2024, 3);
         QVERIFY(again >= 1);
         QVERIFY(commit(again));
     }
 
     void otherCodesAndPeriodsAreIndependent() {
-        const qint32 held = take(QStringLiteral("pu08"), 2024, 3);
+        const qint32 held = take(u"pu08"_s, 2024, 3);
         QVERIFY(held >= 1);
-        const qint32 otherPeriod = take(QStringLiteral("pu08"), 2024, 4);
-        const qint32 otherYear = take(QStringLiteral("pu08"), 2025, 3);
-        const qint32 otherCode = take(QStringLiteral("pu09"), 2024, 3);
+        const qint32 otherPeriod = take(u"pu08"_s, 2024, 4);
+        const qint32 otherYear = take(u"pu08"_s, 2025, 3);
+        const qint32 otherCode = take(u"pu09"_s, 2024, 3);
         QVERIFY(otherPeriod >= 1);
         QVERIFY(otherYear >= 1);
         QVERIFY(otherCode >= 1);
@@ -87,8 +86,8 @@ private slots:
 
         // Releasing one leaves the others held.
         QVERIFY(commit(otherPeriod));
-        QCOMPARE(take(QStringLiteral("pu08"), 2024, 3), 0);
-        QCOMPARE(take(QStringLiteral("pu09"), 2024, 3), 0);
+        QCOMPARE(take(u"pu08"_s, 2024, 3), 0);
+        QCOMPARE(take(u"pu09"_s, 2024, 3), 0);
         for (qint32 h : {held, otherYear, otherCode}) QVERIFY(commit(h));
     }
 
@@ -96,14 +95,14 @@ private slots:
         QCOMPARE(commit(0), false);
         QCOMPARE(commit(-1), false);
         QCOMPARE(commit(987654), false);
-        const qint32 held = take(QStringLiteral("pu08"), 2024, 3);
+        const qint32 held = take(u"pu08"_s, 2024, 3);
         QVERIFY(commit(held));
         QCOMPARE(commit(held), false);  // already released
     }
 
     void holderIsRecordedWhileHeld() {
         auto lock = refhost::functionLockFor(db_);
-        const refhost::FunctionKey key{QStringLiteral("pu08"), 2024, 5};
+        const refhost::FunctionKey key{u"pu08"_s, 2024, 5};
         QCOMPARE(lock->holderOf(key), QString());
 
         // A row left by a holder that died is replaced, not a reason to refuse.
@@ -111,15 +110,15 @@ private slots:
             QStringLiteral("INSERT INTO t_NetLock (FFuncCode, FYear, FPeriod, "
                            "FMachineName, FUserID, FPid, FSince) VALUES "
                            "('pu08', 2024, 5, 'DEAD-WS', 0, 1, '2020-01-01 00:00:00')"));
-        const qint32 held = take(QStringLiteral("pu08"), 2024, 5);
+        const qint32 held = take(u"pu08"_s, 2024, 5);
         QVERIFY(held >= 1);
         const QString pid = QString::number(QCoreApplication::applicationPid());
-        QCOMPARE(infoRow(QStringLiteral("pu08"), 2024, 5), (QStringList{"WS-A", pid}));
-        QVERIFY(lock->holderOf(key).contains(QStringLiteral("WS-A")));
+        QCOMPARE(infoRow(u"pu08"_s, 2024, 5), (QStringList{"WS-A", pid}));
+        QVERIFY(lock->holderOf(key).contains(u"WS-A"_s));
         QVERIFY(lock->holderOf(key).contains(pid));
 
         QVERIFY(commit(held));
-        QVERIFY(infoRow(QStringLiteral("pu08"), 2024, 5).isEmpty());
+        QVERIFY(infoRow(u"pu08"_s, 2024, 5).isEmpty());
         QCOMPARE(lock->holderOf(key), QString());
     }
 
@@ -127,31 +126,28 @@ private slots:
         refhost::installLockServices(*host_, true);
         auto login = std::dynamic_pointer_cast<LoginObject>(host_->loginObject());
         QVERIFY(login);
-        const qint32 held = login
-                                ->TaskExec(0, QStringLiteral("pu08"), QStringLiteral("WS-B"), 3,
-                                           2024, 6, QVariant(1))
-                                .toInt();
+        const qint32 held =
+            login->TaskExec(0, u"pu08"_s, u"WS-B"_s, 3, 2024, 6, QVariant(1)).toInt();
         QVERIFY(held >= 1);
-        QCOMPARE(take(QStringLiteral("pu08"), 2024, 6), 0);
+        QCOMPARE(take(u"pu08"_s, 2024, 6), 0);
         QCOMPARE(login->CommitTask(0), false);
         QVERIFY(login->CommitTask(held));
-        QVERIFY(commit(take(QStringLiteral("pu08"), 2024, 6)));
+        QVERIFY(commit(take(u"pu08"_s, 2024, 6)));
     }
 
     void anotherAccountSetIsRefused() {
-        const QString other = QStringLiteral("ConnectString={Provider=SQLite;Data Source=%1};")
-                                  .arg(tmp_->filePath(QStringLiteral("other.zxdb")));
+        const QString other = u"ConnectString={Provider=SQLite;Data Source=%1};"_s.arg(
+            tmp_->filePath(u"other.zxdb"_s));
         QVERIFY_THROWS_EXCEPTION(
-            HostError, mutex()->TaskExec(other, 0, QStringLiteral("pu08"), QStringLiteral("WS-A"),
-                                         3, 2024, 3, std::nullopt));
-        const qint32 held = take(QStringLiteral("pu08"), 2024, 3);
+            HostError, mutex()->TaskExec(other, 0, u"pu08"_s, u"WS-A"_s, 3, 2024, 3, std::nullopt));
+        const qint32 held = take(u"pu08"_s, 2024, 3);
         QVERIFY(held >= 1);  // the refused call took nothing
         QVERIFY_THROWS_EXCEPTION(HostError, mutex()->CommitTask(other, held));
         QVERIFY(commit(held));
     }
 
     void emptyFunctionCodeIsAnError() {
-        QVERIFY_THROWS_EXCEPTION(HostError, take(QStringLiteral("  "), 2024, 3));
+        QVERIFY_THROWS_EXCEPTION(HostError, take(u"  "_s, 2024, 3));
     }
 };
 

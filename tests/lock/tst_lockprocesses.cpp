@@ -14,6 +14,7 @@
 #include "zx/host/Services.h"
 
 using namespace zx::host;
+using namespace Qt::Literals::StringLiterals;
 
 class LockProcessesTest : public QObject {
     Q_OBJECT
@@ -23,13 +24,12 @@ private:
     std::shared_ptr<refhost::Database> db_;
     std::unique_ptr<refhost::RefHost> host_;
 
-    QString dbPath() const { return tmp_->filePath(QStringLiteral("set.zxdb")); }
+    QString dbPath() const { return tmp_->filePath(u"set.zxdb"_s); }
 
     qint32 take(qint16 year, qint16 period) {
         auto mutex = createObject<NetMutex>();
         return mutex
-            ->TaskExec(host_->propsString(), 0, QStringLiteral("pu08"), QStringLiteral("TEST"), 3,
-                       year, period, std::nullopt)
+            ->TaskExec(host_->propsString(), 0, u"pu08"_s, u"TEST"_s, 3, year, period, std::nullopt)
             .toInt();
     }
 
@@ -52,7 +52,7 @@ private:
         process.start(QStringLiteral(ZX_LOCKHOLDER_PATH),
                       {db, QString::number(year), QString::number(period)});
         if (!process.waitForStarted(20000)) return false;
-        return readLine(process).startsWith(QStringLiteral("LOCKED "));
+        return readLine(process).startsWith(u"LOCKED "_s);
     }
 
 private slots:
@@ -60,7 +60,7 @@ private slots:
         tmp_ = std::make_unique<QTemporaryDir>();
         QVERIFY(tmp_->isValid());
         db_ = refhost::Database::openSqlite(dbPath());
-        host_ = std::make_unique<refhost::RefHost>(db_, tmp_->filePath(QStringLiteral("install")));
+        host_ = std::make_unique<refhost::RefHost>(db_, tmp_->filePath(u"install"_s));
         refhost::installLockServices(*host_);
     }
 
@@ -80,7 +80,7 @@ private slots:
         QVERIFY(commit(otherPeriod));
 
         holder.write("commit\n");
-        QCOMPARE(readLine(holder), QStringLiteral("COMMITTED"));
+        QCOMPARE(readLine(holder), u"COMMITTED"_s);
         QVERIFY(holder.waitForFinished(20000));
         QCOMPARE(holder.exitCode(), 0);
 
@@ -89,10 +89,9 @@ private slots:
 
         // Now the helper is the one refused.
         QProcess refused;
-        refused.start(QStringLiteral(ZX_LOCKHOLDER_PATH),
-                      {dbPath(), QStringLiteral("2024"), QStringLiteral("3")});
+        refused.start(QStringLiteral(ZX_LOCKHOLDER_PATH), {dbPath(), u"2024"_s, u"3"_s});
         QVERIFY(refused.waitForStarted(20000));
-        QCOMPARE(readLine(refused), QStringLiteral("REFUSED"));
+        QCOMPARE(readLine(refused), u"REFUSED"_s);
         QVERIFY(refused.waitForFinished(20000));
         QVERIFY(commit(mine));
     }

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cmath>
 #include <limits>
 #include <memory>
 
@@ -14,16 +13,7 @@
 #include "zx/host/Services.h"
 
 using namespace zx::host;
-
-namespace {
-
-template <class T>
-std::shared_ptr<T> create(refhost::RefHost& host) {
-    const QString id = QString::fromLatin1(T::classId);
-    return serviceAs<T>(host.createObject(id), id);
-}
-
-}  // namespace
+using namespace Qt::Literals::StringLiterals;
 
 class ProfileServicesTest : public QObject {
     Q_OBJECT
@@ -33,36 +23,43 @@ private:
     std::shared_ptr<refhost::Database> db_;
     std::unique_ptr<refhost::RefHost> host_;
 
-    QString props() const { return host_->propsString(); }
+    template <class T>
+    std::shared_ptr<T> create() {
+        const QString id = QString::fromLatin1(T::classId);
+        return serviceAs<T>(host_->createObject(id), id);
+    }
 
-    // The row as stored, bypassing every cache: (value, readonly), or an
-    // empty list when there is none.
+    void set(const QString& category, const QString& key, const QVariant& value,
+             std::optional<bool> flag = std::nullopt) {
+        create<BaseSystemProfile>()->Setprofile(host_->propsString(), category, key, value, flag);
+    }
+
+    // The row as stored: (value, readonly), empty when there is none.
     QVariantList row(const QString& category, const QString& key) {
-        auto rows = db_->nativeQuery(QStringLiteral("SELECT FValue, FReadonly FROM t_SystemProfile "
-                                                    "WHERE FCategory = ? AND FKey = ?"),
-                                     {category, key});
+        auto rows = db_->nativeQuery(
+            u"SELECT FValue, FReadonly FROM t_SystemProfile WHERE FCategory = ? AND FKey = ?"_s,
+            {category, key});
         if (rows->RecordCount() == 0) return {};
         rows->MoveFirst();
         return {rows->Field(0).toString(), rows->Field(1).toInt()};
     }
 
     int rowCount() {
-        auto rows = db_->nativeQuery(QStringLiteral("SELECT COUNT(*) FROM t_SystemProfile"));
+        auto rows = db_->nativeQuery(u"SELECT COUNT(*) FROM t_SystemProfile"_s);
         rows->MoveFirst();
         return rows->Field(0).toInt();
     }
 
+    // A row written behind the services' back.
     void store(const QString& category, const QString& key, const QString& value) {
-        db_->nativeExec(QStringLiteral("DELETE FROM t_SystemProfile WHERE FCategory = ? AND "
-                                       "FKey = ?"),
-                        {category, key});
-        db_->nativeExec(QStringLiteral("INSERT INTO t_SystemProfile (FCategory, FKey, FValue) "
-                                       "VALUES (?, ?, ?)"),
-                        {category, key, value});
+        db_->nativeExec(
+            u"INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES (?, ?, ?) "
+            "ON CONFLICT (FCategory, FKey) DO UPDATE SET FValue = excluded.FValue"_s,
+            {category, key, value});
     }
 
     std::shared_ptr<SystemProfile> freshProfile() {
-        auto data = create<GLData>(*host_);
+        auto data = create<GLData>();
         data->Refresh();
         return data->SystemProfile();
     }
@@ -71,8 +68,8 @@ private slots:
     void init() {
         tmp_ = std::make_unique<QTemporaryDir>();
         QVERIFY(tmp_->isValid());
-        db_ = refhost::Database::openSqlite(tmp_->filePath(QStringLiteral("set.zxdb")));
-        host_ = std::make_unique<refhost::RefHost>(db_, tmp_->filePath(QStringLiteral("install")));
+        db_ = refhost::Database::openSqlite(tmp_->filePath(u"set.zxdb"_s));
+        host_ = std::make_unique<refhost::RefHost>(db_, tmp_->filePath(u"install"_s));
         refhost::installProfileServices(*host_);
     }
 
@@ -83,28 +80,22 @@ private slots:
     }
 
     void writesInsertThenUpdateOneRow() {
-        auto writer = create<BaseSystemProfile>(*host_);
         const int before = rowCount();
-        writer->Setprofile(props(), QStringLiteral("GL"), QStringLiteral("StartYear"), 2024);
-        writer->Setprofile(props(), QStringLiteral("GL"), QStringLiteral("StartYear"), 2025);
+        set(u"GL"_s, u"StartYear"_s, 2024);
+        set(u"GL"_s, u"StartYear"_s, 2025);
         QCOMPARE(rowCount(), before + 1);
-        QCOMPARE(row(QStringLiteral("GL"), QStringLiteral("StartYear")).value(0).toString(),
-                 QStringLiteral("2025"));
-        QCOMPARE(writer->GetProfile(props(), QStringLiteral("GL"), QStringLiteral("StartYear")),
-                 QStringLiteral("2025"));
-        QCOMPARE(freshProfile()->GetSystemProfile(QStringLiteral("GL"), QStringLiteral("StartYear"),
-                                                  QStringLiteral("0")),
-                 QStringLiteral("2025"));
+        QCOMPARE(row(u"GL"_s, u"StartYear"_s).value(0), u"2025"_s);
+        QCOMPARE(
+            create<BaseSystemProfile>()->GetProfile(host_->propsString(), u"GL"_s, u"StartYear"_s),
+            u"2025"_s);
+        QCOMPARE(freshProfile()->GetSystemProfile(u"GL"_s, u"StartYear"_s, u"0"_s), u"2025"_s);
 
-        // Every writer stores the same way.
-        create<GLSystemProfile>(*host_)->Setprofile(props(), QStringLiteral("GL"),
-                                                    QStringLiteral("Closed"), true);
-        create<PASystemProfile>(*host_)->Setprofile(props(), QStringLiteral("PA"),
-                                                    QStringLiteral("CurrentPeriod"), qint16(3));
-        QCOMPARE(row(QStringLiteral("GL"), QStringLiteral("Closed")).value(0).toString(),
-                 QStringLiteral("1"));
-        QCOMPARE(row(QStringLiteral("PA"), QStringLiteral("CurrentPeriod")).value(0).toString(),
-                 QStringLiteral("3"));
+        // The ledger's and the payroll's writers store the same way.
+        create<GLSystemProfile>()->Setprofile(host_->propsString(), u"GL"_s, u"Closed"_s, true);
+        create<PASystemProfile>()->Setprofile(host_->propsString(), u"PA"_s, u"CurrentPeriod"_s,
+                                              qint16(3));
+        QCOMPARE(row(u"GL"_s, u"Closed"_s).value(0), u"1"_s);
+        QCOMPARE(row(u"PA"_s, u"CurrentPeriod"_s).value(0), u"3"_s);
     }
 
     void valuesAreStoredAsPlainText_data() {
@@ -120,248 +111,198 @@ private slots:
         QTest::newRow("small double") << QVariant(1.5e-7) << "0.00000015";
         QTest::newRow("negative zero") << QVariant(-0.0) << "0";
         QTest::newRow("float") << QVariant::fromValue(0.17f) << "0.17";
-        QTest::newRow("text kept as typed")
-            << QVariant(QStringLiteral(" O'Brien 有限公司 ")) << " O'Brien 有限公司 ";
+        QTest::newRow("text as typed") << QVariant(u" O'Brien 有限公司 "_s) << " O'Brien 有限公司 ";
         QTest::newRow("nothing") << QVariant() << "";
     }
 
     void valuesAreStoredAsPlainText() {
         QFETCH(QVariant, value);
         QFETCH(QString, stored);
-        create<BaseSystemProfile>(*host_)->Setprofile(props(), QStringLiteral("GL"),
-                                                      QStringLiteral("Value"), value);
-        QCOMPARE(row(QStringLiteral("GL"), QStringLiteral("Value")).value(0).toString(), stored);
+        set(u"GL"_s, u"Value"_s, value);
+        QCOMPARE(row(u"GL"_s, u"Value"_s).value(0).toString(), stored);
     }
 
     void unstorableValueIsRefusedAndNothingWritten() {
-        auto writer = create<BaseSystemProfile>(*host_);
-        writer->Setprofile(props(), QStringLiteral("GL"), QStringLiteral("TaxRate"), 17);
+        set(u"GL"_s, u"TaxRate"_s, 17);
         QVERIFY_THROWS_EXCEPTION(
-            HostError, writer->Setprofile(props(), QStringLiteral("GL"), QStringLiteral("TaxRate"),
-                                          std::numeric_limits<double>::quiet_NaN()));
-        QVERIFY_THROWS_EXCEPTION(
-            HostError, writer->Setprofile(props(), QStringLiteral("GL"), QStringLiteral("TaxRate"),
-                                          QVariantList{1, 2}));
-        QVERIFY_THROWS_EXCEPTION(
-            HostError, writer->Setprofile(props(), QString(), QStringLiteral("TaxRate"), 1));
-        QCOMPARE(row(QStringLiteral("GL"), QStringLiteral("TaxRate")).value(0).toString(),
-                 QStringLiteral("17"));
+            HostError, set(u"GL"_s, u"TaxRate"_s, std::numeric_limits<double>::quiet_NaN()));
+        QVERIFY_THROWS_EXCEPTION(HostError, set(u"GL"_s, u"TaxRate"_s, QVariantList{1, 2}));
+        QVERIFY_THROWS_EXCEPTION(HostError, set(QString(), u"TaxRate"_s, 1));
+        QCOMPARE(row(u"GL"_s, u"TaxRate"_s).value(0), u"17"_s);
     }
 
     void categoryAndKeyIgnoreCase() {
-        store(QStringLiteral("GL"), QStringLiteral("PeriodCount"), QStringLiteral("13"));
+        store(u"GL"_s, u"PeriodCount"_s, u"13"_s);
         auto profile = freshProfile();
-        QCOMPARE(profile->GetSystemProfile(QStringLiteral("gl"), QStringLiteral("PERIODCOUNT"),
-                                           QStringLiteral("12")),
-                 QStringLiteral("13"));
-        QCOMPARE(profile->Item(QStringLiteral("Gl"), QStringLiteral("periodcount")),
-                 QStringLiteral("13"));
+        QCOMPARE(profile->GetSystemProfile(u"gl"_s, u"PERIODCOUNT"_s, u"12"_s), u"13"_s);
+        QCOMPARE(profile->Item(u"Gl"_s, u"periodcount"_s), u"13"_s);
+        QCOMPARE(create<BaseSystemProfile>()->GetProfile(host_->propsString(), u"gl"_s,
+                                                         u"periodCount"_s),
+                 u"13"_s);
 
-        auto writer = create<BaseSystemProfile>(*host_);
-        QCOMPARE(writer->GetProfile(props(), QStringLiteral("gl"), QStringLiteral("periodCount")),
-                 QStringLiteral("13"));
         // A write in another spelling updates the parameter, it adds no twin.
         const int before = rowCount();
-        writer->Setprofile(props(), QStringLiteral("gl"), QStringLiteral("PERIODCOUNT"), 12);
+        set(u"gl"_s, u"PERIODCOUNT"_s, 12);
         QCOMPARE(rowCount(), before);
-        QCOMPARE(row(QStringLiteral("GL"), QStringLiteral("PeriodCount")).value(0).toString(),
-                 QStringLiteral("12"));
+        QCOMPARE(row(u"GL"_s, u"PeriodCount"_s).value(0), u"12"_s);
     }
 
     void missingParametersGiveDefaults() {
         auto profile = freshProfile();
-        QCOMPARE(profile->GetSystemProfile(QStringLiteral("GL"), QStringLiteral("NoSuchKey"),
-                                           QStringLiteral("7")),
-                 QStringLiteral("7"));
-        QCOMPARE(profile->Item(QStringLiteral("GL"), QStringLiteral("NoSuchKey")), QString());
-        QCOMPARE(profile->SpecItem(QStringLiteral("Options"), QStringLiteral("CheckBeforePost")),
-                 -1);
-        QCOMPARE(create<BaseSystemProfile>(*host_)->GetProfile(props(), QStringLiteral("GL"),
-                                                               QStringLiteral("NoSuchKey")),
-                 QString());
-
-        // A stored empty text is a value, not an absence.
-        store(QStringLiteral("GL"), QStringLiteral("Empty"), QString());
-        profile->Refresh();
-        QCOMPARE(profile->GetSystemProfile(QStringLiteral("GL"), QStringLiteral("Empty"),
-                                           QStringLiteral("x")),
-                 QString());
-    }
-
-    void ledgerPropertiesReadTheirParameters() {
-        auto profile = freshProfile();
+        QCOMPARE(profile->GetSystemProfile(u"GL"_s, u"NoSuchKey"_s, u"7"_s), u"7"_s);
+        QCOMPARE(profile->Item(u"GL"_s, u"NoSuchKey"_s), QString());
+        QCOMPARE(profile->SpecItem(u"Options"_s, u"CheckBeforePost"_s), -1);
+        QCOMPARE(
+            create<BaseSystemProfile>()->GetProfile(host_->propsString(), u"GL"_s, u"NoSuchKey"_s),
+            QString());
         QCOMPARE(profile->glgetperiodcount(), 12);
         QCOMPARE(profile->GLGetPeriodByMonth(), true);
         QCOMPARE(profile->GLGetCheckBeforePost(), false);
         QCOMPARE(profile->GLGetCurrentYear(), 0);
 
-        store(QStringLiteral("General"), QStringLiteral("CompanyName"), QStringLiteral("演示科技"));
-        store(QStringLiteral("General"), QStringLiteral("CompanyAddress"), QStringLiteral("深圳"));
-        store(QStringLiteral("General"), QStringLiteral("CompanyPhone"), QStringLiteral("0755"));
-        store(QStringLiteral("GL"), QStringLiteral("CheckBeforePost"), QStringLiteral("2"));
-        store(QStringLiteral("GL"), QStringLiteral("PeriodCount"), QStringLiteral("13"));
-        store(QStringLiteral("GL"), QStringLiteral("PeriodByMonth"), QStringLiteral("0"));
-        store(QStringLiteral("GL"), QStringLiteral("CurrentYear"), QStringLiteral("2024"));
-        store(QStringLiteral("GL"), QStringLiteral("CurrentPeriod"), QStringLiteral(" 7"));
-        store(QStringLiteral("GL"), QStringLiteral("EarnAccount"), QStringLiteral("1054"));
-        store(QStringLiteral("GL"), QStringLiteral("EarnAssignAccount"), QStringLiteral("1060"));
+        // A stored empty text is a value, not an absence.
+        store(u"GL"_s, u"Empty"_s, QString());
         profile->Refresh();
-        QCOMPARE(profile->CompanyName(), QStringLiteral("演示科技"));
-        QCOMPARE(profile->CompanyAddress(), QStringLiteral("深圳"));
-        QCOMPARE(profile->CompanyPhone(), QStringLiteral("0755"));
+        QCOMPARE(profile->GetSystemProfile(u"GL"_s, u"Empty"_s, u"x"_s), QString());
+    }
+
+    void ledgerPropertiesReadTheirParameters() {
+        store(u"General"_s, u"CompanyName"_s, u"演示科技"_s);
+        store(u"General"_s, u"CompanyAddress"_s, u"深圳"_s);
+        store(u"General"_s, u"CompanyPhone"_s, u"0755"_s);
+        store(u"GL"_s, u"CheckBeforePost"_s, u"2"_s);
+        store(u"GL"_s, u"PeriodCount"_s, u"13"_s);
+        store(u"GL"_s, u"PeriodByMonth"_s, u"0"_s);
+        store(u"GL"_s, u"CurrentYear"_s, u"2024"_s);
+        store(u"GL"_s, u"CurrentPeriod"_s, u" 7"_s);
+        store(u"GL"_s, u"EarnAccount"_s, u"1054"_s);
+        store(u"GL"_s, u"EarnAssignAccount"_s, u"1060"_s);
+        auto profile = freshProfile();
+        QCOMPARE(profile->CompanyName(), u"演示科技"_s);
+        QCOMPARE(profile->CompanyAddress(), u"深圳"_s);
+        QCOMPARE(profile->CompanyPhone(), u"0755"_s);
         QCOMPARE(profile->GLGetCheckBeforePost(), true);
         QCOMPARE(profile->glgetperiodcount(), 13);
         QCOMPARE(profile->GLGetPeriodByMonth(), false);
         QCOMPARE(profile->GLGetCurrentYear(), 2024);
         QCOMPARE(profile->GLGetCurrentPeriod(), 7);
-        QCOMPARE(profile->GlGetEarnAccount(), QStringLiteral("1054"));
-        QCOMPARE(profile->GLGetEarnAssignAccount(), QStringLiteral("1060"));
+        QCOMPARE(profile->GlGetEarnAccount(), u"1054"_s);
+        QCOMPARE(profile->GLGetEarnAssignAccount(), u"1060"_s);
 
         // The ledger's writer reads the same way, from its own snapshot.
-        auto ledger = create<GLSystemProfile>(*host_);
-        QCOMPARE(ledger->CompanyName(), QStringLiteral("演示科技"));
+        auto ledger = create<GLSystemProfile>();
+        QCOMPARE(ledger->CompanyName(), u"演示科技"_s);
         QCOMPARE(ledger->GLGetCurrentPeriod(), 7);
     }
 
     void readOnlyFlagMarksStartUpSettings() {
-        auto writer = create<BaseSystemProfile>(*host_);
-        writer->Setprofile(props(), QStringLiteral("GL"), QStringLiteral("Plain"), 1);
-        QCOMPARE(row(QStringLiteral("GL"), QStringLiteral("Plain")).value(1).toInt(), 0);
-
-        writer->Setprofile(props(), QStringLiteral("GL"), QStringLiteral("StartYear"), 2024, true);
-        QCOMPARE(row(QStringLiteral("GL"), QStringLiteral("StartYear")),
-                 (QVariantList{QStringLiteral("2024"), 1}));
+        set(u"GL"_s, u"Plain"_s, 1);
+        QCOMPARE(row(u"GL"_s, u"Plain"_s), (QVariantList{u"1"_s, 0}));
+        set(u"GL"_s, u"StartYear"_s, 2024, true);
+        QCOMPARE(row(u"GL"_s, u"StartYear"_s), (QVariantList{u"2024"_s, 1}));
 
         // Later writes still store the value and keep the mark.
-        writer->Setprofile(props(), QStringLiteral("GL"), QStringLiteral("StartYear"), 2025);
-        QCOMPARE(row(QStringLiteral("GL"), QStringLiteral("StartYear")),
-                 (QVariantList{QStringLiteral("2025"), 1}));
-        writer->Setprofile(props(), QStringLiteral("GL"), QStringLiteral("StartYear"), 2026, false);
-        QCOMPARE(row(QStringLiteral("GL"), QStringLiteral("StartYear")),
-                 (QVariantList{QStringLiteral("2026"), 1}));
+        set(u"GL"_s, u"StartYear"_s, 2025);
+        QCOMPARE(row(u"GL"_s, u"StartYear"_s), (QVariantList{u"2025"_s, 1}));
+        set(u"GL"_s, u"StartYear"_s, 2026, false);
+        QCOMPARE(row(u"GL"_s, u"StartYear"_s), (QVariantList{u"2026"_s, 1}));
 
         // An existing ordinary parameter becomes marked by a flagged write.
-        writer->Setprofile(props(), QStringLiteral("GL"), QStringLiteral("Plain"), 0, true);
-        QCOMPARE(row(QStringLiteral("GL"), QStringLiteral("Plain")),
-                 (QVariantList{QStringLiteral("0"), 1}));
+        set(u"GL"_s, u"Plain"_s, 0, true);
+        QCOMPARE(row(u"GL"_s, u"Plain"_s), (QVariantList{u"0"_s, 1}));
     }
 
     void refreshThenFullLoadCostsOneQuery() {
         const int count = 300;
         db_->transaction([&] {
-            for (int i = 0; i < count; ++i) {
-                db_->nativeExec(
-                    QStringLiteral("INSERT INTO t_SystemProfile (FCategory, FKey, "
-                                   "FValue) VALUES (?, ?, ?)"),
-                    {QStringLiteral("IC"), QStringLiteral("Key%1").arg(i), QString::number(i)});
-            }
+            for (int i = 0; i < count; ++i) store(u"IC"_s, u"Key%1"_s.arg(i), QString::number(i));
         });
-        auto data = create<GLData>(*host_);
+        auto data = create<GLData>();
         auto profile = data->SystemProfile();
-        profile->GetSystemProfile(QStringLiteral("IC"), QStringLiteral("Key0"), QString());
+        profile->Item(u"IC"_s, u"Key0"_s);
 
         const int before = db_->roundTrips();
         data->Refresh();
         profile->Refresh();
         for (int i = 0; i < count; ++i) {
-            const QString key = QStringLiteral("key%1").arg(i);
-            QCOMPARE(profile->GetSystemProfile(QStringLiteral("IC"), key, QStringLiteral("-")),
-                     QString::number(i));
-            QCOMPARE(profile->Item(QStringLiteral("ic"), key), QString::number(i));
+            const QString key = u"key%1"_s.arg(i);
+            QCOMPARE(profile->GetSystemProfile(u"IC"_s, key, u"-"_s), QString::number(i));
+            QCOMPARE(profile->Item(u"ic"_s, key), QString::number(i));
         }
-        profile->GetSystemProfile(QStringLiteral("IC"), QStringLiteral("Absent"), QString());
+        profile->GetSystemProfile(u"IC"_s, u"Absent"_s, QString());
         profile->glgetperiodcount();
         profile->CompanyName();
-        profile->GLGetCurrentYear();
         QCOMPARE(db_->roundTrips(), before + 1);
     }
 
     void snapshotShowsWritesOnlyAfterRefresh() {
-        store(QStringLiteral("General"), QStringLiteral("CompanyName"), QStringLiteral("旧名称"));
-        auto data = create<GLData>(*host_);
+        store(u"General"_s, u"CompanyName"_s, u"旧名称"_s);
+        auto data = create<GLData>();
         auto profile = data->SystemProfile();
-        auto ledger = create<GLSystemProfile>(*host_);
-        QCOMPARE(profile->CompanyName(), QStringLiteral("旧名称"));
-        QCOMPARE(ledger->CompanyName(), QStringLiteral("旧名称"));
+        auto ledger = create<GLSystemProfile>();
+        QCOMPARE(profile->CompanyName(), u"旧名称"_s);
+        QCOMPARE(ledger->CompanyName(), u"旧名称"_s);
 
-        ledger->Setprofile(props(), QStringLiteral("General"), QStringLiteral("CompanyName"),
-                           QStringLiteral("新名称"));
-        QCOMPARE(profile->CompanyName(), QStringLiteral("旧名称"));
-        QCOMPARE(ledger->CompanyName(), QStringLiteral("旧名称"));
+        ledger->Setprofile(host_->propsString(), u"General"_s, u"CompanyName"_s, u"新名称"_s);
+        QCOMPARE(profile->CompanyName(), u"旧名称"_s);
+        QCOMPARE(ledger->CompanyName(), u"旧名称"_s);
 
-        data->Refresh();  // GLData's refresh reaches the profile it hands out
-        QCOMPARE(profile->CompanyName(), QStringLiteral("新名称"));
-        QCOMPARE(data->SystemProfile()->CompanyName(), QStringLiteral("新名称"));
+        data->Refresh();  // reaches the profile object it handed out
+        QCOMPARE(profile->CompanyName(), u"新名称"_s);
         ledger->Refresh();
-        QCOMPARE(ledger->CompanyName(), QStringLiteral("新名称"));
+        QCOMPARE(ledger->CompanyName(), u"新名称"_s);
     }
 
     void anotherAccountSetIsRefused() {
-        const QString other =
-            QStringLiteral("ConnectString={Provider=SQLite;Data Source=%1};UserID=1;")
-                .arg(tmp_->filePath(QStringLiteral("other.zxdb")));
-        const QString writeKey = QStringLiteral("Refused");
-        QVERIFY_THROWS_EXCEPTION(HostError, create<BaseSystemProfile>(*host_)->Setprofile(
-                                                other, QStringLiteral("GL"), writeKey, 1));
-        QVERIFY_THROWS_EXCEPTION(HostError, create<GLSystemProfile>(*host_)->Setprofile(
-                                                other, QStringLiteral("GL"), writeKey, 1));
-        QVERIFY_THROWS_EXCEPTION(HostError, create<PASystemProfile>(*host_)->Setprofile(
-                                                QString(), QStringLiteral("GL"), writeKey, 1));
-        QVERIFY_THROWS_EXCEPTION(HostError,
-                                 create<BaseSystemProfile>(*host_)->GetProfile(
-                                     other, QStringLiteral("GL"), QStringLiteral("PeriodCount")));
-        QVERIFY(row(QStringLiteral("GL"), writeKey).isEmpty());
+        const QString other = u"ConnectString={Provider=SQLite;Data Source=%1};UserID=1;"_s.arg(
+            tmp_->filePath(u"other.zxdb"_s));
+        QVERIFY_THROWS_EXCEPTION(
+            HostError, create<BaseSystemProfile>()->Setprofile(other, u"GL"_s, u"Refused"_s, 1));
+        QVERIFY_THROWS_EXCEPTION(
+            HostError, create<GLSystemProfile>()->Setprofile(other, u"GL"_s, u"Refused"_s, 1));
+        QVERIFY_THROWS_EXCEPTION(
+            HostError, create<PASystemProfile>()->Setprofile(QString(), u"GL"_s, u"Refused"_s, 1));
+        QVERIFY_THROWS_EXCEPTION(
+            HostError, create<BaseSystemProfile>()->GetProfile(other, u"GL"_s, u"PeriodCount"_s));
+        QVERIFY(row(u"GL"_s, u"Refused"_s).isEmpty());
     }
 
     void specialItemsComeFromTheInstallation() {
-        const QString common = tmp_->filePath(QStringLiteral("install/Common"));
+        const QString common = tmp_->filePath(u"install/Common"_s);
         QVERIFY(QDir().mkpath(common));
-        QFile ini(common + QStringLiteral("/SpecItems.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QFile ini(common + u"/SpecItems.ini"_s);
+        QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write(
-            "; installation overrides\n[Options]\nCheckBeforePost = 1\n"
-            "[voucher]\nrequirebrief=0\nBroken=abc\n");
+            "; overrides\n[Options]\nCheckBeforePost = 1\n[voucher]\nrequirebrief=0\n"
+            "Broken=abc\n");
         ini.close();
 
         auto profile = freshProfile();
-        QCOMPARE(profile->SpecItem(QStringLiteral("Options"), QStringLiteral("CheckBeforePost")),
-                 1);
-        QCOMPARE(profile->SpecItem(QStringLiteral("Voucher"), QStringLiteral("RequireBrief")), 0);
-        QCOMPARE(profile->SpecItem(QStringLiteral("Voucher"), QStringLiteral("Broken")), -1);
-        QCOMPARE(profile->SpecItem(QStringLiteral("Options"), QStringLiteral("Other")), -1);
+        QCOMPARE(profile->SpecItem(u"Options"_s, u"CheckBeforePost"_s), 1);
+        QCOMPARE(profile->SpecItem(u"Voucher"_s, u"RequireBrief"_s), 0);
+        QCOMPARE(profile->SpecItem(u"Voucher"_s, u"Broken"_s), -1);
+        QCOMPARE(profile->SpecItem(u"Options"_s, u"Other"_s), -1);
     }
 
-    void ledgerDataRunsTheComponentsQueries() {
+    void ledgerDataAnswersTheComponentsQueries() {
         db_->nativeExec(
-            QStringLiteral("INSERT INTO t_SystemProfile (FCategory, FKey, FValue, "
-                           "FReadonly, FLevel) VALUES ('GL', 'TransCheckStart', "
-                           "'1', 1, 8)"));
-        auto rows = create<GLData>(*host_)->getanyrecordset(QStringLiteral(
-            " Select FReadonly, FLevel From t_SystemProfile  Where FCategory = 'GL' and FKey = "
-            "'TransCheckStart'"));
+            u"INSERT INTO t_SystemProfile (FCategory, FKey, FValue, FReadonly, FLevel) "
+            "VALUES ('GL', 'TransCheckStart', '1', 1, 8)"_s);
+        auto data = create<GLData>();
+        auto rows = data->getanyrecordset(
+            u" Select FReadonly, FLevel From t_SystemProfile  Where FCategory = 'GL' and FKey = "
+            "'TransCheckStart'"_s);
         QVERIFY(rows);
         QCOMPARE(rows->RecordCount(), 1);
         rows->MoveFirst();
-        QCOMPARE(rows->Field(QStringLiteral("FLevel")).toInt(), 8);
-        QCOMPARE(rows->Field(QStringLiteral("FReadonly")).toInt(), 1);
+        QCOMPARE(rows->Field(u"FLevel"_s).toInt(), 8);
+        QCOMPARE(rows->Field(u"FReadonly"_s).toInt(), 1);
 
-        auto data = create<GLData>(*host_);
         const Currency base = data->GetCurrency(1);
-        QCOMPARE(base.Number, QStringLiteral("RMB"));
-        QCOMPARE(base.Name, QStringLiteral("人民币"));
+        QCOMPARE(base.Number, u"RMB"_s);
+        QCOMPARE(base.Name, u"人民币"_s);
         QCOMPARE(base.ScaleX, 2.0);
         QVERIFY_THROWS_EXCEPTION(HostError, data->GetCurrency(999));
-    }
-
-    void stringBuilderCollectsABatch() {
-        auto builder = create<StringBuilder>(*host_);
-        builder->Append(QStringLiteral("Insert 1\r\n"));
-        builder->Append(QStringLiteral("Insert 2\r\n"));
-        QCOMPARE(builder->ToString(), QStringLiteral("Insert 1\r\nInsert 2\r\n"));
-        QCOMPARE(builder->Length(), 20);
-        builder->Clear();
-        QCOMPARE(builder->Length(), 0);
-        QVERIFY(create<GLView>(*host_));
     }
 };
 
