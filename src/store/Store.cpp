@@ -79,9 +79,11 @@ void setFlag(QWidget* widget, const ParamSpec& spec, bool ticked) {
 }
 
 QVariant flagValue(QWidget* widget, const ParamSpec& spec) {
-    if (auto* box = qobject_cast<QCheckBox*>(widget)) return encodeFlag(box->checkState());
+    if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+        return QVariant::fromValue(encodeFlag(box->checkState()));
+    }
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        return encodeYesNo(button->isChecked());
+        return QVariant::fromValue(encodeYesNo(button->isChecked()));
     }
     raiseUnsupported(spec);
 }
@@ -203,12 +205,12 @@ void writeValue(host::ProfileWriter& writer, const QString& category, const QStr
 
 void writeFlag(host::ProfileWriter& writer, const QString& category, const QString& key,
                Qt::CheckState state) {
-    writeValue(writer, category, key, encodeFlag(state));
+    writeValue(writer, category, key, QVariant::fromValue(encodeFlag(state)));
 }
 
 void writeYesNo(host::ProfileWriter& writer, const QString& category, const QString& key,
                 bool yes) {
-    writeValue(writer, category, key, encodeYesNo(yes));
+    writeValue(writer, category, key, QVariant::fromValue(encodeYesNo(yes)));
 }
 
 // ----- Catalogue -----------------------------------------------------------
