@@ -1,0 +1,209 @@
+// systemsetting: opens the system parameters of an account set on the
+// reference host. Exit code 0 when a module start-up was completed, 1 when
+// not, 2 for bad arguments, an unusable database or an unknown user.
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDialog>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
+#include <QStandardPaths>
+#include <QTimer>
+#include <cstdio>
+#include <exception>
+
+#include "demo/Demo.h"
+#include "services/IniFile.h"
+#include "services/RefHost.h"
+#include "services/Standard.h"
+#include "sql/Database.h"
+#include "zx/entry/SystemSetting.h"
+#include "zx/host/HostError.h"
+
+namespace {
+
+constexpr int kExitNotCompleted = 1;
+constexpr int kExitUsage = 2;
+
+void printLine(FILE* stream, const QString& text) {
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+QString kindLabel(const QString& kind) {
+    if (kind == QLatin1String("error")) return QStringLiteral("错误");
+    if (kind == QLatin1String("question")) return QStringLiteral("询问");
+    if (kind == QLatin1String("answer")) return QStringLiteral("回答");
+    if (kind == QLatin1String("help")) return QStringLiteral("帮助");
+    return QStringLiteral("提示");
+}
+
+// Without any display the toolkit cannot start; fall back to drawing offscreen
+// (every box is then answered with its default button and printed).
+void chooseHeadlessPlatformIfNeeded() {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
+// Opens the account set, creating the file and the demo data on first use.
+// Prints why not and returns nullptr when it cannot be used.
+std::shared_ptr<refhost::Database> openAccountSet(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        printLine(stderr, QStringLiteral("无法打开账套数据库 %1: 这是一个目录").arg(path));
+        return nullptr;
+    }
+    if (!QDir().mkpath(info.absolutePath())) {
+        printLine(stderr, QStringLiteral("无法打开账套数据库 %1: 无法创建目录 %2")
+                              .arg(path, info.absolutePath()));
+        return nullptr;
+    }
+    std::shared_ptr<refhost::Database> db;
+    try {
+        db = refhost::Database::openSqlite(path);  // its errors name the file
+    } catch (const zx::host::HostError& error) {
+        printLine(stderr, error.description());
+        return nullptr;
+    }
+    try {
+        refhost::createDemoAccountSet(*db);
+    } catch (const zx::host::HostError& error) {
+        printLine(stderr,
+                  QStringLiteral("无法在 %1 中创建演示账套: %2").arg(path, error.description()));
+        return nullptr;
+    }
+    return db;
+}
+
+// Nobody can work a dialog without a screen: each one is closed right after it
+// has opened (and loaded), as if the user had closed it at once.
+class HeadlessDialogCloser : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (event->type() == QEvent::Show && dialog && dialog->isWindow() &&
+            !qobject_cast<QMessageBox*>(dialog)) {
+            printLine(stdout, QStringLiteral("[提示] 没有显示器, 对话框\"%1\"打开后立即关闭。")
+                                  .arg(dialog->windowTitle()));
+            QPointer<QDialog> guard(dialog);
+            QTimer::singleShot(100, dialog, [guard] {
+                if (guard) guard->close();
+            });
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    chooseHeadlessPlatformIfNeeded();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("systemsetting"));
+    QApplication::setApplicationDisplayName(QStringLiteral("系统参数"));
+
+    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "打开账套的系统参数。\n"
+        "退出码: 0 完成了模块启用, 1 未完成, 2 参数错误、账套无法打开或用户不存在。\n"
+        "没有显示器、平台为 offscreen 或环境变量 ZX_NONINTERACTIVE=1 时, 所有提示框\n"
+        "不再弹出, 而以默认按钮(确定/否/取消)作答; 所有提示内容都打印到标准输出。"));
+    parser.addHelpOption();
+    const QCommandLineOption dbOption(
+        QStringLiteral("db"),
+        QStringLiteral("账套数据库文件 (默认 %1)。首次使用时创建演示账套。")
+            .arg(QDir(dataDir).filePath(QStringLiteral("demo.zxdb"))),
+        QStringLiteral("PATH"));
+    const QCommandLineOption userOption(QStringLiteral("user"),
+                                        QStringLiteral("登录用户 (默认 administrator)。"),
+                                        QStringLiteral("NAME"));
+    const QCommandLineOption installOption(
+        QStringLiteral("install"),
+        QStringLiteral("安装目录 (默认 %1)。")
+            .arg(QDir(dataDir).filePath(QStringLiteral("install"))),
+        QStringLiteral("DIR"));
+    const QCommandLineOption appTypeOption(
+        QStringLiteral("app-type"),
+        QStringLiteral("把安装配置 Common/QORBaseScheme.ini 的 AppType 改为 N 后再打开。"),
+        QStringLiteral("N"));
+    parser.addOptions({dbOption, userOption, installOption, appTypeOption});
+
+    if (!parser.parse(QApplication::arguments())) {
+        printLine(stderr, QStringLiteral("参数错误: %1").arg(parser.errorText()));
+        printLine(stderr, parser.helpText());
+        return kExitUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        printLine(stdout, parser.helpText());
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        printLine(stderr,
+                  QStringLiteral("多余的参数: %1").arg(parser.positionalArguments().join(' ')));
+        printLine(stderr, parser.helpText());
+        return kExitUsage;
+    }
+    bool appTypeOk = true;
+    const int appType = parser.value(appTypeOption).toInt(&appTypeOk);
+    if (parser.isSet(appTypeOption) && !appTypeOk) {
+        printLine(stderr,
+                  QStringLiteral("AppType 必须是整数: %1").arg(parser.value(appTypeOption)));
+        return kExitUsage;
+    }
+
+    const QString dbPath = parser.isSet(dbOption)
+                               ? parser.value(dbOption)
+                               : QDir(dataDir).filePath(QStringLiteral("demo.zxdb"));
+    const QString installDir = parser.isSet(installOption)
+                                   ? parser.value(installOption)
+                                   : QDir(dataDir).filePath(QStringLiteral("install"));
+    const QString userName =
+        parser.isSet(userOption) ? parser.value(userOption) : QStringLiteral("administrator");
+
+    const std::shared_ptr<refhost::Database> db = openAccountSet(dbPath);
+    if (!db) return kExitUsage;
+
+    QString install;
+    try {
+        install = refhost::ensureInstallDir(installDir);
+        if (parser.isSet(appTypeOption)) {
+            refhost::writeIniValue(install + QStringLiteral("/Common/QORBaseScheme.ini"),
+                                   QStringLiteral("Version"), QStringLiteral("AppType"),
+                                   QString::number(appType));
+        }
+    } catch (const zx::host::HostError& error) {
+        printLine(stderr,
+                  QStringLiteral("无法准备安装目录 %1: %2").arg(installDir, error.description()));
+        return kExitUsage;
+    }
+
+    refhost::RefHost host(db, install);
+    host.setMessageSink([](const QString& kind, const QString& text) {
+        printLine(stdout, QStringLiteral("[%1] %2").arg(kindLabel(kind), text));
+    });
+    try {
+        host.login(userName);
+        refhost::installStandardServices(host);
+    } catch (const zx::host::HostError& error) {
+        printLine(stderr, error.description());
+        return kExitUsage;
+    }
+
+    HeadlessDialogCloser closer;
+    if (host.headless()) app.installEventFilter(&closer);
+    try {
+        return zx::SystemSetting().ShowSystemSetting() ? 0 : kExitNotCompleted;
+    } catch (const zx::host::HostError& error) {
+        printLine(stderr, error.description());
+    } catch (const std::exception& error) {
+        printLine(stderr, QString::fromLocal8Bit(error.what()));
+    }
+    return kExitNotCompleted;
+}
