@@ -1,5 +1,6 @@
 #include <QDir>
 
+#include "HostRef.h"
 #include "IniFile.h"
 #include "RefHost.h"
 #include "Standard.h"
@@ -16,25 +17,25 @@ class HostRegistryReader : public RegistryReader {
 public:
     explicit HostRegistryReader(RefHost& host) : host_(host) {}
     QString GetKeyValue(const QString& key, const QString& valueName, const QString&) override {
-        const QString file = QDir(host_.installDir()).filePath(QStringLiteral("registry.ini"));
-        return readIniValue(file, key, valueName, host_.installDir());
+        const QString file = QDir(host_->installDir()).filePath(QStringLiteral("registry.ini"));
+        return readIniValue(file, key, valueName, host_->installDir());
     }
 
 private:
-    RefHost& host_;
+    HostRef host_;
 };
 
 // Compiled help files become folders of HTML pages under <install>/Help.
 class HostCHMHelp : public CHMHelp {
 public:
     explicit HostCHMHelp(RefHost& host) : host_(host) {}
-    void SETVBProjectID(const QString& topic, qint32) override { host_.setHelpTopic(topic); }
+    void SETVBProjectID(const QString& topic, qint32) override { host_->setHelpTopic(topic); }
     void ShowHELP(const QString& file, const QString& topic, qint32 context) override {
-        host_.showHelp(file, topic, context);
+        host_->showHelp(file, topic, context);
     }
 
 private:
-    RefHost& host_;
+    HostRef host_;
 };
 
 }  // namespace

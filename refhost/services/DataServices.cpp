@@ -1,3 +1,4 @@
+#include "HostRef.h"
 #include "RefHost.h"
 #include "Standard.h"
 #include "sql/Database.h"
@@ -12,34 +13,34 @@ class HostClassInfo : public ClassInfo {
 public:
     explicit HostClassInfo(RefHost& host) : host_(host) {}
     RecordSetPtr GetData(const QString& props, const QString& sql) override {
-        host_.checkProps(props, QString::fromLatin1(classId));
-        return host_.db().query(sql);
+        host_->checkProps(props, QString::fromLatin1(classId));
+        return host_->db().query(sql);
     }
 
 private:
-    RefHost& host_;
+    HostRef host_;
 };
 
 class HostClassUpdate : public ClassUpdate {
 public:
     explicit HostClassUpdate(RefHost& host) : host_(host) {}
     void SaveItem(const QString& props, const QString& sql) override {
-        host_.checkProps(props, QString::fromLatin1(classId));
-        host_.db().executeBatch(sql);
+        host_->checkProps(props, QString::fromLatin1(classId));
+        host_->db().executeBatch(sql);
     }
 
 private:
-    RefHost& host_;
+    HostRef host_;
 };
 
 // The host's open connection: no property string, always this account set.
 class HostAppConnection : public AppConnection {
 public:
     explicit HostAppConnection(RefHost& host) : host_(host) {}
-    RecordSetPtr Execute(const QString& sql) override { return host_.db().execute(sql); }
+    RecordSetPtr Execute(const QString& sql) override { return host_->db().execute(sql); }
 
 private:
-    RefHost& host_;
+    HostRef host_;
 };
 
 }  // namespace

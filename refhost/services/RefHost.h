@@ -60,6 +60,10 @@ public:
     // "Data Source"). `source` names the service for the error.
     void checkProps(const QString& props, const QString& source) const;
 
+    // A token that expires with this host: services the component may keep
+    // past the host's life hold it instead of a plain reference.
+    std::weak_ptr<RefHost* const> token() const { return token_; }
+
     // Services by class identifier; the same factory serves ObjectFactory and
     // direct creation.
     void registerFactory(const QString& classId, Factory factory);
@@ -139,6 +143,7 @@ private:
     QList<HelpRequest> helpRequests_;
     QString helpTopic_;
     mutable std::optional<std::pair<QString, QString>> acct_;  // (id, name)
+    std::shared_ptr<RefHost* const> token_ = std::make_shared<RefHost* const>(this);
 };
 
 }  // namespace refhost

@@ -1,5 +1,6 @@
 #include <QVariant>
 
+#include "HostRef.h"
 #include "PropsString.h"
 #include "RefHost.h"
 #include "Standard.h"
@@ -31,7 +32,7 @@ public:
         const qint32 userId = userOf(props);
         bool held = isAdministrator(userId);
         if (!held) {
-            const auto rows = host_.db().nativeQuery(
+            const auto rows = host_->db().nativeQuery(
                 QStringLiteral("SELECT FRightMask FROM t_UserRight "
                                "WHERE FUserID = ? AND FSubSystem = ? AND FObject = ?"),
                 {userId, int(subsystem), int(object)});
@@ -50,7 +51,7 @@ public:
 
 private:
     qint32 userOf(const QString& props) {
-        host_.checkProps(props, kSource);
+        host_->checkProps(props, kSource);
         bool ok = false;
         const qint32 id = PropsString(props).value(QStringLiteral("UserID")).toInt(&ok);
         if (!ok) {
@@ -61,7 +62,7 @@ private:
     }
 
     bool isAdministrator(qint32 userId) {
-        const auto rows = host_.db().nativeQuery(
+        const auto rows = host_->db().nativeQuery(
             QStringLiteral("SELECT FAdministrator, FForbidden FROM t_User WHERE FUserID = ?"),
             {userId});
         if (!rows || rows->RecordCount() == 0) {
@@ -71,7 +72,7 @@ private:
                rows->Field(QStringLiteral("FForbidden")).toInt() == 0;
     }
 
-    RefHost& host_;
+    HostRef host_;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <QVariant>
 
+#include "HostRef.h"
 #include "RefHost.h"
 #include "Standard.h"
 
@@ -15,25 +16,25 @@ public:
     explicit HostShareProps(RefHost& host) : host_(host) {}
 
     QVariant GetProperty(qint32 processId, const QString& name) override {
-        if (processId != host_.processId()) return QVariant();
+        if (processId != host_->processId()) return QVariant();
         if (name.compare(QLatin1String("PropsString"), Qt::CaseInsensitive) == 0) {
-            return host_.propsString();
+            return host_->propsString();
         }
         if (name.compare(QLatin1String("UserID"), Qt::CaseInsensitive) == 0) {
-            return host_.user().id;
+            return host_->user().id;
         }
         if (name.compare(QLatin1String("AcctName"), Qt::CaseInsensitive) == 0) {
-            return host_.acctName();
+            return host_->acctName();
         }
         if (name.compare(QLatin1String("QORLogin"), Qt::CaseInsensitive) == 0) {
-            const ServicePtr login = host_.loginObject();
+            const ServicePtr login = host_->loginObject();
             return login ? QVariant::fromValue(login) : QVariant();
         }
         return QVariant();
     }
 
 private:
-    RefHost& host_;
+    HostRef host_;
 };
 
 class HostLangInfo : public LangInfo {

@@ -2,6 +2,7 @@
 #include <QPair>
 #include <QVariant>
 
+#include "HostRef.h"
 #include "RefHost.h"
 #include "Standard.h"
 #include "sql/Database.h"
@@ -28,10 +29,10 @@ public:
 
     void Load(const QString& component, const QString& form) override {
         values_.clear();
-        const auto rows = host_.db().nativeQuery(
+        const auto rows = host_->db().nativeQuery(
             QStringLiteral("SELECT FKey, FValue FROM t_UserProfile "
                            "WHERE FUserID = ? AND FComponent = ? AND FForm = ? ORDER BY FKey"),
-            {host_.user().id, component, form});
+            {host_->user().id, component, form});
         for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
             values_.append({rows->Field(0).toString(), rows->Field(1).toString()});
         }
@@ -52,8 +53,8 @@ public:
     }
 
     void Save(const QString& component, const QString& form) override {
-        Database& db = host_.db();
-        const qint32 userId = host_.user().id;
+        Database& db = host_->db();
+        const qint32 userId = host_->user().id;
         db.transaction([&] {
             for (const auto& [key, value] : values_) {
                 db.nativeExec(QStringLiteral("INSERT INTO t_UserProfile "
@@ -74,7 +75,7 @@ private:
         return -1;
     }
 
-    RefHost& host_;
+    HostRef host_;
     QList<QPair<QString, QString>> values_;
 };
 

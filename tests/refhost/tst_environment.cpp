@@ -182,6 +182,19 @@ private slots:
             QStringLiteral("1"));
     }
 
+    void serviceKeptPastItsHostRaises() {
+        std::shared_ptr<CHMHelp> help;
+        std::shared_ptr<ShareProps> share;
+        {
+            DemoSet set;
+            help = createObject<CHMHelp>();
+            share = createObject<ShareProps>();
+        }
+        QVERIFY_THROWS_EXCEPTION(
+            HostError, help->ShowHELP(QStringLiteral("mainhelp.chm"), QStringLiteral("x"), 0));
+        QVERIFY_THROWS_EXCEPTION(HostError, share->GetProperty(0, QStringLiteral("UserID")));
+    }
+
     void helpMapsToTheBundledPages() {
         DemoSet set;
         QStringList told;
