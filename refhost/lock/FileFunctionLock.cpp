@@ -41,9 +41,10 @@ struct HandleTable {
 
     qint32 add(HeldLock lock) {
         std::lock_guard guard(mutex);
-        while (held.count(next) != 0 || next < 1) next = next < 1 ? 1 : next + 1;
+        auto advance = [](qint32 h) { return h == std::numeric_limits<qint32>::max() ? 1 : h + 1; };
+        while (held.count(next) != 0) next = advance(next);
         const qint32 handle = next;
-        next = next == std::numeric_limits<qint32>::max() ? 1 : next + 1;
+        next = advance(next);
         held.emplace(handle, std::move(lock));
         return handle;
     }
