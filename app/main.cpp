@@ -21,6 +21,7 @@
 #include "services/Standard.h"
 #include "sql/Database.h"
 #include "zx/entry/SystemSetting.h"
+#include "zx/session/Session.h"
 #include "zx/host/HostError.h"
 
 namespace {
@@ -198,12 +199,16 @@ int main(int argc, char* argv[]) {
 
     HeadlessDialogCloser closer;
     if (host.headless()) app.installEventFilter(&closer);
+    int exitCode = kExitNotCompleted;
     try {
-        return zx::SystemSetting().ShowSystemSetting() ? 0 : kExitNotCompleted;
+        exitCode = zx::SystemSetting().ShowSystemSetting() ? 0 : kExitNotCompleted;
     } catch (const zx::host::HostError& error) {
         printLine(stderr, error.description());
     } catch (const std::exception& error) {
         printLine(stderr, QString::fromLocal8Bit(error.what()));
     }
-    return kExitNotCompleted;
+    // The component caches host services for the process; they must go
+    // before the host and its database do.
+    zx::ResetSessionCaches();
+    return exitCode;
 }

@@ -177,6 +177,27 @@ public:
         return {rows->Field(0).toString(), rows->Field(1).toString(), rows->Field(2).toDouble()};
     }
 
+    std::optional<zx::host::Account> GetAccount(const QVariant& key, bool byId) override {
+        const QString sql = byId ? QStringLiteral(
+                                       "SELECT FAccountID, FNumber, FName, FLevel, FGroupID "
+                                       "FROM t_Account WHERE FAccountID = ?")
+                                 : QStringLiteral(
+                                       "SELECT FAccountID, FNumber, FName, FLevel, FGroupID "
+                                       "FROM t_Account WHERE FNumber = ?");
+        const QVariant bound = byId ? QVariant(key.toString().trimmed().toLongLong())
+                                    : QVariant(key.toString().trimmed());
+        const auto rows = db_->nativeQuery(sql, {bound});
+        if (rows->RecordCount() == 0) return std::nullopt;
+        rows->MoveFirst();
+        zx::host::Account account;
+        account.AccountID = rows->Field(0).toInt();
+        account.Number = rows->Field(1).toString();
+        account.Name = rows->Field(2).toString();
+        account.Level = rows->Field(3).toInt();
+        account.GroupID = rows->Field(4).toInt();
+        return account;
+    }
+
     void Refresh() override { profile_->Refresh(); }
     std::shared_ptr<zx::host::SystemProfile> SystemProfile() override { return profile_; }
     zx::host::RecordSetPtr getanyrecordset(const QString& sql) override { return db_->query(sql); }

@@ -169,9 +169,26 @@ struct Currency {
     double ScaleX = 0;
 };
 
+// An account of the chart of accounts.
+struct Account {
+    qint32 AccountID = 0;
+    QString Number;
+    QString Name;
+    qint32 Level = 0;    // 1 for a first-level account
+    qint32 GroupID = 0;  // account class code; 300..399 owner's equity
+};
+
 class GLData : public Service {
 public:
     static constexpr auto classId = "GLData";
+    // The account with the given number, or, with byId, the given internal
+    // id; nullopt when there is none.
+    virtual std::optional<Account> GetAccount(const QVariant& key, bool byId = false) {
+        throw HostError(438, QStringLiteral("GLData"),
+                        QStringLiteral("对象不支持此操作: GetAccount(%1, %2)")
+                            .arg(key.toString())
+                            .arg(byId));
+    }
     // The currency with the given id; raises when there is none.
     virtual Currency GetCurrency(qint32 currencyId) {
         throw HostError(438, QStringLiteral("GLData"),

@@ -1,21 +1,47 @@
 #pragma once
 
-// The system parameter dialog. For now a placeholder that carries the
-// completion marker the entry class reads; the pages come later.
-
 #include <QDialog>
+#include <QHash>
+#include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
+
+#include "zx/host/HostError.h"
+
+class QAbstractButton;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTableWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace zx::store {
+class ChangeLog;
+}
 
 namespace zx::profiles {
 
+class IntText3D;
+
+// The system parameter dialog: nine tabbed pages of company, period, ledger,
+// cashier, business, fixed-asset, payroll and manufacturing parameters.
+// Member routines are spread over one source per page group.
 class frmSystemProfiles : public QDialog {
     Q_OBJECT
 
 public:
-    // Receives the tag text when the dialog unloads, so a marker set before
-    // the dialog closed itself is not lost.
+    // Public members, in the order the host knows them.
     QString ResultTag;
+    bool CloseInit();
+    bool AllowSetStartYearPeriod();
+    void GetMaxPeriod(qint32& lngYear, qint32& lngPeriod, bool blnIncludeNextPeriod = false);
+    bool IsValidIDNew(const QString& strValue);
+    bool IsHasInitGLData();
 
     explicit frmSystemProfiles(QWidget* parent = nullptr);
     ~frmSystemProfiles() override;
@@ -24,19 +50,104 @@ public:
     QString Tag() const { return tag_; }
     void setTag(const QString& tag) { tag_ = tag; }
 
-    // Called once the dialog is on screen, inside its modal loop; lets a
-    // test act on a dialog it cannot reach otherwise.
+    // Called once the first activation has filled the pages (scripts, tests).
     static std::function<void(frmSystemProfiles&)> onShown;
+
+    // Dialog state.
+    bool IsChanged = false;
+    bool Loading = false;
+    bool IsFirstActivate = true;
+    bool CanModify = false;
+    qint32 NoDeprAtStart = 0;
+    bool EarnAcctChanged = false;
+    bool EarnAssignAcctChanged = false;
+    QString AutoInvoiceSnapshot;
+    bool LedgerStarted = false;
+    bool InitBalancesClosed = false;
+    bool PublicSectorBooks = false;
+    qint32 CompanyTypeValue = 1;
+    QString OrigTaxType;
+
+    store::ChangeLog& changeLog() { return *changeLog_; }
+
+    // Shell
+    void SetChanged(bool changed);
+    void btnOK_Click();
+    void btnSave_Click();
+    void btnClose_Click();
+    void cmdOptHistory_Click();
+    void Form_Activate();
+    void AuditAutoInvoice();
+    void TakeAutoInvoiceSnapshot();
+
+    // Page loads and saves
+    void LoadProfiles();  // general and ledger load, then the other pages
+    bool SaveProfiles();
+    bool CheckCompanyName();
+    void ApplyCaptions();
+    void FillBusinessLists();
+    void FillPeriodTree();
+    void ShowYearPeriods(QTreeWidgetItem* node);
+    void ApplyStartBounds();
+    void HighlightUnsetStartPeriods();
+    void LoadEarnAccounts();
+    bool ValidateEarnAcct();
+    void LoadFixedAssets();
+    void LoadCashier();
+    void LoadPayroll();
+    void LoadBusiness();
+
+    // Controls by system name; raise when the name is unknown.
+    QWidget* control(const QString& name);
+    template <class T>
+    T* C(const QString& name) {
+        QWidget* w = control(name);
+        auto* typed = qobject_cast<T*>(w);
+        if (!typed) throw wrongKind(name);
+        return typed;
+    }
+    bool hasControl(const QString& name) const { return controls_.contains(name); }
+    QTabWidget* Stab() { return stab_; }
+
+    // Check-box values as the pages store them: 0 unchecked, 1 checked, 2 greyed.
+    static int checkValue(const QCheckBox* box);
+    static void setCheckValue(QCheckBox* box, int value);
+    // Option arrays "Name(i)": the selected index, or -1 for none.
+    int optionIndex(const QString& array);
+    void setOptionIndex(const QString& array, int index);
+    // Clears an option button even when it is the checked member of its group.
+    static void clearOption(QRadioButton* button);
+    void setOptionChecked(const QString& name, bool on);
+    void setCaption(const QString& name, const QString& text);
+    // Pixels of a length the layout gives in twips (1/1440 inch at 96 dpi).
+    static int twips(int value) { return value / 15; }
+
+    // Runs a handler of a control; an error reaching it is shown, never
+    // thrown through the event loop.
+    void guard(const std::function<void()>& handler);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Form_Unload();
+    void buildFace();
+    void indexControls();
+    void connectChangeHandlers();
+    void showPage(int index);
+    void connectPageHandlers();
+    zx::host::HostError wrongKind(const QString& name) const;
 
     QString tag_;
-    bool shownOnce_ = false;
+    std::unique_ptr<store::ChangeLog> changeLog_;
+    QTabWidget* stab_ = nullptr;
+    QPushButton* btnOK_ = nullptr;
+    QPushButton* btnSave_ = nullptr;
+    QPushButton* btnClose_ = nullptr;
+    QHash<QString, QPointer<QWidget>> controls_;
+    QString periodTreeKey_;  // the tree's remembered key
 };
 
 }  // namespace zx::profiles

@@ -39,6 +39,8 @@ public:
     static QString ValueText(const QString& value, bool isSwitch);
 
     const QList<Item>& items() const { return items_; }
+    // Empties the list (the dialog does so when it loads).
+    void clear() { items_.clear(); }
 
 private:
     QList<Item> items_;

@@ -1,0 +1,12 @@
+// Business parameters: inventory, purchasing, sales and manufacturing.
+
+#include "zx/profiles/frmSystemProfiles.h"
+
+namespace zx::profiles {
+
+// The option lists are part of the pages' faces.
+void frmSystemProfiles::FillBusinessLists() {}
+
+void frmSystemProfiles::LoadBusiness() {}
+
+}  // namespace zx::profiles

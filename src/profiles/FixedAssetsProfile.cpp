@@ -1,0 +1,13 @@
+// Fixed-asset parameters in the frame framFix of the financial page.
+
+#include "zx/host/Environment.h"
+#include "zx/profiles/frmSystemProfiles.h"
+#include "zx/session/Session.h"
+
+namespace zx::profiles {
+
+void frmSystemProfiles::LoadFixedAssets() {}
+
+bool frmSystemProfiles::AllowSetStartYearPeriod() { return false; }
+
+}  // namespace zx::profiles

@@ -1,0 +1,9 @@
+// Payroll parameters in the frame framPA of the financial page.
+
+#include "zx/profiles/frmSystemProfiles.h"
+
+namespace zx::profiles {
+
+void frmSystemProfiles::LoadPayroll() {}
+
+}  // namespace zx::profiles
