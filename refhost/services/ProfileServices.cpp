@@ -142,6 +142,13 @@ public:
         return readProfile(*db_, category, key).value_or(QString());
     }
 
+    // The business modules read their amount precision from one parameter.
+    void UpdateSMPrecision(const QString& props, qint32 decimals) override {
+        writeProfile(*db_, QStringLiteral("BaseSystemProfile.UpdateSMPrecision"), props,
+                     QStringLiteral("General"), QStringLiteral("SMPrecision"), decimals,
+                     std::nullopt);
+    }
+
 private:
     std::shared_ptr<Database> db_;
 };
@@ -207,7 +214,11 @@ private:
     std::shared_ptr<RefSystemProfile> profile_;
 };
 
-class RefGLView final : public zx::host::GLView {};
+// Until the account selection window exists, a lookup is a cancelled one.
+class RefGLView final : public zx::host::GLView {
+public:
+    zx::host::AccountLookupResult AccountLookup(const QString&) override { return {}; }
+};
 
 class RefStringBuilder final : public zx::host::StringBuilder {
 public:

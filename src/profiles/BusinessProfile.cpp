@@ -9,4 +9,6 @@ void frmSystemProfiles::FillBusinessLists() {}
 
 void frmSystemProfiles::LoadBusiness() {}
 
+bool frmSystemProfiles::SaveBusiness() { return true; }
+
 }  // namespace zx::profiles

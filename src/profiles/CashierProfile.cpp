@@ -11,4 +11,6 @@ void frmSystemProfiles::GetMaxPeriod(qint32& lngYear, qint32& lngPeriod, bool) {
     lngPeriod = 0;
 }
 
+bool frmSystemProfiles::SaveCashier() { return true; }
+
 }  // namespace zx::profiles

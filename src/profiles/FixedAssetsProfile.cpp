@@ -10,4 +10,6 @@ void frmSystemProfiles::LoadFixedAssets() {}
 
 bool frmSystemProfiles::AllowSetStartYearPeriod() { return false; }
 
+bool frmSystemProfiles::SaveFixedAssets() { return true; }
+
 }  // namespace zx::profiles

@@ -6,4 +6,6 @@ namespace zx::profiles {
 
 void frmSystemProfiles::LoadPayroll() {}
 
+bool frmSystemProfiles::SavePayroll() { return true; }
+
 }  // namespace zx::profiles

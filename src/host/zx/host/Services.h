@@ -149,6 +149,8 @@ public:
     static constexpr auto classId = "BaseSystemProfile";
     virtual QString GetProfile(const QString& props, const QString& category,
                                const QString& key) = 0;
+    // Precision of the business modules' amounts, set when the ledger starts.
+    virtual void UpdateSMPrecision(const QString& props, qint32 decimals) = 0;
 };
 
 // The ledger's writer; it also reads like the ledger's profile cache.
@@ -199,9 +201,17 @@ public:
     virtual RecordSetPtr getanyrecordset(const QString& sql) = 0;
 };
 
+// The result of the account selection window.
+struct AccountLookupResult {
+    bool ReturnOK = false;
+    std::optional<Account> ReturnObject;
+};
+
 class GLView : public Service {
 public:
     static constexpr auto classId = "GLView";
+    // The account selection window, opened on the current text; modal.
+    virtual AccountLookupResult AccountLookup(const QString& currentText) = 0;
 };
 
 // ---------------------------------------------------------------------------

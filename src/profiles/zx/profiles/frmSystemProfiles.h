@@ -96,6 +96,11 @@ public:
     void LoadCashier();
     void LoadPayroll();
     void LoadBusiness();
+    // Page saves called by SaveProfiles, in its order.
+    bool SavePayroll();
+    bool SaveFixedAssets();
+    bool SaveCashier();
+    bool SaveBusiness();
 
     // Controls by system name; raise when the name is unknown.
     QWidget* control(const QString& name);
