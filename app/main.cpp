@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
@@ -15,19 +16,22 @@
 #include <cstdio>
 #include <exception>
 
+#include "Automation.h"
 #include "demo/Demo.h"
 #include "services/IniFile.h"
 #include "services/RefHost.h"
 #include "services/Standard.h"
 #include "sql/Database.h"
 #include "zx/entry/SystemSetting.h"
-#include "zx/session/Session.h"
 #include "zx/host/HostError.h"
+#include "zx/profiles/frmSystemProfiles.h"
+#include "zx/session/Session.h"
 
 namespace {
 
 constexpr int kExitNotCompleted = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitAutomationFailed = 3;
 
 void printLine(FILE* stream, const QString& text) {
     std::fputs(text.toUtf8().constData(), stream);
@@ -134,7 +138,21 @@ int main(int argc, char* argv[]) {
         QStringLiteral("app-type"),
         QStringLiteral("把安装配置 Common/QORBaseScheme.ini 的 AppType 改为 N 后再打开。"),
         QStringLiteral("N"));
-    parser.addOptions({dbOption, userOption, installOption, appTypeOption});
+    const QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot"),
+        QStringLiteral("打开对话框后把每个可见页面(及内页)截图为 DIR 下的 PNG 文件, 然后退出。"),
+        QStringLiteral("DIR"));
+    const QCommandLineOption dumpOption(
+        QStringLiteral("dump-controls"),
+        QStringLiteral("首次激活后每个命名控件输出一行 JSON, 然后退出。"));
+    const QCommandLineOption scriptOption(
+        QStringLiteral("script"),
+        QStringLiteral("对打开的对话框逐行执行脚本 FILE: set NAME VALUE, click NAME, "
+                       "answer yes|no, dump, expect-closed。脚本执行到底时退出码为 0, "
+                       "出错时为 3。"),
+        QStringLiteral("FILE"));
+    parser.addOptions({dbOption, userOption, installOption, appTypeOption, screenshotOption,
+                       dumpOption, scriptOption});
 
     if (!parser.parse(QApplication::arguments())) {
         printLine(stderr, QStringLiteral("参数错误: %1").arg(parser.errorText()));
@@ -197,15 +215,67 @@ int main(int argc, char* argv[]) {
         return kExitUsage;
     }
 
+    // Automation acts on the dialog once its first activation has filled it.
+    using zx::profiles::frmSystemProfiles;
+    const bool automated =
+        parser.isSet(screenshotOption) || parser.isSet(dumpOption) || parser.isSet(scriptOption);
+    bool automationFailed = false;
+    std::unique_ptr<app::ScriptRunner> script;
+    if (parser.isSet(scriptOption)) {
+        QFile file(parser.value(scriptOption));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            printLine(
+                stderr,
+                QStringLiteral("无法读取脚本 %1: %2").arg(file.fileName(), file.errorString()));
+            return kExitUsage;
+        }
+        script = std::make_unique<app::ScriptRunner>(
+            host, QString::fromUtf8(file.readAll()).split(u'\n'),
+            [](const QString& line) { printLine(stdout, line); });
+        frmSystemProfiles::onShown = [&script](frmSystemProfiles& dialog) {
+            script->start(dialog);
+        };
+    } else if (automated) {
+        frmSystemProfiles::onShown = [&](frmSystemProfiles& dialog) {
+            try {
+                if (parser.isSet(dumpOption)) {
+                    for (const QString& line : app::dumpControls(&dialog)) printLine(stdout, line);
+                }
+                if (parser.isSet(screenshotOption)) {
+                    for (const QString& file :
+                         app::takeScreenshots(dialog, parser.value(screenshotOption))) {
+                        printLine(stdout, QStringLiteral("[截图] %1").arg(file));
+                    }
+                }
+            } catch (const std::exception& error) {
+                printLine(stderr, QString::fromUtf8(error.what()));
+                automationFailed = true;
+            }
+            dialog.hide();
+        };
+    }
+
     HeadlessDialogCloser closer;
-    if (host.headless()) app.installEventFilter(&closer);
+    if (host.headless() && !automated) app.installEventFilter(&closer);
     int exitCode = kExitNotCompleted;
+    bool completed = false;
     try {
-        exitCode = zx::SystemSetting().ShowSystemSetting() ? 0 : kExitNotCompleted;
+        completed = zx::SystemSetting().ShowSystemSetting();
+        exitCode = completed ? 0 : kExitNotCompleted;
     } catch (const zx::host::HostError& error) {
         printLine(stderr, error.description());
     } catch (const std::exception& error) {
         printLine(stderr, QString::fromLocal8Bit(error.what()));
+    }
+    frmSystemProfiles::onShown = nullptr;
+    if (script) {
+        script->finish();
+        printLine(stdout, QStringLiteral("[结果] SystemSetting 返回 %1")
+                              .arg(completed ? QStringLiteral("True") : QStringLiteral("False")));
+        exitCode = script->failed() ? kExitAutomationFailed : 0;
+        host.setAnswerHook({});
+    } else if (automated) {
+        exitCode = automationFailed ? kExitAutomationFailed : 0;
     }
     // The component caches host services for the process; they must go
     // before the host and its database do.

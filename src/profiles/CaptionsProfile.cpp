@@ -94,8 +94,8 @@ void frmSystemProfiles::ApplyCaptions() {
 
     step([&] {
         if (GetIndustryType() == 1) {
-            hideAll({"lblIC_Item4Name", "txtIC_Item4Name", "lblIC_AuxSpaceMark",
-                     "cmbIC_AuxSpaceMark"});
+            hideAll(
+                {"lblIC_Item4Name", "txtIC_Item4Name", "lblIC_AuxSpaceMark", "cmbIC_AuxSpaceMark"});
         }
     });
     step([&] {

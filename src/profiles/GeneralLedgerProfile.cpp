@@ -101,14 +101,14 @@ const FlagRow kFurtherFlagsAfterSending[] = {
 };
 
 const char* const kCompanyTexts[][2] = {
-    {"CompanyTax", "txtCompanyTax"},
-    {"CompanyYHAccount", "txtCompanyYHAccount"},
-    {"PostNum", "txtPostNum"},
-    {"Fax", "txtFax"},
+    {"CompanyTax", "txtCompanyTax"}, {"CompanyYHAccount", "txtCompanyYHAccount"},
+    {"PostNum", "txtPostNum"},       {"Fax", "txtFax"},
     {"EMail", "txtEMail"},
 };
 
-QString L(const char* s) { return QString::fromLatin1(s); }
+QString L(const char* s) {
+    return QString::fromLatin1(s);
+}
 
 }  // namespace
 
@@ -165,7 +165,8 @@ void frmSystemProfiles::LoadProfiles() {
         auto G = [&profile](const char* category, const QString& key, const char* def) {
             return profile->GetSystemProfile(L(category), key, L(def));
         };
-        CompanyTypeValue = store::roundToInt32(Val(G("General", QStringLiteral("CompanyType"), "1")));
+        CompanyTypeValue =
+            store::roundToInt32(Val(G("General", QStringLiteral("CompanyType"), "1")));
         LedgerStarted = G("GL", QStringLiteral("Closed"), "0") == QLatin1String("1");
         InitBalancesClosed = G("GL", QStringLiteral("InitClosed"), "0") == QLatin1String("1");
         PublicSectorBooks = Val(G("GL", QStringLiteral("GaSystem"), "0")) != 0;
@@ -268,10 +269,10 @@ void frmSystemProfiles::LoadProfiles() {
         };
         budget("NoOverBud", "OptBud");
         budget("NoOverYtdBud", "OptYtdBud");
-        setOptionIndex(QStringLiteral("OptYtd"),
-                       store::roundToInt32(Val(G("GL", QStringLiteral("NoOverYtdBudType"), "0"))) != 0
-                           ? 1
-                           : 0);
+        setOptionIndex(
+            QStringLiteral("OptYtd"),
+            store::roundToInt32(Val(G("GL", QStringLiteral("NoOverYtdBudType"), "0"))) != 0 ? 1
+                                                                                            : 0);
         budget("NoOverSignBud", "OptSignBud");
         for (const char* frameName : {"frameB", "FrameYtd", "frameSign"}) {
             control(L(frameName))->setEnabled(CanModify);
@@ -304,7 +305,8 @@ void frmSystemProfiles::LoadProfiles() {
             startYear->setEnabled(CanModify && !LedgerStarted);
 
             auto* startPeriod = C<IntText3D>(QStringLiteral("txtStartPeriod"));
-            startPeriod->setText(profile->Item(QStringLiteral("GL"), QStringLiteral("StartPeriod")));
+            startPeriod->setText(
+                profile->Item(QStringLiteral("GL"), QStringLiteral("StartPeriod")));
             startPeriod->setEnabled(CanModify && !InitBalancesClosed && !IsHasInitGLData());
 
             auto shown = [](qint32 v) { return v == 0 ? QString() : QString::number(v); };
@@ -334,15 +336,15 @@ void frmSystemProfiles::LoadProfiles() {
         LoadBusiness();
 
         OrigTaxType = G("General", QStringLiteral("TaxType"), "-1");
-        setOptionIndex(QStringLiteral("rdoTaxType"),
-                       OrigTaxType == QLatin1String("0")   ? 0
-                       : OrigTaxType == QLatin1String("1") ? 1
-                                                           : -1);
+        setOptionIndex(QStringLiteral("rdoTaxType"), OrigTaxType == QLatin1String("0")   ? 0
+                                                     : OrigTaxType == QLatin1String("1") ? 1
+                                                                                         : -1);
 
         C<IntText3D>(QStringLiteral("txtTaxRate"))
             ->setText(store::numberText(Val(G("General", QStringLiteral("TaxRate"), "0"))));
 
-        for (const char* name : {"txtCurYear", "txtCurPeriod", "txtIC_CurrYear", "txtIC_CurrPeriod"}) {
+        for (const char* name :
+             {"txtCurYear", "txtCurPeriod", "txtIC_CurrYear", "txtIC_CurrPeriod"}) {
             if (!hasControl(L(name))) continue;
             auto* box = C<QLineEdit>(L(name));
             if (Val(box->text()) == 0) box->clear();

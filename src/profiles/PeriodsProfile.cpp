@@ -71,8 +71,9 @@ void frmSystemProfiles::FillPeriodTree() {
 
     auto* grid = C<QTableWidget>(QStringLiteral("pp"));
     for (int c = 0; c < grid->columnCount(); ++c) grid->setColumnWidth(c, gridUnits(grid, 14));
-    grid->verticalHeader()->setDefaultSectionSize(grid->verticalHeader()->defaultSectionSize());
-    grid->verticalHeader()->setMinimumWidth(gridUnits(grid, 15) / 3);
+    // The first column numbers the periods; a second row header would repeat it.
+    grid->verticalHeader()->hide();
+    grid->setColumnWidth(0, gridUnits(grid, 15) / 2);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     if (chosen) {

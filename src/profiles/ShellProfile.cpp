@@ -91,8 +91,7 @@ void frmSystemProfiles::buildFace() {
     btnOK_->setEnabled(false);
 
     connect(btnOK_, &QPushButton::clicked, this, [this] { guard([this] { btnOK_Click(); }); });
-    connect(btnSave_, &QPushButton::clicked, this,
-            [this] { guard([this] { btnSave_Click(); }); });
+    connect(btnSave_, &QPushButton::clicked, this, [this] { guard([this] { btnSave_Click(); }); });
     connect(btnClose_, &QPushButton::clicked, this,
             [this] { guard([this] { btnClose_Click(); }); });
     indexControls();
@@ -231,8 +230,8 @@ void frmSystemProfiles::keyPressEvent(QKeyEvent* event) {
 // company and currency boxes to the host when they get the focus.
 bool frmSystemProfiles::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
-        if (auto* w = qobject_cast<QWidget*>(watched); w && w->window() == this &&
-                                                       controls_.value(w->objectName()) == w) {
+        if (auto* w = qobject_cast<QWidget*>(watched);
+            w && w->window() == this && controls_.value(w->objectName()) == w) {
             env().dialogService().TextFocus(w);
         }
         return false;
@@ -266,13 +265,18 @@ bool frmSystemProfiles::IsValidIDNew(const QString& strValue) {
     return true;
 }
 
-bool frmSystemProfiles::IsHasInitGLData() { return SystemSetting().IsHasInitGLData(); }
+bool frmSystemProfiles::IsHasInitGLData() {
+    return SystemSetting().IsHasInitGLData();
+}
 
 int frmSystemProfiles::checkValue(const QCheckBox* box) {
     switch (box->checkState()) {
-        case Qt::Checked: return 1;
-        case Qt::PartiallyChecked: return 2;
-        default: return 0;
+        case Qt::Checked:
+            return 1;
+        case Qt::PartiallyChecked:
+            return 2;
+        default:
+            return 0;
     }
 }
 
@@ -319,7 +323,9 @@ void frmSystemProfiles::clearOption(QRadioButton* button) {
     button->setAutoExclusive(exclusive);
 }
 
-void frmSystemProfiles::showPage(int index) { stab_->setCurrentIndex(index); }
+void frmSystemProfiles::showPage(int index) {
+    stab_->setCurrentIndex(index);
+}
 
 void frmSystemProfiles::setOptionChecked(const QString& name, bool on) {
     auto* button = C<QRadioButton>(name);
@@ -352,9 +358,8 @@ void frmSystemProfiles::connectPageHandlers() {
     };
     onClick("cmdOptHistory", [this] { cmdOptHistory_Click(); });
     if (auto* tree = qobject_cast<QTreeWidget*>(controls_.value(QStringLiteral("tvwPeriod")))) {
-        connect(tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) {
-            guard([this, node] { ShowYearPeriods(node); });
-        });
+        connect(tree, &QTreeWidget::itemClicked, this,
+                [this](QTreeWidgetItem* node) { guard([this, node] { ShowYearPeriods(node); }); });
     }
 }
 

@@ -23,7 +23,9 @@ DialogHarness::Prepare params(QList<QStringList> rows) {
     };
 }
 
-bool checked(DialogHarness& h, const char* name) { return h.c<QCheckBox>(name)->isChecked(); }
+bool checked(DialogHarness& h, const char* name) {
+    return h.c<QCheckBox>(name)->isChecked();
+}
 
 }  // namespace
 
@@ -118,10 +120,11 @@ private slots:
     }
 
     void aStartedLedgerLocksItsStartAndCurrency() {
-        DialogHarness h("administrator",
-                        params({{"GL", "Closed", "1"}, {"GL", "StartYear", "2025"},
-                                {"GL", "StartPeriod", "3"}, {"GL", "CurrentYear", "2025"},
-                                {"GL", "CurrentPeriod", "4"}}));
+        DialogHarness h("administrator", params({{"GL", "Closed", "1"},
+                                                 {"GL", "StartYear", "2025"},
+                                                 {"GL", "StartPeriod", "3"},
+                                                 {"GL", "CurrentYear", "2025"},
+                                                 {"GL", "CurrentPeriod", "4"}}));
         QVERIFY(h.dialog->LedgerStarted);
         for (const char* name : {"txtStartYear", "txtCyNumber", "txtCyName", "txtCyScale"}) {
             QVERIFY2(!h.c<QWidget>(name)->isEnabled(), name);
@@ -144,7 +147,8 @@ private slots:
 
     void initialDataLockTheStartPeriod() {
         DialogHarness h("administrator", [](DialogHarness& d) {
-            d.set.db->nativeExec("INSERT INTO t_balance(FYear, FPeriod, FAccountID) VALUES (2025, 1, 1)");
+            d.set.db->nativeExec(
+                "INSERT INTO t_balance(FYear, FPeriod, FAccountID) VALUES (2025, 1, 1)");
         });
         QVERIFY(!h.c<QWidget>("txtStartPeriod")->isEnabled());
     }

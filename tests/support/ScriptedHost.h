@@ -20,7 +20,7 @@ class ScriptedHost : public zx::host::Environment,
 public:
     using Factory = std::function<zx::host::ServicePtr()>;
 
-    ScriptedHost();   // installs itself as the environment
+    ScriptedHost();            // installs itself as the environment
     ~ScriptedHost() override;  // uninstalls itself
 
     // Services by class identifier, for both creation routes. A factory that
