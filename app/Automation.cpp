@@ -38,17 +38,6 @@ bool isOwnName(const QString& name) {
            !name.startsWith(QLatin1String("Scroll"));
 }
 
-int checkValue(const QCheckBox* box) {
-    switch (box->checkState()) {
-        case Qt::Checked:
-            return 1;
-        case Qt::PartiallyChecked:
-            return 2;
-        default:
-            return 0;
-    }
-}
-
 // The index of the main tab set's page holding the widget, -1 for none.
 int pageOf(QWidget* w) {
     for (QWidget* p = w; p; p = p->parentWidget()) {
@@ -71,7 +60,7 @@ QJsonObject describe(QWidget* w) {
     if (auto* box = qobject_cast<QCheckBox*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("check");
         o[QStringLiteral("caption")] = box->text();
-        o[QStringLiteral("value")] = checkValue(box);
+        o[QStringLiteral("value")] = frmSystemProfiles::checkValue(box);
     } else if (auto* opt = qobject_cast<QRadioButton*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("option");
         o[QStringLiteral("caption")] = opt->text();
