@@ -357,6 +357,7 @@ void frmSystemProfiles::connectPageHandlers() {
         }
     };
     onClick("cmdOptHistory", [this] { cmdOptHistory_Click(); });
+    connectBusinessHandlers();
     if (auto* tree = qobject_cast<QTreeWidget*>(controls_.value(QStringLiteral("tvwPeriod")))) {
         connect(tree, &QTreeWidget::itemClicked, this,
                 [this](QTreeWidgetItem* node) { guard([this, node] { ShowYearPeriods(node); }); });

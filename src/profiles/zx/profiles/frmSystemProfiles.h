@@ -102,6 +102,21 @@ public:
     bool SaveCashier();
     bool SaveBusiness();
 
+    // Business start-up and control interlocks (BusinessStartProfile.cpp).
+    bool BusinessStarted = false;     // IC "CurrentYear" is not 0
+    bool ReTickVoucherCheck = false;  // the approval guard is ticking its box again
+    void connectBusinessHandlers();
+    void ShowBusinessStartState(bool started);
+    void ShowBusinessStartPeriodState();
+    void ApplySecQtyIsMustState();
+    void ApplyCheckItemButton();
+    void ApplyNegativeStockBases();
+    void ApplyBatchNoPreset(bool atLoad);
+    void LoadMOQtyCheck(const std::function<QString()>& readStored);
+    void FillAlertMOList(bool auditWording);
+    bool BusinessStartUp();
+    void cmdSetCheckItem_Click();
+
     // Controls by system name; raise when the name is unknown.
     QWidget* control(const QString& name);
     template <class T>
