@@ -233,6 +233,37 @@ void insertPeriods(Database& db) {
     }
 }
 
+// Fields of the bill templates: the captions that name the item (renamed
+// with the item's name) and the quantity columns (FCtlType 3) whose sum row
+// follows the business parameter SumAbsoluteQty.
+struct DemoTemplateField {
+    const char* bill;
+    int index;
+    const char* fieldName;
+    const char* caption;
+    int ctlType;
+};
+
+const DemoTemplateField kTemplateFields[] = {
+    {"A01", 1, "FItemID", "物料代码", 1}, {"A01", 2, "FItemName", "物料名称", 1},
+    {"A01", 3, "FQty", "实收数量", 3},    {"B01", 1, "FItemID", "物料代码", 1},
+    {"B01", 2, "FAuxQty", "辅助数量", 3}, {"B01", 3, "FQty", "实发数量", 3},
+    {"B01", 4, "FNote", "备注", 0},
+};
+
+void insertTemplateFields(Database& db) {
+    for (const DemoTemplateField& f : kTemplateFields) {
+        db.nativeExec(QStringLiteral("INSERT INTO ICTemplateEntry (FID, FCtlIndex, FFieldName, "
+                                     "FCaption, FCtlType, FNeedCount) VALUES (?, ?, ?, ?, ?, 0)"),
+                      {QString::fromUtf8(f.bill), f.index, QString::fromUtf8(f.fieldName),
+                       QString::fromUtf8(f.caption), f.ctlType});
+    }
+    // A menu entry beside the item's own, which a rename leaves alone.
+    db.nativeExec(QStringLiteral("INSERT INTO t_MF_FuncElement (FDetailFuncID, FSubFuncID, FName, "
+                                 "FQORCaption) VALUES (60020112, 600201, ?, ?)"),
+                  {QStringLiteral("物料清单"), QStringLiteral("物料清单")});
+}
+
 void insertParameter(Database& db, const QString& category, const QString& key,
                      const QString& value) {
     db.nativeExec(QStringLiteral("INSERT INTO t_SystemProfile (FCategory, FKey, FValue) "
@@ -281,6 +312,7 @@ void createDemoAccountSet(Database& db) {
                                      "WHERE FCurrencyID = 1"),
                       {QStringLiteral("RMB"), QStringLiteral("人民币")});
         insertPeriods(db);
+        insertTemplateFields(db);
         for (const DemoParameter& p : kParameters) {
             insertParameter(db, text(p.category), text(p.key), text(p.value));
         }

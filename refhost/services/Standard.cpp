@@ -1,5 +1,6 @@
 #include "Standard.h"
 
+#include "BusinessServices.h"
 #include "ProfileServices.h"
 #include "lock/LockServices.h"
 
@@ -13,6 +14,7 @@ void installStandardServices(RefHost& host) {
     installUserProfileService(host);
     installProfileServices(host);
     installLockServices(host);
+    installBusinessServices(host);
 }
 
 }  // namespace refhost

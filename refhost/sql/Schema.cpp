@@ -202,6 +202,14 @@ QStringList tables(const Dialect& d) {
             .column("FNeedCount", T::Integer, 0, "NOT NULL DEFAULT 0")
             .constraint("PRIMARY KEY (FID, FCtlIndex)"));
 
+    // The account set's own words for words the application shows ("物料"
+    // shown as "商品"), by section.
+    add(Table(d, QStringLiteral("t_UserDict"))
+            .column("FSection", T::Name, 50, "NOT NULL")
+            .column("FWord", T::Name, 80, "NOT NULL")
+            .column("FText", T::Text, 80)
+            .constraint("PRIMARY KEY (FSection, FWord)"));
+
     add(Table(d, QStringLiteral("t_MGLog"))
             .column("FID", T::AutoKey)
             .column("FTime", T::DateTime, 0, "NOT NULL")
