@@ -18,6 +18,7 @@
 
 #include "zx/entry/SystemSetting.h"
 #include "zx/host/Environment.h"
+#include "zx/optlog/frmOptLog.h"
 #include "zx/profiles/Faces.h"
 #include "zx/profiles/IntText3D.h"
 #include "zx/profiles/frmSystemProfiles.h"
@@ -252,8 +253,9 @@ bool frmSystemProfiles::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmSystemProfiles::cmdOptHistory_Click() {
-    // The change-log viewer; until it exists, say so.
-    env().dialogService().ShowMessage(QStringLiteral("参数修改日志查看功能暂未提供。"));
+    // A fresh viewer each time, released when it closes.
+    auto viewer = std::make_unique<optlog::frmOptLog>();
+    viewer->ShowOptLog();
 }
 
 bool frmSystemProfiles::IsValidIDNew(const QString& strValue) {
@@ -357,7 +359,9 @@ void frmSystemProfiles::connectPageHandlers() {
         }
     };
     onClick("cmdOptHistory", [this] { cmdOptHistory_Click(); });
+    connectProfitHandlers();
     connectBusinessHandlers();
+    connectPeriodHandlers();
     if (auto* tree = qobject_cast<QTreeWidget*>(controls_.value(QStringLiteral("tvwPeriod")))) {
         connect(tree, &QTreeWidget::itemClicked, this,
                 [this](QTreeWidgetItem* node) { guard([this, node] { ShowYearPeriods(node); }); });
