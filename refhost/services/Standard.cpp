@@ -1,5 +1,6 @@
 #include "Standard.h"
 
+#include "AccountServices.h"
 #include "BusinessServices.h"
 #include "ProfileServices.h"
 #include "lock/LockServices.h"
@@ -14,6 +15,7 @@ void installStandardServices(RefHost& host) {
     installUserProfileService(host);
     installProfileServices(host);
     installLockServices(host);
+    installAccountServices(host);
     installBusinessServices(host);
 }
 
