@@ -1,6 +1,5 @@
 #include "Standard.h"
 
-#include "AccountServices.h"
 #include "BusinessServices.h"
 #include "ProfileServices.h"
 #include "lock/LockServices.h"
@@ -15,7 +14,7 @@ void installStandardServices(RefHost& host) {
     installUserProfileService(host);
     installProfileServices(host);
     installLockServices(host);
-    installAccountServices(host);
+    installLedgerServices(host);
     installBusinessServices(host);
 }
 

@@ -15,5 +15,7 @@ void installDataServices(RefHost& host);      // ClassInfo, ClassUpdate, AppConn
 void installSecurityServices(RefHost& host);  // SecurityInfo
 void installConfigServices(RefHost& host);    // RegistryReader, CHMHelp
 void installUserProfileService(RefHost& host);
+// UpdatePeriodDate, AcctMgr, InitializeBalance, SessionUserProfile, FrameData
+void installLedgerServices(RefHost& host);
 
 }  // namespace refhost

@@ -210,6 +210,19 @@ QStringList tables(const Dialect& d) {
             .column("FText", T::Text, 80)
             .constraint("PRIMARY KEY (FSection, FWord)"));
 
+    // Write-off of current-account business: one row per amount written off
+    // between a debit and a credit entry of an account. While any row exists
+    // the write-off cannot be switched off.
+    add(Table(d, QStringLiteral("t_TransCheck"))
+            .column("FCheckID", T::AutoKey)
+            .column("FYear", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FPeriod", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FAccountID", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FDebitVoucherID", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FCreditVoucherID", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FAmount", T::Real, 0, "NOT NULL DEFAULT 0")
+            .column("FDate", T::DateTime));
+
     add(Table(d, QStringLiteral("t_MGLog"))
             .column("FID", T::AutoKey)
             .column("FTime", T::DateTime, 0, "NOT NULL")

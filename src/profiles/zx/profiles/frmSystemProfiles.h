@@ -92,11 +92,6 @@ public:
     void HighlightUnsetStartPeriods();
     void LoadEarnAccounts();
     bool ValidateEarnAcct();
-    // Profit accounts (ProfitAccountsProfile.cpp).
-    bool ValidateEarnAssignAcct();
-    bool HasItemClasses(const QString& number);
-    void btnEarnAcct_Click();
-    void btnEarnAssignAcct_Click();
     void LoadFixedAssets();
     void LoadCashier();
     void LoadPayroll();
@@ -163,7 +158,6 @@ private:
     void connectChangeHandlers();
     void showPage(int index);
     void connectPageHandlers();
-    void connectProfitHandlers();
     zx::host::HostError wrongKind(const QString& name) const;
 
     QString tag_;
