@@ -214,12 +214,6 @@ private:
     std::shared_ptr<RefSystemProfile> profile_;
 };
 
-// Until the account selection window exists, a lookup is a cancelled one.
-class RefGLView final : public zx::host::GLView {
-public:
-    zx::host::AccountLookupResult AccountLookup(const QString&) override { return {}; }
-};
-
 class RefStringBuilder final : public zx::host::StringBuilder {
 public:
     void Append(const QString& text) override { text_ += text; }
@@ -243,7 +237,6 @@ void installProfileServices(RefHost& host) {
     const QString installDir = host.installDir();
     host.registerFactory(QString::fromLatin1(zx::host::GLData::classId),
                          factoryOf<RefGLData>(db, installDir));
-    host.registerFactory(QString::fromLatin1(zx::host::GLView::classId), factoryOf<RefGLView>());
     host.registerFactory(QString::fromLatin1(zx::host::GLSystemProfile::classId),
                          factoryOf<RefGLSystemProfile>(db, installDir));
     host.registerFactory(QString::fromLatin1(zx::host::BaseSystemProfile::classId),

@@ -4,7 +4,7 @@ namespace refhost {
 
 class RefHost;
 
-// Registers GLData (with its SystemProfile), GLView, BaseSystemProfile,
+// Registers GLData (with its SystemProfile), BaseSystemProfile,
 // GLSystemProfile, PASystemProfile and StringBuilder with the host.
 //
 // Readers (the SystemProfile of GLData, GLSystemProfile) hold a snapshot of

@@ -1,5 +1,6 @@
 #include "Standard.h"
 
+#include "AccountServices.h"
 #include "BusinessServices.h"
 #include "ProfileServices.h"
 #include "lock/LockServices.h"
@@ -15,6 +16,7 @@ void installStandardServices(RefHost& host) {
     installProfileServices(host);
     installLockServices(host);
     installLedgerServices(host);
+    installAccountServices(host);
     installBusinessServices(host);
 }
 

@@ -92,6 +92,11 @@ public:
     void HighlightUnsetStartPeriods();
     void LoadEarnAccounts();
     bool ValidateEarnAcct();
+    // Profit accounts (ProfitAccountsProfile.cpp).
+    bool ValidateEarnAssignAcct();
+    bool HasItemClasses(const QString& number);
+    void btnEarnAcct_Click();
+    void btnEarnAssignAcct_Click();
     void LoadFixedAssets();
     void LoadCashier();
     void LoadPayroll();
@@ -158,6 +163,7 @@ private:
     void connectChangeHandlers();
     void showPage(int index);
     void connectPageHandlers();
+    void connectProfitHandlers();
     zx::host::HostError wrongKind(const QString& name) const;
 
     QString tag_;

@@ -1,0 +1,243 @@
+// The profit-account boxes: how they load, and what their checks accept,
+// refuse and advise, on the demo chart of accounts.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "ProfitHelpers.h"
+
+namespace {
+
+const QString kSame = QStringLiteral("本年利润科目和利润分配科目不能为同一科目！");
+const QString kOwnersEquity = QStringLiteral("本年利润科目必须为所有者权益类科目!");
+const QString kNetAssets = QStringLiteral("结余科目必须为净资产类科目!");
+
+DialogHarness::Prepare params(QList<QStringList> rows) {
+    return [rows](DialogHarness& h) {
+        for (const QStringList& r : rows) h.setParam(r[0], r[1], r[2]);
+    };
+}
+
+DialogHarness::Prepare carryForwardChart() {
+    return [](DialogHarness& h) {
+        h.setParam("GL", "AccountType", "11");
+        h.removeParam("GL", "EarnAccount");
+    };
+}
+
+QLineEdit* box(DialogHarness& h, const char* name) {
+    return h.c<QLineEdit>(QString::fromLatin1(name));
+}
+
+// Types into a box as the user's edit (retyping the same text counts) and
+// leaves it.
+bool enter(DialogHarness& h, const char* name, const QString& text) {
+    box(h, name)->setText(text + QLatin1Char('~'));
+    box(h, name)->setText(text);
+    return QByteArray(name) == "txtEarnAcct" ? h.dialog->ValidateEarnAcct()
+                                             : h.dialog->ValidateEarnAssignAcct();
+}
+
+}  // namespace
+
+class ProfitAccountsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void anEnterpriseShowsNumbersAndKeepsIds() {
+        DialogHarness h;
+        QCOMPARE(box(h, "txtEarnAcct")->text(), "3131");
+        QCOMPARE(tagOf(h, "txtEarnAcct"), accountId(h, "3131"));
+        QCOMPARE(box(h, "txtEarnAssignAcct")->text(), "3141");
+        QCOMPARE(tagOf(h, "txtEarnAssignAcct"), accountId(h, "3141"));
+        QVERIFY(!h.c<QWidget>("btnEarnAcct")->isHidden());
+        QVERIFY(!h.c<QWidget>("btnEarnAssignAcct")->isHidden());
+        QVERIFY(!h.dialog->IsChanged);
+
+        DialogHarness viewer("viewer");
+        QVERIFY(box(viewer, "txtEarnAcct")->isReadOnly());
+        QVERIFY(box(viewer, "txtEarnAssignAcct")->isReadOnly());
+        QVERIFY(viewer.c<QWidget>("btnEarnAcct")->isHidden());
+
+        // A stored id the chart no longer has leaves the box empty.
+        DialogHarness gone("administrator", params({{"GL", "EarnAccount", "99999"}}));
+        QCOMPARE(box(gone, "txtEarnAcct")->text(), QString());
+        QCOMPARE(tagOf(gone, "txtEarnAcct"), "0");
+
+        // Outside enterprises there is no distribution account.
+        DialogHarness unit("administrator", params({{"General", "CompanyType", "2"}}));
+        QVERIFY(unit.c<QWidget>("txtEarnAssignAcct")->isHidden());
+        QVERIFY(!unit.c<QWidget>("txtEarnAcct")->isHidden());
+    }
+
+    void theCarryForwardChartListsAccounts() {
+        DialogHarness h("administrator", carryForwardChart());
+        QCOMPARE(h.c<QLabel>("LBEarn")->text(), "结转科目（可选择多次）：");
+        QCOMPARE(box(h, "txtEarnAcct")->text(), "3101,3102");
+        for (const char* name : {"lblEarnAssign", "txtEarnAssignAcct", "btnEarnAssignAcct"}) {
+            QVERIFY2(h.c<QWidget>(name)->isHidden(), name);
+        }
+
+        QVERIFY(enter(h, "txtEarnAcct", " 3101,3103 "));
+        QVERIFY2(h.shown.isEmpty(), qPrintable(h.shown.join('\n')));
+        QCOMPARE(box(h, "txtEarnAcct")->text(), "3101,3103");
+        QCOMPARE(tagOf(h, "txtEarnAcct"), accountId(h, "3103"));  // the last one
+
+        // A class failure empties the list; the tag stays.
+        QVERIFY(enter(h, "txtEarnAcct", "3101,1001"));
+        QCOMPARE(h.shownOf("message"), QStringList{"结转科目必须为净资产类科目！"});
+        QCOMPARE(box(h, "txtEarnAcct")->text(), QString());
+        QCOMPARE(tagOf(h, "txtEarnAcct"), accountId(h, "3103"));
+
+        // The distribution account is never emptied.
+        h.shown.clear();
+        QVERIFY(enter(h, "txtEarnAssignAcct", "1001"));
+        QCOMPARE(h.shownOf("message"), QStringList{kOwnersEquity});
+        QCOMPARE(box(h, "txtEarnAssignAcct")->text(), "1001");
+    }
+
+    void publicSectorBooksSpeakOfSurplusAndNetAssets() {
+        DialogHarness h("administrator", params({{"GL", "GaSystem", "1"},
+                                                 {"GL", "EarnAccount", "3131"},
+                                                 {"GL", "EarnAssignAccount", "3141"}}));
+        QCOMPARE(h.c<QLabel>("LBEarn")->text(), "结余科目：");
+        QCOMPARE(box(h, "txtEarnAcct")->text(), "3131");  // the stored text itself
+        box(h, "txtEarnAcct")->setProperty("Tag", "7");
+
+        QVERIFY(enter(h, "txtEarnAcct", "3103,1002"));
+        QCOMPARE(h.shownOf("message"), QStringList{kNetAssets});
+        QCOMPARE(tagOf(h, "txtEarnAcct"), "7");
+        QCOMPARE(box(h, "txtEarnAcct")->text(), "3103,1002");
+
+        h.shown.clear();
+        QVERIFY(enter(h, "txtEarnAssignAcct", "2001"));
+        QCOMPARE(h.shownOf("message"), QStringList{kNetAssets});
+    }
+
+    void theSameAccountInBothBoxesIsRefused() {
+        DialogHarness h;
+        const QString earnTag = tagOf(h, "txtEarnAcct");
+        QVERIFY(enter(h, "txtEarnAcct", "3141"));
+        QCOMPARE(h.shownOf("message"), QStringList{kSame});
+        QCOMPARE(tagOf(h, "txtEarnAcct"), earnTag);
+
+        // Two empty boxes are the same text too.
+        DialogHarness empty;
+        const QString tag = tagOf(empty, "txtEarnAcct");
+        QVERIFY(enter(empty, "txtEarnAssignAcct", QString()));
+        QVERIFY(empty.shown.isEmpty());
+        QCOMPARE(tagOf(empty, "txtEarnAssignAcct"), "0");
+        QVERIFY(enter(empty, "txtEarnAcct", QString()));
+        QCOMPARE(empty.shownOf("message"), QStringList{kSame});
+        QCOMPARE(tagOf(empty, "txtEarnAcct"), tag);
+
+        // A box left without an edit is not checked again.
+        empty.shown.clear();
+        QVERIFY(empty.dialog->ValidateEarnAssignAcct());
+        QVERIFY(empty.dialog->ValidateEarnAcct());
+        QVERIFY(empty.shown.isEmpty());
+    }
+
+    void refusedAccounts_data() {
+        QTest::addColumn<QString>("boxName");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("second level") << "txtEarnAcct"
+                                      << "3141.01"
+                                      << "科目[3141.01]必须是总账科目!";
+        QTest::newRow("second level, distribution") << "txtEarnAssignAcct"
+                                                    << "3141.02"
+                                                    << "科目[3141.02]必须是总账科目!";
+        QTest::newRow("not equity") << "txtEarnAcct"
+                                    << "1001" << kOwnersEquity;
+        QTest::newRow("not equity, distribution") << "txtEarnAssignAcct"
+                                                  << "5101" << kOwnersEquity;
+        QTest::newRow("missing stops the list") << "txtEarnAcct"
+                                                << "3101,9999,1001"
+                                                << "科目[9999]不存在!";
+        QTest::newRow("empty part") << "txtEarnAssignAcct"
+                                    << "3103,"
+                                    << "科目[]不存在!";
+    }
+    void refusedAccounts() {
+        QFETCH(QString, boxName);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        DialogHarness h;
+        const QString tag = h.c<QWidget>(boxName)->property("Tag").toString();
+        h.dialog->Stab()->setCurrentIndex(0);
+        QVERIFY(enter(h, qPrintable(boxName), text));
+        QCOMPARE(h.shownOf("message"), QStringList{message});
+        QCOMPARE(h.dialog->Stab()->currentIndex(), 2);
+        QCOMPARE(h.c<QWidget>(boxName)->property("Tag").toString(), tag);
+        QCOMPARE(h.c<QLineEdit>(boxName)->text(), text);
+        QVERIFY(h.shownOf("error").isEmpty());
+    }
+
+    void itemClassAccountsBringAdvice() {
+        DialogHarness h("administrator", [](DialogHarness& d) {
+            d.set.db->nativeExec("UPDATE t_Account SET FDetailID = 1 WHERE FNumber = '3103'");
+            d.set.db->nativeExec("UPDATE t_Account SET FDetailID = 2 WHERE FNumber = '3141.02'");
+        });
+        QVERIFY(enter(h, "txtEarnAcct", "3101"));
+        QVERIFY(h.shown.isEmpty());
+
+        QVERIFY(enter(h, "txtEarnAcct", "3103"));
+        QCOMPARE(h.shownOf("message"),
+                 QStringList{"本年利润科目下挂核算项目\r\n"
+                             "在自动结转损益时，损益类科目最好下挂核算项目\r\n"
+                             "且包含本年利润科目下挂的核算项目\r\n"
+                             "否则只结转至科目，核算项目为空！"});
+        QCOMPARE(tagOf(h, "txtEarnAcct"), accountId(h, "3103"));
+
+        // A sub-account's item classes count for its parent.
+        h.shown.clear();
+        QVERIFY(enter(h, "txtEarnAssignAcct", "3141"));
+        QCOMPARE(h.shownOf("message"),
+                 QStringList{"利润分配科目下挂核算项目\r\n"
+                             "在自动结转损益时，以前年度损益调整科目最好下挂核算项目\r\n"
+                             "且包含本年利润科目下挂的核算项目\r\n"
+                             "否则只结转至科目，核算项目为空！"});
+        QVERIFY(h.dialog->HasItemClasses("3141"));
+        QVERIFY(!h.dialog->HasItemClasses("3131"));
+        // "314" reaches only itself and "314.", never "3141.02".
+        QVERIFY(!h.dialog->HasItemClasses("314"));
+    }
+
+    void anApostropheStaysText() {
+        DialogHarness h("administrator", [](DialogHarness& d) {
+            carryForwardChart()(d);
+            d.set.db->nativeExec(
+                "INSERT INTO t_Account (FNumber, FName, FLevel, FGroupID) VALUES ('3''9', '基金', "
+                "1, 301)");
+            d.set.db->nativeExec(
+                "INSERT INTO t_Account (FNumber, FName, FLevel, FGroupID, FDetailID) VALUES "
+                "('3''9.01', '基金明细', 2, 301, 4)");
+        });
+        ScriptedLookups lookups;
+        h.dialog->show();
+        auto* earn = box(h, "txtEarnAcct");
+        earn->setFocus();
+        earn->end(false);
+        QTest::keyClicks(earn, ",31'01");
+        QVERIFY(lookups.openedOn.isEmpty());  // the list is typed, not chosen
+        QCOMPARE(earn->text(), "3101,3102,31'01");
+        QVERIFY(h.dialog->ValidateEarnAcct());
+        QCOMPARE(h.shownOf("message"), QStringList{"科目[31'01]不存在!"});
+
+        h.shown.clear();
+        QVERIFY(enter(h, "txtEarnAcct", "3101,3'9"));
+        QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
+        QCOMPARE(h.shownOf("message").size(), 1);  // the item-class advice
+        QCOMPARE(tagOf(h, "txtEarnAcct"), accountId(h, "3'9"));
+        // Quoted, a crafted number finds nothing instead of every account.
+        QVERIFY(!h.dialog->HasItemClasses("x' Or FDetailID > 0 Or FNumber = '"));
+        QVERIFY(h.shownOf("error").isEmpty());
+    }
+};
+
+QTEST_MAIN(ProfitAccountsTest)
+#include "test_profit_accounts.moc"
