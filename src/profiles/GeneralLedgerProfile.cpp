@@ -379,14 +379,3 @@ void frmSystemProfiles::LoadProfiles() {
 }
 
 }  // namespace zx::profiles
-
-namespace zx::profiles {
-
-// The writes of the general and ledger parameters come with the next step of
-// this dialog; until then nothing is saved and the user is told so.
-bool frmSystemProfiles::SaveProfiles() {
-    env().dialogService().ShowMessage(QStringLiteral("保存系统参数的功能尚未提供, 修改未保存。"));
-    return false;
-}
-
-}  // namespace zx::profiles

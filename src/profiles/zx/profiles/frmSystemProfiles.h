@@ -89,6 +89,10 @@ public:
     void FillPeriodTree();
     void ShowYearPeriods(QTreeWidgetItem* node);
     void ApplyStartBounds();
+    // Period page and ledger start (PeriodsProfile.cpp).
+    void cmdSetPeriod_Click();
+    bool CheckTransCheckStartLevel();  // raises for a group-controlled write-off switch
+    bool ApplyTransCheckStart();
     void HighlightUnsetStartPeriods();
     void LoadEarnAccounts();
     bool ValidateEarnAcct();
@@ -164,6 +168,7 @@ private:
     void showPage(int index);
     void connectPageHandlers();
     void connectProfitHandlers();
+    void connectPeriodHandlers();
     zx::host::HostError wrongKind(const QString& name) const;
 
     QString tag_;
