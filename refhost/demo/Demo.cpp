@@ -161,6 +161,72 @@ const DemoParameter kParameters[] = {
     {"CN", "CN_INIT_DONE", "0"},
 };
 
+// The same company in 2024/6 with its modules started in 2024/1.
+const DemoParameter kStartedParameters[] = {
+    {"GL", "Closed", "1"},
+    {"GL", "InitClosed", "1"},
+    {"GL", "StartYear", "2024"},
+    {"GL", "StartPeriod", "1"},
+    {"GL", "CurrentYear", "2024"},
+    {"GL", "CurrentPeriod", "6"},
+    {"FA", "Closed", "1"},
+    {"FA", "StartYear", "2024"},
+    {"FA", "StartPeriod", "1"},
+    {"FA", "CurrentYear", "2024"},
+    {"FA", "CurrentPeriod", "6"},
+    {"FA", "PeriodCount", "12"},
+    {"FA", "PeriodByMonth", "1"},
+    {"FA", "FALinkedGL", "1"},
+    {"FA", "NoVoucher", "0"},
+    {"FA", "NoDepr", "1"},
+    {"FA", "WithoutDepr", "0"},
+    {"FA", "chkVoucherSingle", "1"},
+    {"FA", "DeprRateScale", "4"},
+    {"FA", "DeprRateQty", "2"},
+    {"PA", "StartYear", "2024"},
+    {"PA", "StartPeriod", "1"},
+    {"PA", "CurrentYear", "2024"},
+    {"PA", "CurrentPeriod", "6"},
+    {"CN", "CN_INIT_DONE", "1"},
+    {"CN", "CN_START_YEAR", "2024"},
+    {"CN", "CN_START_PERIOD", "1"},
+    {"CN", "CN_CURRENT_YEAR", "2024"},
+    {"CN", "CN_CURRENT_PERIOD", "6"},
+};
+
+struct DemoCard {
+    const char* number;
+    const char* name;
+    int deprMethod;  // 0 none chosen, 1 straight line, 2 workload
+    int lifePeriods;
+    int usedPeriods;
+};
+
+// The whole system does not depreciate yet, so no card has periods left to
+// depreciate; the projector still lacks a method.
+const DemoCard kCards[] = {
+    {"FA001", "办公楼", 1, 240, 5},
+    {"FA002", "货车", 2, 96, 5},
+    {"FA003", "投影仪", 0, 60, 0},
+};
+
+struct DemoJournal {
+    int kind;  // 1 cash, 2 bank deposit
+    int period;
+    int day;
+    const char* account;
+    const char* explanation;
+    double debit;
+    double credit;
+};
+
+// All in 2024; periods 7 and 8 are entered in advance.
+const DemoJournal kJournal[] = {
+    {1, 5, 8, "1001", "提取备用金", 5000, 0},    {2, 5, 20, "1002.01", "收到货款", 113000, 0},
+    {1, 6, 3, "1001", "报销差旅费", 0, 1860},    {2, 6, 25, "1002.01", "支付电费", 0, 4210.5},
+    {2, 7, 10, "1002.02", "预付房租", 0, 36000}, {2, 8, 10, "1002.02", "预付房租", 0, 36000},
+};
+
 // ----- Writing it ------------------------------------------------------------------
 
 QString text(const char* utf8) {
@@ -320,6 +386,45 @@ void createDemoAccountSet(Database& db) {
                         QString::number(accounts.value(text(kEarnAccount))));
         insertParameter(db, QStringLiteral("GL"), QStringLiteral("EarnAssignAccount"),
                         QString::number(accounts.value(text(kEarnAssignAccount))));
+    });
+}
+
+void startDemoModules(Database& db) {
+    createDemoAccountSet(db);
+    db.transaction([&] {
+        for (const DemoParameter& p : kStartedParameters) {
+            db.nativeExec(QStringLiteral("INSERT INTO t_SystemProfile (FCategory, FKey, FValue) "
+                                         "VALUES (?, ?, ?) ON CONFLICT (FCategory, FKey) "
+                                         "DO UPDATE SET FValue = excluded.FValue"),
+                          {text(p.category), text(p.key), text(p.value)});
+        }
+        for (const DemoCard& card : kCards) {
+            db.nativeExec(QStringLiteral("INSERT INTO t_FACard (FNumber, FName, FDeprMethod, "
+                                         "FLifePeriods, FUsedPeriods, FDeprPeriods) "
+                                         "VALUES (?, ?, ?, ?, ?, 0) ON CONFLICT DO NOTHING"),
+                          {text(card.number), text(card.name), card.deprMethod, card.lifePeriods,
+                           card.usedPeriods});
+        }
+        for (const char* subSys : {"Fa", "PA", "Cn"}) {
+            db.nativeExec(QStringLiteral("INSERT INTO t_MonthEndSubSys (FSubSys, FYear, FPeriod, "
+                                         "FPastStart, Fperiodsynch, FLedgerWaits) "
+                                         "VALUES (?, 2024, 6, 1, 1, 0) ON CONFLICT DO NOTHING"),
+                          {text(subSys)});
+        }
+        const auto journalRows =
+            db.nativeQuery(QStringLiteral("SELECT COUNT(*) FROM t_CashJournal"));
+        if (journalRows->Field(0).toInt() > 0) return;
+        for (const DemoJournal& entry : kJournal) {
+            const QDate date(2024, entry.period, entry.day);
+            db.nativeExec(
+                QStringLiteral("INSERT INTO t_CashJournal (FKind, FYear, FPeriod, FDate, "
+                               "FAccountID, FExplanation, FDebit, FCredit) "
+                               "SELECT ?, ?, ?, ?, FAccountID, ?, ?, ? FROM t_Account "
+                               "WHERE FNumber = ?"),
+                {entry.kind, 2024, entry.period,
+                 date.toString(QStringLiteral("yyyy-MM-dd 00:00:00")), text(entry.explanation),
+                 entry.debit, entry.credit, text(entry.account)});
+        }
     });
 }
 

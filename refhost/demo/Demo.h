@@ -14,6 +14,14 @@ class Database;
 // Does nothing when the account set is already registered.
 void createDemoAccountSet(Database& db);
 
+// Moves the demo set (created first when the set is empty) into the middle
+// of 2024: ledger, fixed assets, payroll and cashier started in 2024/1 and
+// standing in 2024/6, the whole system not depreciating, three asset cards
+// (one without a depreciation method), the month-end rows of the three
+// subsystems and cashier journal entries up to 2024/8 (the last two periods
+// entered in advance).
+void startDemoModules(Database& db);
+
 // Prepares an installation directory and returns its absolute path: the
 // product scheme Common/QORBaseScheme.ini (AppType 0), registry.ini naming
 // the directory, and the bundled help pages under Help/. Files that exist

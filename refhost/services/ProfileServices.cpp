@@ -163,7 +163,19 @@ public:
                      value, flag);
     }
 
+    // Straight from the database: payroll reads a few values per save.
+    QString GetSystemProfile(const QString& category, const QString& key,
+                             const QString& defaultValue) override {
+        return readProfile(*db_, category, key).value_or(defaultValue);
+    }
+    qint32 PAGetCurrentYear() override { return period(QStringLiteral("CurrentYear")); }
+    qint32 PaGetCurrentPeriod() override { return period(QStringLiteral("CurrentPeriod")); }
+
 private:
+    qint32 period(const QString& key) {
+        return roundedInt(leadingNumber(GetSystemProfile(QStringLiteral("PA"), key, QString())));
+    }
+
     std::shared_ptr<Database> db_;
 };
 

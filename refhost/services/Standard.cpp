@@ -1,6 +1,7 @@
 #include "Standard.h"
 
 #include "AccountServices.h"
+#include "AssetServices.h"
 #include "BusinessServices.h"
 #include "ProfileServices.h"
 #include "lock/LockServices.h"
@@ -18,6 +19,7 @@ void installStandardServices(RefHost& host) {
     installLedgerServices(host);
     installAccountServices(host);
     installBusinessServices(host);
+    installAssetServices(host);
 }
 
 }  // namespace refhost

@@ -163,6 +163,43 @@ QStringList tables(const Dialect& d) {
             .column("FDate", T::DateTime)
             .column("FAmount", T::Real, 0, "NOT NULL DEFAULT 0"));
 
+    // Fixed-asset cards: the depreciation method (0: none chosen), the life
+    // in periods, the periods already depreciated and the periods the card
+    // still depreciates (0 while the whole system does not depreciate).
+    add(Table(d, QStringLiteral("t_FACard"))
+            .column("FAssetID", T::AutoKey)
+            .column("FNumber", T::Name, 40, "NOT NULL UNIQUE")
+            .column("FName", T::Text, 80, "NOT NULL")
+            .column("FDeprMethod", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FLifePeriods", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FUsedPeriods", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FDeprPeriods", T::Integer, 0, "NOT NULL DEFAULT 0"));
+
+    // The month-end calendar of the subsystems ("Fa", "PA", "Cn"): the period
+    // each has reached, whether it has left its start period, whether its
+    // closing follows the ledger's periods and whether the ledger's closing
+    // waits for it. Subsystem names are compared without regard to case.
+    add(Table(d, QStringLiteral("t_MonthEndSubSys"))
+            .column("FSubSys", T::Name, 20, "NOT NULL PRIMARY KEY")
+            .column("FYear", T::Integer, 0, "NOT NULL")
+            .column("FPeriod", T::Integer, 0, "NOT NULL")
+            .column("FPastStart", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("Fperiodsynch", T::Integer, 0, "NOT NULL DEFAULT 1")
+            .column("FLedgerWaits", T::Integer, 0, "NOT NULL DEFAULT 0"));
+
+    // Cashier journal entries (FKind 1 cash, 2 bank deposit), also those
+    // entered in advance for periods after the cashier's current one.
+    add(Table(d, QStringLiteral("t_CashJournal"))
+            .column("FID", T::AutoKey)
+            .column("FKind", T::Integer, 0, "NOT NULL DEFAULT 1")
+            .column("FYear", T::Integer, 0, "NOT NULL")
+            .column("FPeriod", T::Integer, 0, "NOT NULL")
+            .column("FDate", T::DateTime)
+            .column("FAccountID", T::Integer, 0, "NOT NULL DEFAULT 0")
+            .column("FExplanation", T::Text)
+            .column("FDebit", T::Real, 0, "NOT NULL DEFAULT 0")
+            .column("FCredit", T::Real, 0, "NOT NULL DEFAULT 0"));
+
     add(Table(d, QStringLiteral("t_UserSetting"))
             .column("FUserID", T::Integer, 0, "NOT NULL")
             .column("FCategory", T::Name, 50, "NOT NULL")
@@ -257,6 +294,9 @@ QStringList tables(const Dialect& d) {
                                         {QStringLiteral("FTime")}));
     out.append(d.createIndexIfNotExists(QStringLiteral("ix_Voucher_Period"),
                                         QStringLiteral("t_Voucher"),
+                                        {QStringLiteral("FYear"), QStringLiteral("FPeriod")}));
+    out.append(d.createIndexIfNotExists(QStringLiteral("ix_CashJournal_Period"),
+                                        QStringLiteral("t_CashJournal"),
                                         {QStringLiteral("FYear"), QStringLiteral("FPeriod")}));
     out.append(d.createIndexIfNotExists(QStringLiteral("ix_Account_Parent"),
                                         QStringLiteral("t_Account"),

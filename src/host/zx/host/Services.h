@@ -162,6 +162,22 @@ public:
 class PASystemProfile : public Service, public ProfileWriter {
 public:
     static constexpr auto classId = "PASystemProfile";
+    // The payroll module's reads: a parameter with its default, and the
+    // period payroll has reached.
+    virtual QString GetSystemProfile(const QString& category, const QString& key,
+                                     const QString& defaultValue) {
+        throw HostError(438, QStringLiteral("PASystemProfile"),
+                        QStringLiteral("对象不支持此操作: GetSystemProfile(%1, %2, %3)")
+                            .arg(category, key, defaultValue));
+    }
+    virtual qint32 PAGetCurrentYear() {
+        throw HostError(438, QStringLiteral("PASystemProfile"),
+                        QStringLiteral("对象不支持此操作: PAGetCurrentYear"));
+    }
+    virtual qint32 PaGetCurrentPeriod() {
+        throw HostError(438, QStringLiteral("PASystemProfile"),
+                        QStringLiteral("对象不支持此操作: PaGetCurrentPeriod"));
+    }
 };
 
 // A currency of the account set, as the ledger service hands it out.

@@ -111,6 +111,13 @@ public:
     bool SaveCashier();
     bool SaveBusiness();
 
+    // Fixed assets, payroll and cashier (FixedAssetsProfile.cpp, PayrollProfile.cpp,
+    // CashierProfile.cpp).
+    bool CheckPayrollSave();      // before SavePayroll: the payroll service can be made
+    bool CashierStarted = false;  // CN "CN_INIT_DONE" is 1
+    // -1, 0 or 1 as (y1, p1) lies before, at or after (y2, p2).
+    static int ComparePeriods(qint32 y1, qint32 p1, qint32 y2, qint32 p2);
+
     // Business start-up and control interlocks (BusinessStartProfile.cpp).
     bool BusinessStarted = false;     // IC "CurrentYear" is not 0
     bool ReTickVoucherCheck = false;  // the approval guard is ticking its box again

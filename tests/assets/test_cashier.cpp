@@ -1,0 +1,229 @@
+// The cashier page: load before and after the start, the start check with
+// its refusals and confirmation, the journal options and GetMaxPeriod.
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "DialogHarness.h"
+#include "zx/profiles/IntText3D.h"
+#include "zx/profiles/frmSystemProfiles.h"
+
+using zx::profiles::frmSystemProfiles;
+using zx::profiles::IntText3D;
+
+namespace {
+
+const QString kConfirm = QStringLiteral("请确认出纳初始参数的设置，是否确认启用！");
+
+// A ledger started in 2024/1 and standing in the given period; the cashier
+// is not started.
+DialogHarness::Prepare ledgerAt(int year, int period) {
+    return [=](DialogHarness& d) {
+        for (const auto& [key, value] : {std::pair{"Closed", 1},
+                                         {"InitClosed", 1},
+                                         {"StartYear", 2024},
+                                         {"StartPeriod", 1},
+                                         {"CurrentYear", year},
+                                         {"CurrentPeriod", period}}) {
+            d.setParam("GL", key, QString::number(value));
+        }
+    };
+}
+
+int cashierParams(DialogHarness& h) {
+    return h.set.db->nativeQuery("SELECT COUNT(*) FROM t_SystemProfile WHERE FCategory = 'CN'")
+        ->Field(0)
+        .toInt();
+}
+
+void typeStart(DialogHarness& h, int year, int period) {
+    h.c<IntText3D>("txtCnStartYear")->setValue(year);
+    h.c<IntText3D>("txtCnStartPeriod")->setValue(period);
+}
+
+void journalIn(DialogHarness& h, int year, int period) {
+    h.set.db->nativeExec("INSERT INTO t_CashJournal (FKind, FYear, FPeriod) VALUES (1, ?, ?)",
+                         {year, period});
+}
+
+}  // namespace
+
+class CashierTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aFreshSetProposesTheLedgerStartAndSavesNothing() {
+        DialogHarness h;
+        QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
+        QVERIFY(!h.dialog->CashierStarted);
+        QCOMPARE(h.c<IntText3D>("txtCnStartYear")->Text(), h.c<IntText3D>("txtStartYear")->Text());
+        QCOMPARE(h.c<IntText3D>("txtCnStartPeriod")->Value(), 0);
+        for (const char* name :
+             {"txtCnCurrentYear", "txtCnCurrentPeriod", "txtCnMaxYear", "txtCnMaxPeriod"}) {
+            QCOMPARE(h.c<QLineEdit>(name)->text(), QString());
+        }
+        QVERIFY(h.c<QRadioButton>("optXj(0)")->isChecked());
+        QCOMPARE(h.c<IntText3D>("txtLenYh")->Value(), 4);
+        QVERIFY(h.c<QCheckBox>("chkJournalFromGL")->isChecked());
+        QVERIFY(!h.c<QCheckBox>("chkMakeJournal")->isChecked());
+
+        const int before = cashierParams(h);
+        h.c<IntText3D>("txtLenXj")->setValue(6);
+        QVERIFY(h.dialog->SaveCashier());
+        QCOMPARE(cashierParams(h), before);
+        QVERIFY(h.shown.isEmpty());
+    }
+
+    void aStartBeforeTheLedgerIsRefused_data() {
+        QTest::addColumn<int>("ledgerYear");
+        QTest::addColumn<int>("ledgerPeriod");
+        QTest::addColumn<int>("startYear");
+        QTest::addColumn<int>("startPeriod");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("year before")
+            << 2025 << 1 << 2024 << 12 << "出纳系统启用年度必须大于等于账务系统当前年度！";
+        QTest::newRow("period before")
+            << 2024 << 5 << 2024 << 3 << "出纳启用会计期间必须大于等于当前总账会计期间！";
+    }
+    void aStartBeforeTheLedgerIsRefused() {
+        QFETCH(int, ledgerYear);
+        QFETCH(int, ledgerPeriod);
+        QFETCH(int, startYear);
+        QFETCH(int, startPeriod);
+        QFETCH(QString, message);
+        DialogHarness h("administrator", ledgerAt(ledgerYear, ledgerPeriod));
+        typeStart(h, startYear, startPeriod);
+        h.c<IntText3D>("txtLenXj")->setValue(6);
+        const int before = cashierParams(h);
+
+        QVERIFY(!h.dialog->SaveCashier());
+        QCOMPARE(h.shownOf("message"), QStringList{message});
+        QVERIFY(h.shownOf("question").isEmpty());
+        QCOMPARE(cashierParams(h), before);  // not even the options
+        QCOMPARE(h.dialog->Tag(), QString());
+    }
+
+    void decliningTheStartStillSavesTheOptions() {
+        DialogHarness h("administrator", ledgerAt(2024, 5));
+        typeStart(h, 2024, 5);
+        h.c<QRadioButton>("optYh(1)")->setChecked(true);
+        h.c<IntText3D>("txtLenXj")->setValue(6);
+        h.c<QCheckBox>("chkJournalFromGL")->setChecked(false);
+        h.c<QCheckBox>("chkMakeJournal")->setChecked(true);
+        h.c<QCheckBox>("chkUseESC")->setChecked(true);
+        h.answerNo();
+
+        QVERIFY(h.dialog->SaveCashier());
+        QCOMPARE(h.shownOf("question"), QStringList{kConfirm});
+        QCOMPARE(h.dialog->Stab()->currentIndex(), 3);
+        QCOMPARE(h.dialog->Tag(), QString());
+        QCOMPARE(h.param("CN", "CN_START_YEAR"), QString());
+        QCOMPARE(h.param("CN", "CN_CURRENT_PERIOD"), QString());
+        const QList<std::pair<const char*, const char*>> options = {
+            {"CN_Xjrjz_FixRate", "1"},         {"CN_Yhrjz_FixRate", "0"},
+            {"CN_Xjrjz_Rate_Len", "6"},        {"CN_Yhrjz_Rate_Len", "4"},
+            {"CN_RJZ_MAKEJOURNAL", "1"},       {"CN_JZ_GLDIFFNOTSETTLE", "0"},
+            {"CN_RJZ_JOURNALFROMGL", "0"},     {"chkJournalFromARAP", "0"},
+            {"CN_RJZ_AllowEditVchNumber", "1"}};
+        for (const auto& [key, value] : options) QCOMPARE(h.param("CN", key), QString(value));
+        QCOMPARE(h.param("CN", "CN_UseESC"), QString());
+    }
+
+    void aConfirmedStartSetsStartAndCurrentPeriodAndTheMark() {
+        DialogHarness h("administrator", ledgerAt(2024, 5));
+        typeStart(h, 2024, 7);
+        h.answerYes();
+        QVERIFY(h.dialog->SaveCashier());
+        QCOMPARE(h.dialog->Tag(), QString("OK"));
+        for (const auto& [key, value] : {std::pair{"CN_START_YEAR", "2024"},
+                                         {"CN_START_PERIOD", "7"},
+                                         {"CN_CURRENT_YEAR", "2024"},
+                                         {"CN_CURRENT_PERIOD", "7"}}) {
+            QCOMPARE(h.param("CN", key), QString(value));
+        }
+        QCOMPARE(h.param("CN", "CN_Xjrjz_Rate_Len"), QString("4"));
+
+        // Reopened, the start stands in its current period and is not asked again.
+        h.open();
+        QCOMPARE(h.c<QLineEdit>("txtCnCurrentPeriod")->text(), QString("7"));
+        QVERIFY(h.dialog->SaveCashier());
+        QCOMPARE(h.shownOf("question").size(), 1);
+    }
+
+    void aStartedCashierIsShownReadOnly() {
+        DialogHarness h("administrator",
+                        [](DialogHarness& d) { refhost::startDemoModules(*d.set.db); });
+        QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
+        QVERIFY(h.dialog->CashierStarted);
+        QVERIFY(!h.c<IntText3D>("txtCnStartYear")->isEnabled());
+        QVERIFY(!h.c<IntText3D>("txtCnStartPeriod")->isEnabled());
+        QCOMPARE(h.c<IntText3D>("txtCnStartYear")->Value(), 2024);
+        QCOMPARE(h.c<IntText3D>("txtCnStartPeriod")->Value(), 1);
+        QCOMPARE(h.c<QLineEdit>("txtCnCurrentYear")->text(), QString("2024"));
+        QCOMPARE(h.c<QLineEdit>("txtCnCurrentPeriod")->text(), QString("6"));
+        // Entries were made in advance up to 2024/8.
+        QCOMPARE(h.c<QLineEdit>("txtCnMaxYear")->text(), QString("2024"));
+        QCOMPARE(h.c<QLineEdit>("txtCnMaxPeriod")->text(), QString("8"));
+        QVERIFY(h.c<QCheckBox>("chkSubSys")->isChecked());
+
+        h.c<QCheckBox>("chkGLDiffNotSettle")->setChecked(true);
+        QVERIFY(h.dialog->SaveCashier());
+        QVERIFY(h.shownOf("question").isEmpty());
+        QCOMPARE(h.param("CN", "CN_JZ_GLDIFFNOTSETTLE"), QString("1"));
+        QCOMPARE(h.param("CN", "CN_START_PERIOD"), QString("1"));
+    }
+
+    void theSettlementCentreBoxAloneIsNoChange() {
+        DialogHarness h;
+        h.c<QCheckBox>("chkUseESC")->click();
+        QVERIFY(!h.dialog->IsChanged);
+        h.c<QCheckBox>("chkAllowEditVchNumber")->click();
+        QVERIFY(h.dialog->IsChanged);
+    }
+
+    void getMaxPeriodTakesTheLaterOfDataAndCurrentPeriod_data() {
+        QTest::addColumn<int>("currentPeriod");
+        QTest::addColumn<bool>("includeNext");
+        QTest::addColumn<int>("dataYear");  // 0: no journal data
+        QTest::addColumn<int>("dataPeriod");
+        QTest::addColumn<int>("year");
+        QTest::addColumn<int>("period");
+        QTest::newRow("no data") << 12 << false << 0 << 0 << 2024 << 12;
+        QTest::newRow("next period crosses the year end") << 12 << true << 0 << 0 << 2025 << 1;
+        QTest::newRow("next period in the year") << 5 << true << 0 << 0 << 2024 << 6;
+        QTest::newRow("data later in the next year") << 12 << true << 2025 << 3 << 2025 << 3;
+        QTest::newRow("older data") << 12 << false << 2024 << 11 << 2024 << 12;
+    }
+    void getMaxPeriodTakesTheLaterOfDataAndCurrentPeriod() {
+        QFETCH(int, currentPeriod);
+        QFETCH(bool, includeNext);
+        QFETCH(int, dataYear);
+        QFETCH(int, dataPeriod);
+        QFETCH(int, year);
+        QFETCH(int, period);
+        DialogHarness h("administrator", [&](DialogHarness& d) {
+            d.setParam("CN", "CN_CURRENT_YEAR", "2024");
+            d.setParam("CN", "CN_CURRENT_PERIOD", QString::number(currentPeriod));
+            if (dataYear) journalIn(d, dataYear, dataPeriod);
+            journalIn(d, 2023, 12);
+        });
+        qint32 y = 0;
+        qint32 p = 0;
+        h.dialog->GetMaxPeriod(y, p, includeNext);
+        QCOMPARE(y, year);
+        QCOMPARE(p, period);
+    }
+
+    void comparePeriodsOrdersByYearThenPeriod() {
+        QCOMPARE(frmSystemProfiles::ComparePeriods(2024, 12, 2025, 1), -1);
+        QCOMPARE(frmSystemProfiles::ComparePeriods(2025, 1, 2024, 12), 1);
+        QCOMPARE(frmSystemProfiles::ComparePeriods(2024, 3, 2024, 3), 0);
+        QCOMPARE(frmSystemProfiles::ComparePeriods(2024, 2, 2024, 3), -1);
+    }
+};
+
+QTEST_MAIN(CashierTest)
+#include "test_cashier.moc"
