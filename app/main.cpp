@@ -22,6 +22,7 @@
 #include "services/RefHost.h"
 #include "services/Standard.h"
 #include "sql/Database.h"
+#include "sql/PgUrl.h"
 #include "zx/entry/SystemSetting.h"
 #include "zx/host/HostError.h"
 #include "zx/profiles/frmSystemProfiles.h"
@@ -57,21 +58,25 @@ void chooseHeadlessPlatformIfNeeded() {
 }
 
 // Opens the account set, creating the file and the demo data on first use.
+// A postgresql:// URL names a database on a server instead: the database must
+// exist, its tables and demo data are created on first use.
 // Prints why not and returns nullptr when it cannot be used.
 std::shared_ptr<refhost::Database> openAccountSet(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        printLine(stderr, QStringLiteral("无法打开账套数据库 %1: 这是一个目录").arg(path));
-        return nullptr;
-    }
-    if (!QDir().mkpath(info.absolutePath())) {
-        printLine(stderr, QStringLiteral("无法打开账套数据库 %1: 无法创建目录 %2")
-                              .arg(path, info.absolutePath()));
-        return nullptr;
+    if (!refhost::PgUrl::isUrl(path)) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            printLine(stderr, QStringLiteral("无法打开账套数据库 %1: 这是一个目录").arg(path));
+            return nullptr;
+        }
+        if (!QDir().mkpath(info.absolutePath())) {
+            printLine(stderr, QStringLiteral("无法打开账套数据库 %1: 无法创建目录 %2")
+                                  .arg(path, info.absolutePath()));
+            return nullptr;
+        }
     }
     std::shared_ptr<refhost::Database> db;
     try {
-        db = refhost::Database::openSqlite(path);  // its errors name the file
+        db = refhost::Database::open(path);  // its errors name the file or server
     } catch (const zx::host::HostError& error) {
         printLine(stderr, error.description());
         return nullptr;
@@ -79,8 +84,8 @@ std::shared_ptr<refhost::Database> openAccountSet(const QString& path) {
     try {
         refhost::createDemoAccountSet(*db);
     } catch (const zx::host::HostError& error) {
-        printLine(stderr,
-                  QStringLiteral("无法在 %1 中创建演示账套: %2").arg(path, error.description()));
+        printLine(stderr, QStringLiteral("无法在 %1 中创建演示账套: %2")
+                              .arg(db->location(), error.description()));
         return nullptr;
     }
     return db;
@@ -123,7 +128,8 @@ int main(int argc, char* argv[]) {
     parser.addHelpOption();
     const QCommandLineOption dbOption(
         QStringLiteral("db"),
-        QStringLiteral("账套数据库文件 (默认 %1)。首次使用时创建演示账套。")
+        QStringLiteral("账套数据库文件 (默认 %1), 或数据库服务器上的账套\n"
+                       "postgresql://用户@主机:端口/数据库名。首次使用时创建演示账套。")
             .arg(QDir(dataDir).filePath(QStringLiteral("demo.zxdb"))),
         QStringLiteral("PATH"));
     const QCommandLineOption userOption(QStringLiteral("user"),

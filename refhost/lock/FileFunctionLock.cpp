@@ -15,6 +15,7 @@
 #include <mutex>
 #include <optional>
 
+#include "lock/PgAdvisoryLock.h"
 #include "sql/Database.h"
 #include "zx/host/HostError.h"
 
@@ -220,6 +221,14 @@ std::shared_ptr<FunctionLock> functionLockFor(const std::shared_ptr<Database>& d
     static std::mutex mutex;
     static std::map<QString, std::weak_ptr<FunctionLock>> locks;
     std::lock_guard guard(mutex);
+    if (db->onServer()) {
+        // The server's own locks; keyed by the database's address.
+        const QString place = QStringLiteral("server:") + db->location();
+        if (auto existing = locks[place].lock()) return existing;
+        auto made = std::make_shared<PgAdvisoryLock>(db);
+        locks[place] = made;
+        return made;
+    }
     auto made = std::make_shared<FileFunctionLock>(db);
     const QString dir = made->lockDir();
     if (auto existing = locks[dir].lock()) return existing;

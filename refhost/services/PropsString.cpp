@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "sql/PgUrl.h"
+
 namespace refhost {
 
 PropsString::PropsString(const QString& text) {
@@ -69,6 +71,8 @@ QString PropsString::pair(const QString& key, const QString& value) {
 
 bool sameLocation(const QString& a, const QString& b) {
     if (a.isEmpty() || b.isEmpty()) return false;
+    // Server addresses are compared as written (the host keeps them canonical).
+    if (PgUrl::isUrl(a) || PgUrl::isUrl(b)) return a.trimmed() == b.trimmed();
     const QFileInfo fa(a), fb(b);
     if (fa.exists() && fb.exists()) return fa.canonicalFilePath() == fb.canonicalFilePath();
     return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());

@@ -23,6 +23,7 @@
 
 #include "PropsString.h"
 #include "sql/Database.h"
+#include "sql/Dialect.h"
 
 using zx::host::HostError;
 using zx::host::MsgButtons;
@@ -216,14 +217,17 @@ QString RefHost::acctId() const {
 }
 
 QString RefHost::propsString() const {
+    // A server's URL is no path: cleaning it would merge its "//".
+    const QString source = db_->onServer() ? db_->location() : QDir::cleanPath(db_->location());
     const QString connect =
-        QStringLiteral("Provider=SQLite;Data Source=%1").arg(QDir::cleanPath(db_->location()));
+        QStringLiteral("Provider=%1;Data Source=%2").arg(db_->dialect().name(), source);
     return PropsString::pair(QStringLiteral("ConnectString"), connect) +
            PropsString::pair(QStringLiteral("UserName"), user_.name) +
            PropsString::pair(QStringLiteral("UserID"), QString::number(user_.id)) +
            PropsString::pair(QStringLiteral("SubID"), acctId()) +
            PropsString::pair(QStringLiteral("AcctName"), acctName()) +
-           QStringLiteral("Language=chs;DBMS Name=SQLite;");
+           QStringLiteral("Language=chs;") +
+           PropsString::pair(QStringLiteral("DBMS Name"), db_->dialect().name());
 }
 
 void RefHost::checkProps(const QString& props, const QString& source) const {

@@ -8,6 +8,7 @@
 #include <atomic>
 
 #include "Dialect.h"
+#include "PgUrl.h"
 #include "Schema.h"
 #include "TsqlTranslator.h"
 #include "zx/host/HostError.h"
@@ -42,6 +43,16 @@ void execOrThrow(QSqlQuery& query, const QString& sql, const QVariantList& binds
         }
     }
     if (!ok) {
+        throw HostError(kBackendError, kSource,
+                        QStringLiteral("数据库执行 SQL 失败: %1\nSQL: %2")
+                            .arg(backendMessage(query.lastError()), sql));
+    }
+}
+
+// Runs an already prepared query with new values.
+void execPrepared(QSqlQuery& query, const QString& sql, const QVariantList& binds) {
+    for (int i = 0; i < binds.size(); ++i) query.bindValue(i, binds.at(i));
+    if (!query.exec()) {
         throw HostError(kBackendError, kSource,
                         QStringLiteral("数据库执行 SQL 失败: %1\nSQL: %2")
                             .arg(backendMessage(query.lastError()), sql));
@@ -93,6 +104,7 @@ Database::Database(std::unique_ptr<Dialect> dialect, QString location, QString c
       connectionName_(std::move(connectionName)) {}
 
 Database::~Database() {
+    prepared_.clear();  // prepared queries go before their connection
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
         if (db.isOpen()) db.close();
@@ -133,6 +145,56 @@ std::shared_ptr<Database> Database::openSqlite(const QString& path) {
     registerStandardProcedures(*self);
     self->resetRoundTrips();
     return self;
+}
+
+std::shared_ptr<Database> Database::openPostgres(const QString& url) {
+    static std::atomic<int> serial{0};
+    const QString name = QStringLiteral("zx_refhost_pg_%1").arg(++serial);
+    const PgUrl address = PgUrl::parse(url);
+    auto dialect = std::make_unique<PgDialect>();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(dialect->driverName(), name);
+        db.setHostName(address.host);
+        if (address.port > 0) db.setPort(address.port);
+        db.setUserName(address.user);
+        db.setPassword(address.password);
+        db.setDatabaseName(address.database);
+        QStringList options;
+        for (const auto& [key, value] : address.options) options.append(key + u'=' + value);
+        db.setConnectOptions(options.join(u';'));
+    }
+    std::shared_ptr<Database> self(new Database(std::move(dialect), address.toString(), name));
+    self->onServer_ = true;
+
+    QSqlDatabase db = self->handle();
+    if (address.database.isEmpty()) {
+        throw HostError(
+            kOpenFailed, kSource,
+            QStringLiteral("无法打开账套数据库 %1: 地址中没有数据库名").arg(self->location_));
+    }
+    if (!db.open()) {
+        throw HostError(kOpenFailed, kSource,
+                        QStringLiteral("无法打开账套数据库 %1: %2")
+                            .arg(self->location_, backendMessage(db.lastError())));
+    }
+    try {
+        // Backslashes in literals stay plain characters, as the quoting
+        // helpers assume; notices of objects that already exist are noise.
+        self->nativeExec(QStringLiteral("SET standard_conforming_strings = on"));
+        self->nativeExec(QStringLiteral("SET client_min_messages = warning"));
+        createSchema(*self);
+    } catch (const HostError& error) {
+        throw HostError(
+            kOpenFailed, kSource,
+            QStringLiteral("无法打开账套数据库 %1: %2").arg(self->location_, error.description()));
+    }
+    registerStandardProcedures(*self);
+    self->resetRoundTrips();
+    return self;
+}
+
+std::shared_ptr<Database> Database::open(const QString& location) {
+    return PgUrl::isUrl(location) ? openPostgres(location) : openSqlite(location);
 }
 
 QSqlDatabase Database::handle() const {
@@ -196,6 +258,15 @@ zx::host::RecordSetPtr Database::nativeQuery(const QString& sql, const QVariantL
 }
 
 int Database::nativeExec(const QString& sql, const QVariantList& binds) {
+    if (onServer_ && !binds.isEmpty()) {
+        bool fresh = false;
+        QSqlQuery& q = preparedQuery(sql, fresh);
+        roundTrips_ += fresh ? 2 : 1;
+        execPrepared(q, sql, binds);
+        const int affected = q.numRowsAffected();
+        q.finish();
+        return affected;
+    }
     QSqlQuery q(handle());
     q.setForwardOnly(true);
     ++roundTrips_;
@@ -203,8 +274,38 @@ int Database::nativeExec(const QString& sql, const QVariantList& binds) {
     return q.numRowsAffected();
 }
 
+QSqlQuery& Database::preparedQuery(const QString& sql, bool& fresh) {
+    // PREPARE is a round trip of its own (the caller counts it): the server
+    // keeps the plan for the connection's life, later calls send the values.
+    constexpr std::size_t kMaxPrepared = 200;
+    const auto found = prepared_.find(sql);
+    if (found != prepared_.end()) {
+        fresh = false;
+        return *found->second;
+    }
+    if (prepared_.size() >= kMaxPrepared) prepared_.clear();
+    auto q = std::make_unique<QSqlQuery>(handle());
+    q->setForwardOnly(true);
+    if (!q->prepare(sql)) {
+        throw HostError(kBackendError, kSource,
+                        QStringLiteral("数据库执行 SQL 失败: %1\nSQL: %2")
+                            .arg(backendMessage(q->lastError()), sql));
+    }
+    fresh = true;
+    return *prepared_.emplace(sql, std::move(q)).first->second;
+}
+
 zx::host::RecordSetPtr Database::run(const QString& nativeSql, const QVariantList& binds,
                                      bool wantRows) {
+    if (onServer_ && !binds.isEmpty()) {
+        bool fresh = false;
+        QSqlQuery& q = preparedQuery(nativeSql, fresh);
+        roundTrips_ += fresh ? 2 : 1;
+        execPrepared(q, nativeSql, binds);
+        auto rows = wantRows ? collectRows(q, {}) : nullptr;
+        q.finish();
+        return rows;
+    }
     QSqlQuery q(handle());
     q.setForwardOnly(true);
     ++roundTrips_;

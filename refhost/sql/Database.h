@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -25,6 +26,12 @@ public:
     // Opens (creating on first use) an SQLite account set and its schema.
     // Raises zx::host::HostError when the file cannot be opened.
     static std::shared_ptr<Database> openSqlite(const QString& path);
+    // Opens the PostgreSQL account set at `url` (see PgUrl) and creates its
+    // schema; the database itself must exist. Raises zx::host::HostError
+    // when it cannot be reached.
+    static std::shared_ptr<Database> openPostgres(const QString& url);
+    // A postgresql:// URL opens PostgreSQL, anything else is an SQLite file.
+    static std::shared_ptr<Database> open(const QString& location);
     ~Database();
 
     Database(const Database&) = delete;
@@ -48,7 +55,12 @@ public:
     void transaction(const std::function<void()>& work);
 
     const Dialect& dialect() const { return *dialect_; }
+    // The account set's name for messages and the session: the file's
+    // absolute path, or the URL without its password.
     QString location() const { return location_; }
+    // True when the account set lives on a database server that several
+    // workstations reach over the network.
+    bool onServer() const { return onServer_; }
     QString connectionName() const { return connectionName_; }
     QSqlDatabase handle() const;
 
@@ -59,6 +71,8 @@ public:
 private:
     Database(std::unique_ptr<Dialect> dialect, QString location, QString connectionName);
     zx::host::RecordSetPtr run(const QString& nativeSql, const QVariantList& binds, bool wantRows);
+    // A query with bound values, prepared once per text on a server backend.
+    QSqlQuery& preparedQuery(const QString& sql, bool& fresh);
 
     std::unique_ptr<Dialect> dialect_;
     QString location_;
@@ -66,6 +80,8 @@ private:
     std::map<QString, Procedure> procedures_;  // keyed by lower-case name
     int roundTrips_ = 0;
     int transactionDepth_ = 0;
+    bool onServer_ = false;
+    std::map<QString, std::unique_ptr<QSqlQuery>> prepared_;
 };
 
 }  // namespace refhost

@@ -51,6 +51,11 @@ public:
     // How the backend folds an unquoted identifier; field names in record
     // sets are compared without regard to case anyway.
     virtual QString foldIdentifier(const QString& identifier) const = 0;
+
+    // Statements run in the schema's transaction before the tables are
+    // created, and after them; each must be safe to run on every open.
+    virtual QStringList schemaPreamble() const { return {}; }
+    virtual QStringList schemaEpilogue() const { return {}; }
     // A quoted identifier ([name] in T-SQL), folded so that it still meets
     // the unquoted names of the schema.
     QString quoteIdentifier(const QString& identifier) const {
@@ -75,6 +80,28 @@ public:
                                    const QStringList& columns) const override;
     QString beginTransaction() const override;
     QString foldIdentifier(const QString& identifier) const override;
+};
+
+// PostgreSQL: unquoted identifiers fold to lower case, texts compared
+// without regard to case are citext, and dates are kept as ISO texts as in
+// SQLite, so that both backends read and compare them alike.
+class PgDialect : public Dialect {
+public:
+    QString name() const override;
+    QString driverName() const override;
+    QString applyLimit(const QString& select, const QString& count) const override;
+    QString currentDateTime() const override;
+    QString dateTimeToText(const QString& expr, int length) const override;
+    QString textLength(const QString& expr) const override;
+    QString concatOperator() const override;
+    QString columnType(SqlType type, int size = 0) const override;
+    QString castType(SqlType type) const override;
+    QString createIndexIfNotExists(const QString& index, const QString& table,
+                                   const QStringList& columns) const override;
+    QString beginTransaction() const override;
+    QString foldIdentifier(const QString& identifier) const override;
+    QStringList schemaPreamble() const override;
+    QStringList schemaEpilogue() const override;
 };
 
 }  // namespace refhost

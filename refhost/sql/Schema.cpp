@@ -321,7 +321,9 @@ const char* const kFixedRows[] = {
 
 void createSchema(Database& db) {
     db.transaction([&] {
+        for (const QString& sql : db.dialect().schemaPreamble()) db.nativeExec(sql);
         for (const QString& sql : tables(db.dialect())) db.nativeExec(sql);
+        for (const QString& sql : db.dialect().schemaEpilogue()) db.nativeExec(sql);
         for (const char* sql : kFixedRows) db.nativeExec(QString::fromUtf8(sql));
         // Migrations from older versions go here, each ending by raising the version.
         db.nativeExec(QStringLiteral("INSERT INTO t_SchemaVersion (FComponent, FVersion) "

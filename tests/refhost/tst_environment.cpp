@@ -10,6 +10,7 @@
 #include "lock/LockServices.h"
 #include "services/IniFile.h"
 #include "services/PropsString.h"
+#include "sql/Dialect.h"
 #include "zx/host/Environment.h"
 
 using namespace zx::host;
@@ -31,14 +32,15 @@ private slots:
 
         const refhost::PropsString props(text);
         QCOMPARE(props.value(QStringLiteral("ConnectString")),
-                 QStringLiteral("Provider=SQLite;Data Source=") + set.db->location());
+                 QStringLiteral("Provider=%1;Data Source=%2")
+                     .arg(set.db->dialect().name(), set.db->location()));
         QCOMPARE(props.dataSource(), set.db->location());
         QCOMPARE(props.value(QStringLiteral("username")), QStringLiteral("viewer"));
         QCOMPARE(props.value(QStringLiteral("UserID")).toInt(), set.host->user().id);
         QCOMPARE(props.value(QStringLiteral("SubID")), QStringLiteral("1"));
         QCOMPARE(props.value(QStringLiteral("AcctName")), QStringLiteral("演示账套"));
         QCOMPARE(props.value(QStringLiteral("Language")), QStringLiteral("chs"));
-        QCOMPARE(props.value(QStringLiteral("DBMS Name")), QStringLiteral("SQLite"));
+        QCOMPARE(props.value(QStringLiteral("DBMS Name")), set.db->dialect().name());
 
         QCOMPARE(share->GetProperty(pid, QStringLiteral("UserID")).toInt(), set.host->user().id);
         QCOMPARE(share->GetProperty(pid, QStringLiteral("AcctName")).toString(),
