@@ -57,20 +57,12 @@ private slots:
         QVERIFY(!h.c<QWidget>("btnEarnAssignAcct")->isHidden());
         QVERIFY(!h.dialog->IsChanged);
 
-        DialogHarness viewer("viewer");
-        QVERIFY(box(viewer, "txtEarnAcct")->isReadOnly());
-        QVERIFY(box(viewer, "txtEarnAssignAcct")->isReadOnly());
-        QVERIFY(viewer.c<QWidget>("btnEarnAcct")->isHidden());
-
         // A stored id the chart no longer has leaves the box empty.
-        DialogHarness gone("administrator", params({{"GL", "EarnAccount", "99999"}}));
+        DialogHarness gone("viewer", params({{"GL", "EarnAccount", "99999"}}));
         QCOMPARE(box(gone, "txtEarnAcct")->text(), QString());
         QCOMPARE(tagOf(gone, "txtEarnAcct"), "0");
-
-        // Outside enterprises there is no distribution account.
-        DialogHarness unit("administrator", params({{"General", "CompanyType", "2"}}));
-        QVERIFY(unit.c<QWidget>("txtEarnAssignAcct")->isHidden());
-        QVERIFY(!unit.c<QWidget>("txtEarnAcct")->isHidden());
+        QVERIFY(box(gone, "txtEarnAssignAcct")->isReadOnly());
+        QVERIFY(gone.c<QWidget>("btnEarnAcct")->isHidden());
     }
 
     void theCarryForwardChartListsAccounts() {
@@ -111,10 +103,6 @@ private slots:
         QCOMPARE(h.shownOf("message"), QStringList{kNetAssets});
         QCOMPARE(tagOf(h, "txtEarnAcct"), "7");
         QCOMPARE(box(h, "txtEarnAcct")->text(), "3103,1002");
-
-        h.shown.clear();
-        QVERIFY(enter(h, "txtEarnAssignAcct", "2001"));
-        QCOMPARE(h.shownOf("message"), QStringList{kNetAssets});
     }
 
     void theSameAccountInBothBoxesIsRefused() {
@@ -148,19 +136,11 @@ private slots:
         QTest::newRow("second level") << "txtEarnAcct"
                                       << "3141.01"
                                       << "科目[3141.01]必须是总账科目!";
-        QTest::newRow("second level, distribution") << "txtEarnAssignAcct"
-                                                    << "3141.02"
-                                                    << "科目[3141.02]必须是总账科目!";
-        QTest::newRow("not equity") << "txtEarnAcct"
-                                    << "1001" << kOwnersEquity;
         QTest::newRow("not equity, distribution") << "txtEarnAssignAcct"
                                                   << "5101" << kOwnersEquity;
         QTest::newRow("missing stops the list") << "txtEarnAcct"
                                                 << "3101,9999,1001"
                                                 << "科目[9999]不存在!";
-        QTest::newRow("empty part") << "txtEarnAssignAcct"
-                                    << "3103,"
-                                    << "科目[]不存在!";
     }
     void refusedAccounts() {
         QFETCH(QString, boxName);
@@ -236,6 +216,11 @@ private slots:
         // Quoted, a crafted number finds nothing instead of every account.
         QVERIFY(!h.dialog->HasItemClasses("x' Or FDetailID > 0 Or FNumber = '"));
         QVERIFY(h.shownOf("error").isEmpty());
+
+        // The list is stored as typed.
+        h.c<QPushButton>("btnSave")->click();
+        QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
+        QCOMPARE(h.param("GL", "EarnAccount"), "3101,3'9");
     }
 };
 
