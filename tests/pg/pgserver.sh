@@ -42,7 +42,8 @@ start)
         { cat "$dir/initdb.log" >&2; exit 1; }
     as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 \
         -o "-k $dir/socket -p $port -c listen_addresses='' -c fsync=off \
-            -c synchronous_commit=off -c full_page_writes=off -c max_connections=200" \
+            -c synchronous_commit=off -c full_page_writes=off -c max_connections=200 \
+            -c checkpoint_flush_after=0 -c bgwriter_flush_after=0" \
         start >/dev/null || { cat "$dir/server.log" >&2; exit 1; }
     # The socket folder as a URL host: slashes percent-encoded.
     echo "postgresql://postgres@${dir//\//%2F}%2Fsocket:$port"
