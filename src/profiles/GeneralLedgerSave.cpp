@@ -404,8 +404,7 @@ bool frmSystemProfiles::SaveProfiles() {
         writer.reset();
 
         // The other pages, in their order.
-        createService<PASystemProfile>().reset();
-        if (!SavePayroll()) throw Refused{};
+        if (!CheckPayrollSave() || !SavePayroll()) throw Refused{};
         SaveFixedAssets();
         if (!SaveCashier()) throw Refused{};
         if (!SaveBusiness()) throw Refused{};

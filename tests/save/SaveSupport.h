@@ -1,0 +1,69 @@
+#pragma once
+
+// Helpers of the save tests: a record of every parameter write, typing any
+// text into a box, and taking the function lock from outside the dialog.
+
+#include <QLineEdit>
+#include <QStringList>
+#include <QTest>
+
+#include "DialogHarness.h"
+#include "zx/host/Services.h"
+
+// From now on, every insert or update of t_SystemProfile is also recorded.
+inline void recordWrites(DialogHarness& h) {
+    auto& db = *h.set.db;
+    db.nativeExec(
+        "CREATE TABLE IF NOT EXISTS t_TestWrites (FNo INTEGER PRIMARY KEY "
+        "AUTOINCREMENT, FCategory TEXT, FKey TEXT, FValue TEXT)");
+    for (const char* event : {"INSERT", "UPDATE"}) {
+        db.nativeExec(QStringLiteral("CREATE TRIGGER IF NOT EXISTS t_TestWrites_%1 AFTER %1 ON "
+                                     "t_SystemProfile BEGIN INSERT INTO t_TestWrites (FCategory, "
+                                     "FKey, FValue) VALUES (NEW.FCategory, NEW.FKey, NEW.FValue); "
+                                     "END")
+                          .arg(QLatin1String(event)));
+    }
+}
+
+// "Category/Key" of each recorded write, in order.
+inline QStringList writtenKeys(DialogHarness& h, const QString& category = QString()) {
+    auto rs = h.set.db->nativeQuery(
+        "SELECT FCategory, FKey FROM t_TestWrites WHERE ? = '' OR FCategory = ? ORDER BY FNo",
+        {category, category});
+    QStringList out;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+        out << rs->Field(0).toString() + u'/' + rs->Field(1).toString();
+    }
+    return out;
+}
+
+// Writes of one parameter fail from now on, as a database refusing them would.
+inline void failWritesOf(DialogHarness& h, const QString& key) {
+    for (const char* event : {"INSERT", "UPDATE"}) {
+        h.set.db->nativeExec(QStringLiteral("CREATE TRIGGER t_TestFail_%1 BEFORE %1 ON "
+                                            "t_SystemProfile WHEN NEW.FKey = '%2' BEGIN "
+                                            "SELECT RAISE(ABORT, 'disk full'); END")
+                                 .arg(QLatin1String(event), key));
+    }
+}
+
+// Replaces the box's text by typing it, character by character.
+inline void typeText(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    for (QChar c : text) QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), {});
+}
+
+// Takes and gives back the ledger save's lock for the period: true when it was free.
+inline bool lockIsFree(qint16 year, qint16 period) {
+    auto mutex = zx::host::createObject<zx::host::NetMutex>();
+    const QString props = zx::GetPropsString();
+    const qint32 handle = mutex
+                              ->TaskExec(props, 0, QStringLiteral("pu08"), QStringLiteral("TEST"),
+                                         3, year, period, std::nullopt)
+                              .toInt();
+    if (handle < 1) return false;
+    mutex->CommitTask(props, handle);
+    return true;
+}
