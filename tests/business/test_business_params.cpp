@@ -252,6 +252,25 @@ private slots:
                  QString("1|1|0|1|0|0|1"));
     }
 
+    // Through the dialog's own Save, which reloads the pages after saving.
+    void saveLogsAWatchedChangeOnce() {
+        DialogHarness h;
+        h.dialog->show();
+        h.c<QCheckBox>("chkIC_StoOut_QtyLargerQty")->click();  // ticked by default
+        h.c<QPushButton>("btnSave")->click();
+        QVERIFY2(!h.dialog->IsChanged, qPrintable(h.shown.join('\n')));
+        QCOMPARE(column(h,
+                        "SELECT FKey || ':' || FOrigValue || '>' || FNewValue FROM "
+                        "t_SystemProfile_Log"),
+                 QString("CStoOutQtyLargerQty:启用>不启用"));
+
+        h.c<QCheckBox>("chkIC_UseShortNumber")->click();  // a change that is not watched
+        h.c<QPushButton>("btnSave")->click();
+        QVERIFY(!h.dialog->IsChanged);
+        QCOMPARE(h.param("IC", "UseShortNumber"), QString("1"));
+        QCOMPARE(h.set.count("t_SystemProfile_Log"), 1);
+    }
+
     void aWatchedChangeIsLoggedOnce() {
         DialogHarness h;
         h.c<QCheckBox>("chkIC_MoCommitQty")->setChecked(true);
