@@ -80,26 +80,14 @@ private slots:
         QCOMPARE(glParam(*set.db, QStringLiteral("YearDifference")), QStringLiteral("0"));
     }
 
-    // A chosen first day of 1 January is the natural year.
-    void chosenFirstOfJanuaryIsTheNaturalYear() {
-        DemoSet set;
-        refhost::buildPeriodCalendar(*set.db, rule(12, QDate(2026, 1, 1), 2026, 1));
-        QCOMPARE(calendarParams(*set.db),
-                 QStringLiteral("PeriodCount=12;PeriodByMonth=1;PeriodDates=12;YearDifference=0"));
-    }
-
     void refusalsChangeNothing_data() {
         QTest::addColumn<PeriodCalendar>("calendar");
         QTest::addColumn<bool>("started");
         QTest::addColumn<QString>("message");
         QTest::newRow("11 periods")
             << rule(11, std::nullopt, 2024, 1) << false << QStringLiteral("12或13");
-        QTest::newRow("no years") << rule(12, std::nullopt, 2024, 0) << false
-                                  << QStringLiteral("1到50");
         QTest::newRow("51 years") << rule(12, std::nullopt, 2024, 51) << false
                                   << QStringLiteral("1到50");
-        QTest::newRow("year 1900")
-            << rule(12, std::nullopt, 1900, 1) << false << QStringLiteral("1901");
         QTest::newRow("start two years early")
             << rule(12, QDate(2022, 12, 31), 2024, 1) << false << QStringLiteral("相差超过一年");
         QTest::newRow("ledger started")
@@ -141,16 +129,6 @@ private slots:
         QCOMPARE(back.firstStart, calendar.firstStart);
         QCOMPARE(back.firstYear, calendar.firstYear);
         QCOMPARE(back.years, calendar.years);
-    }
-
-    // The demo set has no PeriodDates: its default "12" is the natural year.
-    void storedCalendarOfTheDemo() {
-        DemoSet set;
-        const PeriodCalendar demo = refhost::storedCalendar(*set.db);
-        QCOMPARE(demo.periodCount, 12);
-        QVERIFY(!demo.firstStart);
-        QCOMPARE(demo.firstYear, 2024);
-        QCOMPARE(demo.years, 4);
     }
 
     void periodDatesThatAreNotOfTheForm() {

@@ -46,13 +46,11 @@ private slots:
         QTest::addColumn<int>("successFlag");
 
         QTest::newRow("on") << 0 << 1 << false << false << true << 1;
-        QTest::newRow("off") << 1 << 0 << false << false << true << 1;
         QTest::newRow("on beside old write-offs") << 0 << 1 << true << false << true << 1;
         QTest::newRow("off with write-offs") << 1 << 0 << true << false << false << -1;
         QTest::newRow("off with write-offs, balances closed")
             << 1 << 0 << true << true << false << -1;
         QTest::newRow("on, balances closed") << 0 << 1 << false << true << false << 0;
-        QTest::newRow("off, balances closed") << 1 << 0 << false << true << false << 0;
         QTest::newRow("unchanged, balances closed") << 1 << 1 << true << true << true << 1;
     }
     void writeOffSwitch() {
@@ -81,18 +79,6 @@ private slots:
         QCOMPARE(dictionary.value(QStringLiteral("SuccessFlag")).toInt(), successFlag);
         // Storing the switch is the caller's business.
         QCOMPARE(glParam(*set.db, QStringLiteral("TransCheckStart")), QString::number(oldFlag));
-    }
-
-    void writeOffSwitchRefusesWhatItCannotRead() {
-        DemoSet set(true, QStringLiteral("administrator"));
-        auto service = createService<InitializeBalance>();
-        QVariantMap missing{{QStringLiteral("OldFlag"), 1}};
-        QVERIFY_THROWS_EXCEPTION(HostError,
-                                 service->SetInitTransCheck(set.host->propsString(), missing));
-        QVariantMap fine{{QStringLiteral("OldFlag"), 0}, {QStringLiteral("NewFlag"), 1}};
-        QVERIFY_THROWS_EXCEPTION(
-            HostError, service->SetInitTransCheck(
-                           QStringLiteral("ConnectString={Data Source=/nowhere.zxdb};"), fine));
     }
 
     void voucherTypeIsRememberedPerUser() {

@@ -85,31 +85,6 @@ private slots:
         QVERIFY2(found, qPrintable(firstDay));
         QCOMPARE(voucherType(*h.set.db), QStringLiteral("16394"));
     }
-
-    // A started ledger: the window only shows the calendar and the page stays as it was.
-    void aStartedLedgerKeepsItsCalendar() {
-        HookReset reset;
-        DialogHarness h(QStringLiteral("administrator"), [](DialogHarness& d) {
-            d.setParam(QStringLiteral("GL"), QStringLiteral("Closed"), QStringLiteral("1"));
-            d.setParam(QStringLiteral("GL"), QStringLiteral("StartYear"), QStringLiteral("2024"));
-            d.setParam(QStringLiteral("GL"), QStringLiteral("StartPeriod"), QStringLiteral("1"));
-            d.setParam(QStringLiteral("GL"), QStringLiteral("CurrentYear"), QStringLiteral("2024"));
-            d.setParam(QStringLiteral("GL"), QStringLiteral("CurrentPeriod"), QStringLiteral("1"));
-        });
-        const QString params = calendarParams(*h.set.db);
-        bool readOnly = false;
-        PeriodSetupWindow::onShown = [&](PeriodSetupWindow& w) {
-            readOnly = w.readOnly();
-            in<QPushButton>(w, "cmdCancel")->click();
-        };
-        h.c<QPushButton>(QStringLiteral("cmdSetPeriod"))->click();
-
-        QVERIFY(readOnly);
-        QVERIFY(h.shownOf(QStringLiteral("error")).isEmpty());
-        QCOMPARE(periodRows(*h.set.db).size(), 48);
-        QCOMPARE(calendarParams(*h.set.db), params);
-        QVERIFY(h.c<QRadioButton>(QStringLiteral("optPeriod12"))->isChecked());
-    }
 };
 
 QTEST_MAIN(PeriodDialogTest)
