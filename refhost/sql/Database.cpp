@@ -9,10 +9,10 @@
 
 #include "Dialect.h"
 #include "PgUrl.h"
+#include "RowSet.h"
 #include "Schema.h"
 #include "TsqlTranslator.h"
 #include "zx/host/HostError.h"
-#include "zx/host/MemoryRecordSet.h"
 
 namespace refhost {
 
@@ -57,39 +57,6 @@ void execPrepared(QSqlQuery& query, const QString& sql, const QVariantList& bind
                         QStringLiteral("数据库执行 SQL 失败: %1\nSQL: %2")
                             .arg(backendMessage(query.lastError()), sql));
     }
-}
-
-// The server's clock comes back as text from SQLite; the component expects a date-time.
-QVariant asDateTime(const QVariant& value) {
-    if (value.isNull() || value.metaType().id() == QMetaType::QDateTime) return value;
-    const QString text = value.toString();
-    for (const char* format : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss"}) {
-        const QDateTime parsed = QDateTime::fromString(text, QLatin1String(format));
-        if (parsed.isValid()) return parsed;
-    }
-    return value;
-}
-
-zx::host::RecordSetPtr collectRows(QSqlQuery& query, const QList<int>& dateTimeColumns) {
-    const QSqlRecord record = query.record();
-    QStringList columns;
-    for (int i = 0; i < record.count(); ++i) columns.append(record.fieldName(i));
-    auto rows = std::make_shared<zx::host::MemoryRecordSet>(columns, QList<QVariantList>());
-    while (query.next()) {
-        QVariantList row;
-        row.reserve(columns.size());
-        for (int i = 0; i < columns.size(); ++i) {
-            QVariant value = query.value(i);
-            if (value.isNull()) {
-                value = QVariant();
-            } else if (dateTimeColumns.contains(i)) {
-                value = asDateTime(value);
-            }
-            row.append(value);
-        }
-        rows->addRow(std::move(row));
-    }
-    return rows;
 }
 
 QString procedureKey(const QString& name) {
@@ -137,6 +104,8 @@ std::shared_ptr<Database> Database::openSqlite(const QString& path) {
         self->nativeExec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kBusyTimeoutMs));
         self->nativeQuery(QStringLiteral("PRAGMA journal_mode = WAL"));
         self->nativeExec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+        // Long results are sorted in memory rather than in temporary files.
+        self->nativeExec(QStringLiteral("PRAGMA temp_store = MEMORY"));
         createSchema(*self);
     } catch (const HostError& error) {
         throw HostError(kOpenFailed, kSource,
@@ -207,11 +176,16 @@ zx::host::RecordSetPtr Database::query(const QString& tsql) {
         throw HostError(kUnsupportedSql, kSource,
                         QStringLiteral("此处只能执行查询语句: %1").arg(statement.tsql));
     }
+    ++roundTrips_;
+    // A long result (a log kept for years) is read straight from SQLite when
+    // this process can: no value object per cell on the way.
+    if (auto rows = readSqliteRows(handle(), statement.sql, statement.dateTimeColumns)) {
+        return rows;
+    }
     QSqlQuery q(handle());
     q.setForwardOnly(true);
-    ++roundTrips_;
     execOrThrow(q, statement.sql, {});
-    return collectRows(q, statement.dateTimeColumns);
+    return readRows(q, statement.dateTimeColumns);
 }
 
 zx::host::RecordSetPtr Database::execute(const QString& tsql) {
@@ -235,7 +209,7 @@ zx::host::RecordSetPtr Database::execute(const QString& tsql) {
             ++roundTrips_;
             execOrThrow(q, statement.sql, {});
             if (statement.kind == TranslatedStatement::Kind::Query) {
-                last = collectRows(q, statement.dateTimeColumns);
+                last = readRows(q, statement.dateTimeColumns);
             }
         }
     };
@@ -302,7 +276,7 @@ zx::host::RecordSetPtr Database::run(const QString& nativeSql, const QVariantLis
         QSqlQuery& q = preparedQuery(nativeSql, fresh);
         roundTrips_ += fresh ? 2 : 1;
         execPrepared(q, nativeSql, binds);
-        auto rows = wantRows ? collectRows(q, {}) : nullptr;
+        auto rows = wantRows ? readRows(q, {}) : nullptr;
         q.finish();
         return rows;
     }
@@ -310,7 +284,7 @@ zx::host::RecordSetPtr Database::run(const QString& nativeSql, const QVariantLis
     q.setForwardOnly(true);
     ++roundTrips_;
     execOrThrow(q, nativeSql, binds);
-    return wantRows ? collectRows(q, {}) : nullptr;
+    return wantRows ? readRows(q, {}) : nullptr;
 }
 
 void Database::registerProcedure(const QString& name, Procedure procedure) {
