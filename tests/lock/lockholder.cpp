@@ -1,5 +1,5 @@
 // Holds the ledger save's function lock from a process of its own.
-// Usage: lockholder <account set> <year> <period>
+// Usage: lockholder <account set file or URL> <year> <period>
 // Prints "LOCKED <handle>" (or "REFUSED") and waits for a line on stdin;
 // "commit" releases the lock, prints "COMMITTED" and ends.
 
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     }
     try {
         QTemporaryDir install;
-        auto db = refhost::Database::openSqlite(args.at(1));
+        auto db = refhost::Database::open(args.at(1));  // a file or a server URL
         refhost::RefHost host(db, install.path());
         refhost::installLockServices(host);
         auto mutex = zx::host::createObject<zx::host::NetMutex>();

@@ -13,6 +13,19 @@
 // From now on, every insert or update of t_SystemProfile is also recorded.
 inline void recordWrites(DialogHarness& h) {
     auto& db = *h.set.db;
+    if (db.onServer()) {  // PostgreSQL (ZX_TEST_PG)
+        db.nativeExec(
+            "CREATE TABLE IF NOT EXISTS t_TestWrites (FNo bigserial PRIMARY KEY, FCategory text, "
+            "FKey text, FValue text)");
+        db.nativeExec(
+            "CREATE OR REPLACE FUNCTION t_TestWrites_record() RETURNS trigger LANGUAGE plpgsql "
+            "AS $$ BEGIN INSERT INTO t_TestWrites (FCategory, FKey, FValue) VALUES "
+            "(NEW.FCategory, NEW.FKey, NEW.FValue); RETURN NEW; END $$");
+        db.nativeExec(
+            "CREATE OR REPLACE TRIGGER t_TestWrites AFTER INSERT OR UPDATE ON t_SystemProfile "
+            "FOR EACH ROW EXECUTE FUNCTION t_TestWrites_record()");
+        return;
+    }
     db.nativeExec(
         "CREATE TABLE IF NOT EXISTS t_TestWrites (FNo INTEGER PRIMARY KEY "
         "AUTOINCREMENT, FCategory TEXT, FKey TEXT, FValue TEXT)");
@@ -39,6 +52,16 @@ inline QStringList writtenKeys(DialogHarness& h, const QString& category = QStri
 
 // Writes of one parameter fail from now on, as a database refusing them would.
 inline void failWritesOf(DialogHarness& h, const QString& key) {
+    if (h.set.db->onServer()) {  // PostgreSQL (ZX_TEST_PG)
+        h.set.db->nativeExec(
+            "CREATE OR REPLACE FUNCTION t_TestFail_raise() RETURNS trigger LANGUAGE plpgsql "
+            "AS $$ BEGIN RAISE EXCEPTION 'disk full'; END $$");
+        h.set.db->nativeExec(QStringLiteral("CREATE TRIGGER t_TestFail BEFORE INSERT OR UPDATE ON "
+                                            "t_SystemProfile FOR EACH ROW WHEN (NEW.FKey = '%1') "
+                                            "EXECUTE FUNCTION t_TestFail_raise()")
+                                 .arg(key));
+        return;
+    }
     for (const char* event : {"INSERT", "UPDATE"}) {
         h.set.db->nativeExec(QStringLiteral("CREATE TRIGGER t_TestFail_%1 BEFORE %1 ON "
                                             "t_SystemProfile WHEN NEW.FKey = '%2' BEGIN "

@@ -242,7 +242,7 @@ private slots:
         QProcess holder;
         holder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         holder.start(QStringLiteral(ZX_LOCKHOLDER_PATH),
-                     {h.set.dir.filePath("set.zxdb"), "0", "0"});  // the ledger's current period
+                     {h.set.location(), "0", "0"});  // the ledger's current period
         QVERIFY(holder.waitForStarted(20000));
         QVERIFY(holder.waitForReadyRead(20000));
         QVERIFY(holder.readLine().startsWith("LOCKED"));

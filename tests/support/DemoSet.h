@@ -30,8 +30,7 @@ struct DemoSet {
                              .arg(QCoreApplication::applicationPid())
                              .arg(QRandomGenerator::global()->generate64(), 0, 36);
             refhost::createPgDatabase(pgServer, pgDatabase);
-            db = refhost::Database::openPostgres(
-                refhost::PgUrl::parse(pgServer).withDatabase(pgDatabase).toString(true));
+            db = refhost::Database::openPostgres(location());
         }
         if (demo) refhost::createDemoAccountSet(*db);
         installDir = refhost::ensureInstallDir(dir.filePath(QStringLiteral("install")));
@@ -54,6 +53,13 @@ struct DemoSet {
 
     DemoSet(const DemoSet&) = delete;
     DemoSet& operator=(const DemoSet&) = delete;
+
+    // Where another process opens the same account set (Database::open):
+    // the SQLite file, or the server database's URL with its password.
+    QString location() const {
+        if (pgDatabase.isEmpty()) return dir.filePath(QStringLiteral("set.zxdb"));
+        return refhost::PgUrl::parse(pgServer).withDatabase(pgDatabase).toString(true);
+    }
 
     int count(const QString& table) {
         return db->nativeQuery(QStringLiteral("SELECT COUNT(*) FROM ") + table)->Field(0).toInt();
