@@ -128,6 +128,27 @@ private slots:
         QVERIFY2(r.out.contains(message), qPrintable(r.out));
     }
 
+    void firstUseJourneyStartsTheLedger() {
+        // A fresh demo set: name the company, start in period 1 of this year,
+        // save and confirm; the ledger is started and the dialog reports it.
+        App app;
+        const Run r = app.run({}, "set txtCompanyName 演示科技有限公司\n"
+                                  "set txtStartPeriod 1\n"
+                                  "answer yes\n"
+                                  "click btnSave\n"
+                                  "click btnClose\n"
+                                  "expect-closed\n");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QVERIFY(r.out.contains("请确认账务初始参数(启用年度："));
+        QVERIFY(r.out.contains("[结果] SystemSetting 返回 True"));
+        const Run again = app.run({"--dump-controls"});
+        const QString year = QString::number(QDate::currentDate().year());
+        QCOMPARE(control(again.out, "txtStartYear").value("enabled").toBool(), false);
+        QCOMPARE(control(again.out, "txtCyName").value("enabled").toBool(), false);
+        QCOMPARE(control(again.out, "txtCurYear").value("text").toString(), year);
+        QCOMPARE(control(again.out, "txtCurPeriod").value("text").toString(), "1");
+    }
+
     void noRightNoDialog() {
         App app;
         const Run r = app.run({"--user", "guest"});
