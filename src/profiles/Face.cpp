@@ -77,8 +77,12 @@ void fillGrid(QGridLayout* grid, const Nodes& children, int columns, QWidget* pa
 QWidget* buildControl(const Node& n, QWidget* parent) {
     QWidget* w = nullptr;
     switch (n.kind) {
-        case Kind::Check: w = new QCheckBox(n.caption, parent); break;
-        case Kind::Option: w = new QRadioButton(n.caption, parent); break;
+        case Kind::Check:
+            w = new QCheckBox(n.caption, parent);
+            break;
+        case Kind::Option:
+            w = new QRadioButton(n.caption, parent);
+            break;
         case Kind::Combo: {
             auto* box = new QComboBox(parent);
             box->addItems(n.items);
@@ -123,7 +127,9 @@ QWidget* buildControl(const Node& n, QWidget* parent) {
             w = lbl;
             break;
         }
-        case Kind::Button: w = new QPushButton(n.caption, parent); break;
+        case Kind::Button:
+            w = new QPushButton(n.caption, parent);
+            break;
         case Kind::Tree: {
             auto* tree = new QTreeWidget(parent);
             tree->setHeaderHidden(true);
@@ -138,7 +144,8 @@ QWidget* buildControl(const Node& n, QWidget* parent) {
             w = table;
             break;
         }
-        default: break;
+        default:
+            break;
     }
     if (w) {
         w->setObjectName(n.name);
@@ -188,7 +195,9 @@ Node options(Nodes optionButtons, bool vertical) {
     return n;
 }
 
-Node check(const QString& name, const QString& caption) { return make(Kind::Check, name, caption); }
+Node check(const QString& name, const QString& caption) {
+    return make(Kind::Check, name, caption);
+}
 Node option(const QString& name, const QString& caption) {
     return make(Kind::Option, name, caption);
 }
@@ -234,7 +243,9 @@ Node label(const QString& name, const QString& caption) {
 Node button(const QString& name, const QString& caption) {
     return make(Kind::Button, name, caption);
 }
-Node tree(const QString& name) { return make(Kind::Tree, name); }
+Node tree(const QString& name) {
+    return make(Kind::Tree, name);
+}
 
 Node grid(const QString& name, const QStringList& headers) {
     Node n = make(Kind::Grid, name);
@@ -242,7 +253,9 @@ Node grid(const QString& name, const QStringList& headers) {
     return n;
 }
 
-Node stretch() { return make(Kind::Stretch, {}); }
+Node stretch() {
+    return make(Kind::Stretch, {});
+}
 
 Node hidden(Node node) {
     node.hidden = true;
@@ -299,8 +312,8 @@ QWidget* build(const Node& n, QWidget* parent) {
         case Kind::OptionGroup: {
             // Option buttons sharing a parent exclude each other, as a group should.
             w = new QWidget(parent);
-            QBoxLayout* layout = n.columns == 1 ? static_cast<QBoxLayout*>(new QVBoxLayout(w))
-                                                : new QHBoxLayout(w);
+            QBoxLayout* layout =
+                n.columns == 1 ? static_cast<QBoxLayout*>(new QVBoxLayout(w)) : new QHBoxLayout(w);
             layout->setContentsMargins(0, 0, 0, 0);
             for (const Node& child : n.children) layout->addWidget(build(child, w));
             if (n.columns != 1) layout->addStretch(1);
@@ -335,7 +348,9 @@ QWidget* build(const Node& n, QWidget* parent) {
             w = build(c, parent);
             break;
         }
-        case Kind::Stretch: w = new QWidget(parent); break;
+        case Kind::Stretch:
+            w = new QWidget(parent);
+            break;
         default: {
             if (isField(n)) {
                 Node r = row({n});

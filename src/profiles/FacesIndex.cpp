@@ -3,9 +3,9 @@
 namespace zx::profiles::faces {
 
 face::Nodes allPages() {
-    return {companyPage(),      periodsPage(),     financePage(),
-            cashierPage(),      businessBasePage(), fixedAssetsPage(),
-            payrollPage(),      businessPage(),    manufacturingPage()};
+    return {companyPage(), periodsPage(),      financePage(),
+            cashierPage(), businessBasePage(), fixedAssetsPage(),
+            payrollPage(), businessPage(),     manufacturingPage()};
 }
 
 }  // namespace zx::profiles::faces

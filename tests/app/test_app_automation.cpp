@@ -132,12 +132,13 @@ private slots:
         // A fresh demo set: name the company, start in period 1 of this year,
         // save and confirm; the ledger is started and the dialog reports it.
         App app;
-        const Run r = app.run({}, "set txtCompanyName 演示科技有限公司\n"
-                                  "set txtStartPeriod 1\n"
-                                  "answer yes\n"
-                                  "click btnSave\n"
-                                  "click btnClose\n"
-                                  "expect-closed\n");
+        const Run r = app.run({},
+                              "set txtCompanyName 演示科技有限公司\n"
+                              "set txtStartPeriod 1\n"
+                              "answer yes\n"
+                              "click btnSave\n"
+                              "click btnClose\n"
+                              "expect-closed\n");
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         QVERIFY(r.out.contains("请确认账务初始参数(启用年度："));
         QVERIFY(r.out.contains("[结果] SystemSetting 返回 True"));

@@ -80,8 +80,11 @@ private slots:
                 for (int j = 0; j < t->count(); ++j) {
                     t->setCurrentIndex(j);
                     QCoreApplication::processEvents();
-                    tabs->grab().save(
-                        QStringLiteral("%1/page%2_%3_%4.png").arg(dir).arg(i).arg(t->objectName()).arg(j));
+                    tabs->grab().save(QStringLiteral("%1/page%2_%3_%4.png")
+                                          .arg(dir)
+                                          .arg(i)
+                                          .arg(t->objectName())
+                                          .arg(j));
                 }
             }
         }

@@ -73,8 +73,8 @@ class SecurityInfo : public Service {
 public:
     static constexpr auto classId = "SecurityInfo";
     // Returns normally when the user holds the right, raises when not.
-    virtual QVariant AccessCheck(const QString& props, qint16 subsystem, qint16 object,
-                                 qint32 mask, bool raise, const QString& rightName) = 0;
+    virtual QVariant AccessCheck(const QString& props, qint16 subsystem, qint16 object, qint32 mask,
+                                 bool raise, const QString& rightName) = 0;
     virtual bool IsAdministrator(const QString& props) = 0;
 };
 
@@ -202,10 +202,9 @@ public:
     // The account with the given number, or, with byId, the given internal
     // id; nullopt when there is none.
     virtual std::optional<Account> GetAccount(const QVariant& key, bool byId = false) {
-        throw HostError(438, QStringLiteral("GLData"),
-                        QStringLiteral("对象不支持此操作: GetAccount(%1, %2)")
-                            .arg(key.toString())
-                            .arg(byId));
+        throw HostError(
+            438, QStringLiteral("GLData"),
+            QStringLiteral("对象不支持此操作: GetAccount(%1, %2)").arg(key.toString()).arg(byId));
     }
     // The currency with the given id; raises when there is none.
     virtual Currency GetCurrency(qint32 currencyId) {
@@ -237,8 +236,8 @@ class LoginObject : public Service {
 public:
     static constexpr auto classId = "QORLogin";
     virtual QVariant TaskExec(qint32 taskId, const QString& functionCode,
-                              const QString& machineName, qint16 mode, qint16 year,
-                              qint16 period, std::optional<QVariant> extra) = 0;
+                              const QString& machineName, qint16 mode, qint16 year, qint16 period,
+                              std::optional<QVariant> extra) = 0;
     virtual bool CommitTask(qint32 handle) = 0;
 };
 
@@ -246,8 +245,8 @@ class NetMutex : public Service {
 public:
     static constexpr auto classId = "NetMutex";
     virtual QVariant TaskExec(const QString& props, qint32 taskId, const QString& functionCode,
-                              const QString& machineName, qint16 mode, qint16 year,
-                              qint16 period, std::optional<QVariant> extra) = 0;
+                              const QString& machineName, qint16 mode, qint16 year, qint16 period,
+                              std::optional<QVariant> extra) = 0;
     virtual bool CommitTask(const QString& props, qint32 handle) = 0;
 };
 

@@ -65,8 +65,7 @@ Node check(const QString& name, const QString& caption);
 Node option(const QString& name, const QString& caption);
 Node combo(const QString& name, const QString& label, const QStringList& items = {},
            const QString& labelName = {});
-Node text(const QString& name, const QString& label, const QString& labelName = {},
-          int chars = 0);
+Node text(const QString& name, const QString& label, const QString& labelName = {}, int chars = 0);
 Node number(const QString& name, const QString& label, int lower, int upper, bool spin,
             const QString& labelName = {});
 Node date(const QString& name, const QString& label, const QString& labelName = {});

@@ -19,7 +19,7 @@ QString GetAcctName();
 std::shared_ptr<host::LoginObject> GetLoginObject();  // nullptr when the host has none
 QString GetPropValue(const QString& key);
 bool LoadSessionProps(const QString& propsString);  // raises on a duplicate key
-QString GetSessionProp(const QString& key);          // raises when the key is missing
+QString GetSessionProp(const QString& key);         // raises when the key is missing
 QString GetSubID();
 
 // ----- Data access ---------------------------------------------------------

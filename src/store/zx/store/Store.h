@@ -107,23 +107,23 @@ struct ParamValue {
 // "Name(3)": the object name of element 3 of a control array.
 QString elementName(const QString& name, int index);
 
-// The buttons of an option group in index order: the spec's `options` when
+// The buttons of an option group in index order: the record's `options` when
 // given, else "Name(0)", "Name(1)", ... up to the first missing one. Raises
 // when the group has no button at all.
 QList<QAbstractButton*> optionButtons(QWidget* root, const ParamSpec& spec);
 // The index of the first selected option, -1 when none is selected.
 int selectedOption(const QList<QAbstractButton*>& buttons);
 
-// Puts one stored text into the spec's control under root. A missing control
+// Puts one stored text into the control the record names under root. A missing control
 // raises; a stored number with no matching option or entry leaves the group
 // or combo without a selection, so that a save writes nothing for it.
 void applyParam(QWidget* root, const ParamSpec& spec, const QString& stored);
 
-// Reads each parameter (GetSystemProfile with the spec's default) into its
+// Reads each parameter (GetSystemProfile with the record's default) into its
 // control, in list order.
 void loadParams(QWidget* root, host::SystemProfile& profile, const QList<ParamSpec>& specs);
 
-// The value to save for one spec, or an invalid QVariant when there is nothing
+// The value to save for one parameter record, or an invalid QVariant when there is nothing
 // to write (a combo or option group without a selection).
 QVariant collectParam(QWidget* root, const ParamSpec& spec);
 
