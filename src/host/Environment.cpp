@@ -14,8 +14,12 @@ Environment& env() {
     return *g_environment;
 }
 
-void setEnvironment(Environment* environment) { g_environment = environment; }
+void setEnvironment(Environment* environment) {
+    g_environment = environment;
+}
 
-bool hasEnvironment() { return g_environment != nullptr; }
+bool hasEnvironment() {
+    return g_environment != nullptr;
+}
 
 }  // namespace zx::host

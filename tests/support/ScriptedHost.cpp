@@ -22,11 +22,16 @@ private:
 
 QString iconName(MsgIcon icon) {
     switch (icon) {
-        case MsgIcon::Critical: return QStringLiteral("critical");
-        case MsgIcon::Question: return QStringLiteral("question");
-        case MsgIcon::Exclamation: return QStringLiteral("exclamation");
-        case MsgIcon::Information: return QStringLiteral("information");
-        case MsgIcon::None: break;
+        case MsgIcon::Critical:
+            return QStringLiteral("critical");
+        case MsgIcon::Question:
+            return QStringLiteral("question");
+        case MsgIcon::Exclamation:
+            return QStringLiteral("exclamation");
+        case MsgIcon::Information:
+            return QStringLiteral("information");
+        case MsgIcon::None:
+            break;
     }
     return QStringLiteral("none");
 }
@@ -39,7 +44,9 @@ ScriptedHost::ScriptedHost() {
     setEnvironment(this);
 }
 
-ScriptedHost::~ScriptedHost() { setEnvironment(nullptr); }
+ScriptedHost::~ScriptedHost() {
+    setEnvironment(nullptr);
+}
 
 void ScriptedHost::provide(const QString& classId, Factory factory) {
     factories_.insert(classId, std::move(factory));
