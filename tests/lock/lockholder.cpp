@@ -1,5 +1,5 @@
 // Holds the ledger save's function lock from a process of its own.
-// Usage: lockholder <account set file or URL> <year> <period>
+// Usage: lockholder <account set file or URL> <year> <period> [user]
 // Prints "LOCKED <handle>" (or "REFUSED") and waits for a line on stdin;
 // "commit" releases the lock, prints "COMMITTED" and ends.
 
@@ -17,14 +17,15 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 4) {
-        std::fprintf(stderr, "usage: lockholder <account set> <year> <period>\n");
+    if (args.size() != 4 && args.size() != 5) {
+        std::fprintf(stderr, "usage: lockholder <account set> <year> <period> [user]\n");
         return 2;
     }
     try {
         QTemporaryDir install;
         auto db = refhost::Database::open(args.at(1));  // a file or a server URL
         refhost::RefHost host(db, install.path());
+        if (args.size() == 5) host.login(args.at(4));
         refhost::installLockServices(host);
         auto mutex = zx::host::createObject<zx::host::NetMutex>();
         const qint32 handle =

@@ -49,8 +49,9 @@ private:
 
     bool startHolder(QProcess& process, int year, int period) {
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(QStringLiteral(ZX_PGLOCKHOLDER_PATH),
-                      {url(), QString::number(year), QString::number(period)});
+        process.start(
+            QStringLiteral(ZX_PGLOCKHOLDER_PATH),
+            {url(), QString::number(year), QString::number(period), QStringLiteral("editor")});
         if (!process.waitForStarted(30000)) return false;
         return readLine(process).startsWith(QStringLiteral("LOCKED "));
     }
