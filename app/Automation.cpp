@@ -23,11 +23,11 @@
 #include <stdexcept>
 
 #include "services/RefHost.h"
-#include "zx/profiles/IntText3D.h"
+#include "zx/frame/IntText3D.h"
 #include "zx/profiles/frmSystemProfiles.h"
 
 using zx::profiles::frmSystemProfiles;
-using zx::profiles::IntText3D;
+using zx::frame::IntText3D;
 
 namespace app {
 
@@ -60,7 +60,7 @@ QJsonObject describe(QWidget* w) {
     if (auto* box = qobject_cast<QCheckBox*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("check");
         o[QStringLiteral("caption")] = box->text();
-        o[QStringLiteral("value")] = frmSystemProfiles::checkValue(box);
+        o[QStringLiteral("value")] = zx::frame::Controls::checkValue(box);
     } else if (auto* opt = qobject_cast<QRadioButton*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("option");
         o[QStringLiteral("caption")] = opt->text();

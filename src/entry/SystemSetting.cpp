@@ -5,21 +5,12 @@
 #include "zx/host/Environment.h"
 #include "zx/profiles/frmSystemProfiles.h"
 #include "zx/session/Session.h"
+#include "zx/store/LedgerData.h"
 
 namespace zx {
 
 namespace {
-
 const QString kCompleted = QStringLiteral("OK");
-
-// True when the query gives at least one row; no record set counts as none.
-bool hasRows(const QString& sql) {
-    auto classInfo = host::createObject<host::ClassInfo>();
-    const host::RecordSetPtr records = classInfo->GetData(GetPropsString(), sql);
-    classInfo.reset();
-    return records && records->RecordCount() > 0;
-}
-
 }  // namespace
 
 bool SystemSetting::ShowSystemSetting() {
@@ -43,27 +34,19 @@ bool SystemSetting::ShowSystemSetting() {
         dialog.reset();
         return completed;
     } catch (const host::HostError& error) {
+        // The one error trap of the entry: a missing right, a service that
+        // cannot be made, an error escaping the dialog.
         host::env().dialogService().ShowError(error, {});
-    } catch (const std::exception& error) {
-        host::env().dialogService().ShowError(
-            host::HostError(host::kGenericError, QStringLiteral("SystemSetting"),
-                            QString::fromLocal8Bit(error.what())),
-            {});
     }
     return false;
 }
 
 bool SystemSetting::IsHasInitGLData() {
-    return hasRows(QStringLiteral(
-        "Select top 1 1 from t_balance union select top 1 1 from t_InitCashFlowBal Union "
-        "select top 1 1 from t_FAAlter "));
+    return store::hasInitialLedgerData();
 }
 
 bool SystemSetting::IsHasVoucher(qint32 lYear, qint32 lPeriod) {
-    const QString year = QString::number(lYear);
-    return hasRows(QStringLiteral("Select top 1 1 from t_Voucher where FYear<") + year +
-                   QStringLiteral(" or (FYear=") + year + QStringLiteral(" and FPeriod<") +
-                   QString::number(lPeriod) + QStringLiteral(")"));
+    return store::hasVoucherBefore(lYear, lPeriod);
 }
 
 }  // namespace zx

@@ -50,30 +50,28 @@ qint32 ExecFunc(qint32 taskId, const QString& functionCode, qint16 year, qint16 
 
 bool CommitTask(qint32& handle) {
     if (handle == 0) return false;
-    try {
-        bool released = false;
+    bool released = false;
+    // A failed release keeps the handle so that the next call tries again.
+    ignoringErrors("function lock release", [&released, handle] {
         if (auto login = GetLoginObject()) {
             released = login->CommitTask(handle);
         } else {
             released = host::createObject<host::NetMutex>()->CommitTask(GetPropsString(), handle);
         }
-        if (released) handle = 0;
-        return released;
-    } catch (...) {
-        // A failed release keeps the handle so that the next call tries again.
-        return false;
-    }
+    });
+    if (released) handle = 0;
+    return released;
 }
 
 QString GetLockMachineName() {
-    try {
+    QString out = QStringLiteral("NoName");
+    ignoringErrors("machine name", [&out] {
         const std::optional<QString> name = host::env().computerName();
-        if (!name || name->size() >= kNameBuffer) return QStringLiteral("NoName");
+        if (!name || name->size() >= kNameBuffer) return;
         const qsizetype nul = name->indexOf(QChar(0));
-        return (nul < 0 ? *name : name->left(nul)).trimmed();
-    } catch (...) {
-        return QStringLiteral("NoName");
-    }
+        out = (nul < 0 ? *name : name->left(nul)).trimmed();
+    });
+    return out;
 }
 
 qint32& LockHandle() {

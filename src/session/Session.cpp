@@ -463,4 +463,12 @@ void ResetSessionCaches() {
     session_detail::resetWaitCursorCount();
 }
 
+void ignoringErrors(const char* what, const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const std::exception& e) {
+        qWarning("%s: %s", what, e.what());
+    }
+}
+
 }  // namespace zx

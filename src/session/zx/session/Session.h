@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 #include "zx/host/RecordSet.h"
@@ -80,6 +81,10 @@ public:
 // The leading number of a text: leading blanks skipped, the longest numeric
 // prefix read, 0 for an empty or non-numeric text.
 double Val(const QString& text);
+
+// Runs work whose errors the system ignores by design (the change log, the
+// management-log audit): an error is written to the process log, not shown.
+void ignoringErrors(const char* what, const std::function<void()>& work);
 
 // Drops every process-wide cache (installation info, language and help
 // services, ledger services, session collection, wait-cursor count). For a

@@ -43,6 +43,7 @@ public:
     void clear() { items_.clear(); }
 
 private:
+    void writeRows();
     QList<Item> items_;
 };
 

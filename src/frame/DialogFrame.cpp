@@ -1,0 +1,276 @@
+#include "zx/frame/DialogFrame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTime>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "zx/frame/IntText3D.h"
+#include "zx/host/Environment.h"
+#include "zx/session/Session.h"
+
+namespace zx::frame {
+
+using host::HostError;
+
+std::function<void(DialogFrame&)> DialogFrame::onLoaded;
+
+QString noRightNotice() {
+    return QStringLiteral("只读：您没有修改系统参数的权限。");
+}
+
+QString loadErrorNotice() {
+    return QStringLiteral("参数读取出错，本次不能保存修改。");
+}
+
+DialogFrame::DialogFrame(const FrameSetup& setup, QWidget* parent)
+    : QDialog(parent), setup_(setup) {
+    setObjectName(setup.objectName);
+    setWindowTitle(setup.title);
+    setModal(true);
+
+    auto* layout = new QVBoxLayout(this);
+    notice_ = new QLabel(this);
+    notice_->setObjectName(QStringLiteral("lblReadOnlyNotice"));
+    notice_->setStyleSheet(
+        QStringLiteral("QLabel { background: #fff3c4; border: 1px solid #e0c060; padding: 4px; }"));
+    notice_->hide();
+    layout->addWidget(notice_);
+    body_ = new QVBoxLayout;
+    layout->addLayout(body_, 1);
+
+    auto* buttons = new QHBoxLayout;
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("lblStatus"));
+    buttons->addWidget(status_, 1);
+    auto button = [this](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoDefault(false);
+        b->setEnabled(false);
+        return b;
+    };
+    btnOK_ = button("btnOK", setup.ok);
+    btnSave_ = button("btnSave", setup.save);
+    btnClose_ = button("btnClose", setup.close);
+    btnClose_->setEnabled(true);
+    const QList<QPushButton*> order = setup.saveFirst ? QList{btnSave_, btnOK_, btnClose_}
+                                                      : QList{btnOK_, btnSave_, btnClose_};
+    for (QPushButton* b : order) buttons->addWidget(b);
+    layout->addLayout(buttons);
+
+    connect(btnOK_, &QPushButton::clicked, this, [this] { attempt([this] { btnOK_Click(); }); });
+    connect(btnSave_, &QPushButton::clicked, this,
+            [this] { attempt([this] { btnSave_Click(); }); });
+    connect(btnClose_, &QPushButton::clicked, this,
+            [this] { attempt([this] { btnClose_Click(); }); });
+}
+
+DialogFrame::~DialogFrame() {
+    qApp->removeEventFilter(this);
+}
+
+bool DialogFrame::guarded(const std::function<bool()>& work) {
+    try {
+        return work();
+    } catch (const HostError& e) {
+        host::env().dialogService().ShowError(e, {});
+    } catch (const std::exception& e) {
+        host::env().dialogService().ShowError(
+            HostError(host::kGenericError, objectName(), QString::fromLocal8Bit(e.what())), {});
+    }
+    return false;
+}
+
+bool DialogFrame::refuse(const Refusal& refusal) {
+    if (refusal.page >= 0) showPage(refusal.page);
+    if (!refusal.message.isEmpty()) host::env().dialogService().ShowMessage(refusal.message);
+    if (!refusal.focus.isEmpty() && controls_.has(refusal.focus)) {
+        controls_.widget(refusal.focus)->setFocus();
+    }
+    return false;
+}
+
+void DialogFrame::SetChanged(bool changed) {
+    if ((loading_ || readOnly()) && changed) return;
+    changed_ = changed;
+    if (changed) status_->clear();
+    updateButtons();
+}
+
+void DialogFrame::updateButtons() {
+    btnSave_->setEnabled(canModify_ && changed_ && !readOnly());
+    if (!firstActivate_) btnOK_->setEnabled(canModify_ && !readOnly());
+}
+
+void DialogFrame::setModifyRight() {
+    auto security = host::createService<host::SecurityInfo>();
+    canModify_ = security->IsAdministrator(GetPropsString());
+    if (canModify_) return;
+    try {
+        security->AccessCheck(GetPropsString(), 18, 0, 2097152, true, QStringLiteral("修改"));
+        canModify_ = true;
+    } catch (const HostError&) {
+        // The rights service answers "no right" by raising.
+        canModify_ = false;
+    }
+}
+
+void DialogFrame::finishFace(const QStringList& unmarked) {
+    controls_.index(this);
+    for (QWidget* w : controls_.valueControls()) {
+        if (unmarked.contains(w->objectName())) continue;
+        controls_.onValueChange(w, this, [this] { SetChanged(true); });
+    }
+}
+
+void DialogFrame::setReadOnly(const QString& reason) {
+    readOnlyReason_ = reason;
+    notice_->setText(reason);
+    notice_->setVisible(!reason.isEmpty());
+    if (!reason.isEmpty()) applyReadOnly();
+    updateButtons();
+}
+
+// Every value control is locked alike: its value stays readable (and a text
+// selectable), but nothing the user does changes it.
+void DialogFrame::applyReadOnly() {
+    for (QWidget* w : controls_.valueControls()) {
+        if (auto* number = qobject_cast<IntText3D*>(w)) {
+            number->setLocked(true);
+        } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+            edit->setReadOnly(true);
+        } else {
+            w->setAttribute(Qt::WA_TransparentForMouseEvents, true);
+            w->setFocusPolicy(Qt::NoFocus);
+        }
+        if (w->toolTip().isEmpty()) w->setToolTip(readOnlyReason_);
+    }
+}
+
+void DialogFrame::showStatus(const QString& text) {
+    status_->setText(text);
+}
+
+void DialogFrame::loadPart(const std::function<void()>& work) {
+    if (!attempt(work)) loadFailed_ = true;
+}
+
+void DialogFrame::runLoad() {
+    readOnlyReason_.clear();
+    loadFailed_ = false;
+    loading_ = true;
+    const bool loaded = attempt([this] { loadValues(); }) && !loadFailed_;
+    loading_ = false;
+    SetChanged(false);
+    if (!loaded) {
+        setReadOnly(loadErrorNotice());
+    } else if (!canModify_) {
+        setReadOnly(noRightNotice());
+    } else {
+        setReadOnly(QString());
+    }
+}
+
+bool DialogFrame::runSave() {
+    if (readOnly()) return false;
+    return attempt([this] { return saveValues(); });
+}
+
+void DialogFrame::Form_Activate() {
+    if (!firstActivate_) return;
+    runLoad();
+    firstActivate_ = false;
+    updateButtons();
+    firstLoaded();
+    if (onLoaded) onLoaded(*this);
+}
+
+void DialogFrame::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    qApp->installEventFilter(this);
+    if (firstActivate_) {
+        // Activation comes after the window is on screen, as the host's does.
+        QTimer::singleShot(0, this, [this] { Form_Activate(); });
+    }
+}
+
+void DialogFrame::hideDialog() {
+    done(QDialog::Rejected);
+}
+
+void DialogFrame::btnOK_Click() {
+    if (!changed_) {
+        hideDialog();
+        return;
+    }
+    const bool saved = runSave();
+    afterSave();
+    if (saved) hideDialog();
+}
+
+void DialogFrame::btnSave_Click() {
+    const bool saved = runSave();
+    if (saved) {
+        runLoad();
+        showStatus(QStringLiteral("已保存 %1").arg(QTime::currentTime().toString(u"HH:mm")));
+    }
+    afterSave();
+}
+
+void DialogFrame::btnClose_Click() {
+    if (changed_ && canModify_) {
+        const host::MsgResult answer = host::env().messageBox(
+            QStringLiteral("退出前是否保存修改?"), host::MsgButtons::YesNo,
+            host::MsgIcon::Question, QStringLiteral("Zentrix提示"), this);
+        if (answer == host::MsgResult::Yes) {
+            if (runSave()) hideDialog();
+        } else {
+            SetChanged(false);
+            hideDialog();
+        }
+        return;
+    }
+    hideDialog();
+}
+
+void DialogFrame::closeEvent(QCloseEvent* event) {
+    // The close box unloads without asking.
+    QDialog::closeEvent(event);
+}
+
+void DialogFrame::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        attempt([this] { btnClose_Click(); });
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// The dialog sees every key before its controls (for F1), and hands some
+// text boxes to the host when they get the focus.
+bool DialogFrame::eventFilter(QObject* watched, QEvent* event) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w || w->window() != this) return false;
+    if (event->type() == QEvent::FocusIn && focusBoxes_.contains(w->objectName())) {
+        attempt([w] { host::env().dialogService().TextFocus(w); });
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress && isVisible()) {
+        // Only F1 is the help key; every other key keeps its meaning.
+        if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1) return false;
+        qint16 code = 112;
+        bool consumed = false;
+        attempt([&] { consumed = ShowHelpKey(code, setup_.helpTopic); });
+        return consumed;
+    }
+    return false;
+}
+
+}  // namespace zx::frame

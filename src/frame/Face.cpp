@@ -1,0 +1,366 @@
+#include "zx/frame/Face.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "zx/frame/IntText3D.h"
+
+namespace zx::frame::face {
+
+using params::text;
+namespace P = params;
+
+namespace {
+
+// A list or number box that does not have the focus leaves the wheel to the
+// page, which scrolls: turning the wheel never changes a setting by itself.
+class WheelGuard : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Wheel) {
+            auto* w = static_cast<QWidget*>(watched);
+            if (!w->hasFocus()) {
+                event->ignore();
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+WheelGuard* wheelGuard() {
+    static WheelGuard guard;
+    return &guard;
+}
+
+bool isField(const Node& n) {
+    if (n.kind != Kind::Control || !n.control.caption) return false;
+    switch (n.control.kind) {
+        case P::Kind::Combo:
+        case P::Kind::Text:
+        case P::Kind::Number:
+        case P::Kind::Decimal:
+        case P::Kind::Display:
+        case P::Kind::Date:
+            return true;
+        default:
+            return false;
+    }
+}
+
+int charWidth(const QWidget* w, int chars) {
+    return w->fontMetrics().horizontalAdvance(QStringLiteral("字")) * chars + 12;
+}
+
+// What a list shows of an entry: the label before the blanks that hide a
+// field name.
+QString shownEntry(const QString& entry) {
+    const qsizetype gap = entry.indexOf(QStringLiteral("   "));
+    return gap < 0 ? entry : entry.left(gap);
+}
+
+QWidget* makeControl(const P::Control& c, QWidget* parent) {
+    QWidget* w = nullptr;
+    switch (c.kind) {
+        case P::Kind::Check:
+            w = new QCheckBox(text(c.caption), parent);
+            break;
+        case P::Kind::Combo: {
+            auto* box = new QComboBox(parent);
+            for (int i = 0; i < P::itemCount(c); ++i) box->addItem(shownEntry(text(c.items[i])));
+            box->setCurrentIndex(-1);
+            box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+            box->setFocusPolicy(Qt::StrongFocus);
+            box->installEventFilter(wheelGuard());
+            w = box;
+            break;
+        }
+        case P::Kind::Text:
+        case P::Kind::Display: {
+            auto* edit = new QLineEdit(parent);
+            if (c.maxLength > 0) edit->setMaxLength(c.maxLength);
+            if (c.chars > 0) edit->setMinimumWidth(charWidth(edit, c.chars));
+            if (c.kind == P::Kind::Display) {
+                // Shown, selectable, never typed into: it looks like a label's box.
+                edit->setReadOnly(true);
+                edit->setFocusPolicy(Qt::ClickFocus);
+                edit->setProperty("display", true);
+                edit->setStyleSheet(QStringLiteral("QLineEdit { background: palette(window); }"));
+            }
+            w = edit;
+            break;
+        }
+        case P::Kind::Number:
+        case P::Kind::Decimal: {
+            auto* box = new IntText3D(parent);
+            box->setBounds(c.lower, c.upper);
+            box->setSpinButtons(c.spin);
+            box->setDecimals(c.kind == P::Kind::Decimal);
+            box->setMinimumWidth(charWidth(box, c.chars > 0 ? c.chars : 5));
+            w = box;
+            break;
+        }
+        case P::Kind::Date: {
+            auto* edit = new QDateEdit(parent);
+            edit->setCalendarPopup(true);
+            edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+            w = edit;
+            break;
+        }
+        case P::Kind::Label:
+            w = new QLabel(text(c.caption), parent);
+            break;
+        case P::Kind::Button:
+            w = new QPushButton(text(c.caption), parent);
+            static_cast<QPushButton*>(w)->setAutoDefault(false);
+            break;
+        case P::Kind::Tree: {
+            auto* tree = new QTreeWidget(parent);
+            tree->setHeaderHidden(true);
+            w = tree;
+            break;
+        }
+        case P::Kind::Grid: {
+            QStringList headers;
+            for (int i = 0; i < P::itemCount(c); ++i) headers << text(c.items[i]);
+            auto* table = new QTableWidget(0, int(headers.size()), parent);
+            table->setHorizontalHeaderLabels(headers);
+            table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            table->horizontalHeader()->setStretchLastSection(true);
+            w = table;
+            break;
+        }
+        default:
+            return nullptr;
+    }
+    w->setObjectName(QString::fromLatin1(c.name));
+    return w;
+}
+
+// A field: its label and its box, for a grid or a row to place.
+std::pair<QLabel*, QWidget*> makeField(const Node& n, QWidget* parent) {
+    auto* label = new QLabel(text(n.control.caption), parent);
+    if (n.control.labelName) label->setObjectName(QString::fromLatin1(n.control.labelName));
+    QWidget* box = makeControl(n.control, parent);
+    label->setBuddy(box);
+    if (n.hidden) {
+        label->hide();
+        box->hide();
+    }
+    return {label, box};
+}
+
+void fillGrid(QGridLayout* grid, const Nodes& children, int columns, QWidget* parent) {
+    columns = std::max(columns, 1);
+    int r = 0;
+    int c = 0;
+    for (const Node& child : children) {
+        if (child.kind == Kind::Stretch) {
+            grid->setRowStretch(r + (c > 0 ? 1 : 0), 1);
+            continue;
+        }
+        if (isField(child)) {
+            auto [label, box] = makeField(child, parent);
+            grid->addWidget(label, r, c * 2);
+            grid->addWidget(box, r, c * 2 + 1);
+        } else {
+            grid->addWidget(build(child, parent), r, c * 2, 1, 2);
+        }
+        if (++c == columns) {
+            c = 0;
+            ++r;
+        }
+    }
+    for (int i = 0; i < columns; ++i) grid->setColumnStretch(i * 2 + 1, 1);
+}
+
+Node node(Kind kind, const QString& name = {}, const QString& caption = {}) {
+    Node n;
+    n.kind = kind;
+    n.name = name;
+    n.caption = caption;
+    return n;
+}
+
+}  // namespace
+
+Node column(Nodes children, int columns) {
+    Node n = node(Kind::Column);
+    n.children = std::move(children);
+    n.columns = columns;
+    return n;
+}
+
+Node row(Nodes children) {
+    Node n = node(Kind::Row);
+    n.children = std::move(children);
+    return n;
+}
+
+Node group(const QString& name, const QString& caption, Nodes children, int columns) {
+    Node n = node(Kind::Frame, name, caption);
+    n.children = std::move(children);
+    n.columns = columns;
+    return n;
+}
+
+Node group(const P::Control& c, Nodes children, int columns) {
+    return group(QString::fromLatin1(c.name), text(c.caption), std::move(children), columns);
+}
+
+Node tabs(const QString& name, Nodes pages) {
+    Node n = node(Kind::Tabs, name);
+    n.children = std::move(pages);
+    return n;
+}
+
+Node page(const QString& name, const QString& caption, Nodes children) {
+    Node n = node(Kind::Page, name, caption);
+    n.children = std::move(children);
+    return n;
+}
+
+Node stretch() {
+    return node(Kind::Stretch);
+}
+
+Node hidden(Node n) {
+    n.hidden = true;
+    return n;
+}
+
+Nodes members(const P::Control& c) {
+    Nodes out;
+    for (int i = 0; i < P::itemCount(c); ++i) {
+        const QByteArray name = P::memberName(c, i).toLatin1();
+        Node n = node(Kind::Control);
+        n.control = {.name = nullptr, .kind = c.kind == P::Kind::Checks ? P::Kind::Check
+                                                                         : P::Kind::Label,
+                     .caption = c.items[i]};
+        // The member's own name outlives the node: keep it in the node.
+        n.name = QString::fromLatin1(name);
+        out.push_back(n);
+    }
+    return out;
+}
+
+Node optionsOf(const P::Control& c, bool vertical) {
+    Node n = node(Kind::OptionGroup, QString::fromLatin1(c.name));
+    n.control = c;
+    n.columns = vertical ? 1 : 0;
+    return n;
+}
+
+Node place(const P::Control& c) {
+    if (c.kind == P::Kind::Options) {
+        if (!c.caption) return optionsOf(c);
+        Node label = node(Kind::Control, c.labelName ? QString::fromLatin1(c.labelName) : QString());
+        label.control = {.kind = P::Kind::Label, .caption = c.caption};
+        return row({label, optionsOf(c), stretch()});
+    }
+    if (c.kind == P::Kind::Checks) return column(members(c));
+    Node n = node(Kind::Control);
+    n.control = c;
+    return n;
+}
+
+Node place(const P::Param& p) {
+    if (!p.second.name) return place(p.control);
+    return row({place(p.control), place(p.second), stretch()});
+}
+
+QWidget* build(const Node& n, QWidget* parent) {
+    QWidget* w = nullptr;
+    switch (n.kind) {
+        case Kind::Column:
+        case Kind::Page: {
+            w = new QWidget(parent);
+            auto* grid = new QGridLayout(w);
+            grid->setContentsMargins(0, 0, 0, 0);
+            fillGrid(grid, n.children, n.columns, w);
+            break;
+        }
+        case Kind::Frame: {
+            auto* box = new QGroupBox(n.caption, parent);
+            fillGrid(new QGridLayout(box), n.children, n.columns, box);
+            w = box;
+            break;
+        }
+        case Kind::Row: {
+            w = new QWidget(parent);
+            auto* layout = new QHBoxLayout(w);
+            layout->setContentsMargins(0, 0, 0, 0);
+            for (const Node& child : n.children) {
+                if (child.kind == Kind::Stretch) {
+                    layout->addStretch(1);
+                } else if (isField(child)) {
+                    auto [label, box] = makeField(child, w);
+                    layout->addWidget(label);
+                    layout->addWidget(box);
+                } else {
+                    layout->addWidget(build(child, w));
+                }
+            }
+            break;
+        }
+        case Kind::OptionGroup: {
+            // Option buttons sharing a parent exclude each other, as a group should.
+            w = new QWidget(parent);
+            QBoxLayout* layout = n.columns == 1 ? static_cast<QBoxLayout*>(new QVBoxLayout(w))
+                                                : new QHBoxLayout(w);
+            layout->setContentsMargins(0, 0, 0, 0);
+            for (int i = 0; i < P::itemCount(n.control); ++i) {
+                auto* option = new QRadioButton(text(n.control.items[i]), w);
+                option->setObjectName(P::memberName(n.control, i));
+                layout->addWidget(option);
+            }
+            if (n.columns != 1) layout->addStretch(1);
+            // The group itself has no name of its own: its options carry them.
+            if (n.hidden) w->hide();
+            return w;
+        }
+        case Kind::Tabs: {
+            auto* tabSet = new QTabWidget(parent);
+            for (const Node& p : n.children) {
+                auto* scroll = new QScrollArea(tabSet);
+                scroll->setWidgetResizable(true);
+                scroll->setFrameShape(QFrame::NoFrame);
+                QWidget* content = build(column(p.children), scroll);
+                content->setObjectName(p.name);
+                scroll->setWidget(content);
+                tabSet->addTab(scroll, p.caption);
+            }
+            w = tabSet;
+            break;
+        }
+        case Kind::Stretch:
+            w = new QWidget(parent);
+            break;
+        case Kind::Control:
+            if (isField(n)) return build(row({n}), parent);
+            w = makeControl(n.control, parent);
+            if (!w) w = new QWidget(parent);
+            break;
+    }
+    if (!n.name.isEmpty()) w->setObjectName(n.name);
+    if (n.hidden) w->hide();
+    return w;
+}
+
+}  // namespace zx::frame::face

@@ -1,0 +1,151 @@
+#pragma once
+
+// The frame both parameter dialogs share: OK, Save and Close with the
+// question before leaving, the changed state, the help key, the read-only
+// state with its notice, a short status after a save, and the one place
+// where an error of the host is caught and shown.
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <type_traits>
+
+#include "zx/frame/Controls.h"
+#include "zx/rules/Rules.h"
+
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+
+namespace zx::frame {
+
+using rules::Refusal;
+
+struct FrameSetup {
+    QString objectName;
+    QString title;
+    QString helpTopic;
+    // Captions of OK, Save and Close, and the order the buttons stand in.
+    QString ok, save, close;
+    bool saveFirst = false;
+};
+
+class DialogFrame : public QDialog {
+    Q_OBJECT
+public:
+    DialogFrame(const FrameSetup& setup, QWidget* parent);
+    ~DialogFrame() override;
+
+    bool IsChanged() const { return changed_; }
+    bool Loading() const { return loading_; }
+    bool CanModify() const { return canModify_; }
+    // The dialog cannot save: the user may only view, or a value could not be read.
+    bool readOnly() const { return !readOnlyReason_.isEmpty(); }
+
+    // Marks the dialog changed (ignored while loading or read-only).
+    void SetChanged(bool changed);
+
+    // The completion marker ("OK" once a module start-up was completed).
+    QString Tag() const { return tag_; }
+    void setTag(const QString& tag) { tag_ = tag; }
+
+    // Runs a handler; a host error reaching it is shown through the host's
+    // dialog service and false is returned. The one place errors are caught.
+    template <class Work>
+    bool attempt(Work&& work) {
+        return guarded([&work]() -> bool {
+            if constexpr (std::is_void_v<std::invoke_result_t<Work&>>) {
+                work();
+                return true;
+            } else {
+                return work();
+            }
+        });
+    }
+    bool guarded(const std::function<bool()>& work);
+    // Shows a refusal (its page, its message, the focus) and returns false.
+    bool refuse(const Refusal& refusal);
+
+    const Controls& controls() const { return controls_; }
+
+    // Called once the first activation has loaded the values (scripts, tests).
+    static std::function<void(DialogFrame&)> onLoaded;
+
+    // The first activation: loads the values. Public for callers that never
+    // show the dialog (tests, automation).
+    void Form_Activate();
+
+    void btnOK_Click();
+    void btnSave_Click();
+    void btnClose_Click();
+
+protected:
+    // Fills every value; raises on a host error. Sets canModify through setModifyRight.
+    virtual void loadValues() = 0;
+    // Validates and writes; a refusal has been shown when it returns false.
+    virtual bool saveValues() = 0;
+    // After OK or Save, whether or not the save succeeded.
+    virtual void afterSave() {}
+    // Once, after the first activation has loaded the values.
+    virtual void firstLoaded() {}
+    // Where a page of the main tab set is shown (for refusals).
+    virtual void showPage(int) {}
+
+    // The modify right: administrator, else the modify right of the
+    // parameters (an error of the check means no right).
+    void setModifyRight();
+    // Locks every value control alike and shows why at the top of the dialog.
+    void setReadOnly(const QString& reason);
+    // A short note in the button row ("已保存 14:03").
+    void showStatus(const QString& text);
+    // Indexes the named controls and marks the dialog changed on any change,
+    // except for the controls that `unmarked` lists.
+    void finishFace(const QStringList& unmarked = {});
+    // Runs the load under the error boundary. A load that stops on an error
+    // leaves the dialog read-only: nothing half-loaded can be saved.
+    void runLoad();
+    bool runSave();
+    // A part of the load with an error trap of its own: an error is shown and
+    // the load goes on, but the dialog will not save what it loaded.
+    void loadPart(const std::function<void()>& work);
+
+    QVBoxLayout* body() const { return body_; }
+    QPushButton* okButton() const { return btnOK_; }
+    QPushButton* saveButton() const { return btnSave_; }
+    void hideDialog();
+
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    bool loading_ = false;
+    bool canModify_ = false;
+    bool firstActivate_ = true;
+    // Text boxes handed to the host when they get the focus.
+    QStringList focusBoxes_;
+
+private:
+    void applyReadOnly();
+    void updateButtons();
+
+    FrameSetup setup_;
+    Controls controls_;
+    QVBoxLayout* body_ = nullptr;
+    QLabel* notice_ = nullptr;
+    QLabel* status_ = nullptr;
+    QPushButton* btnOK_ = nullptr;
+    QPushButton* btnSave_ = nullptr;
+    QPushButton* btnClose_ = nullptr;
+    QString tag_;
+    QString readOnlyReason_;
+    bool changed_ = false;
+    bool loadFailed_ = false;
+};
+
+// The notices of the read-only state.
+QString noRightNotice();
+QString loadErrorNotice();
+
+}  // namespace zx::frame

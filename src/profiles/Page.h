@@ -1,0 +1,93 @@
+#pragma once
+
+// What the pages of the parameter dialog share, and the steps every page
+// takes over its declared parameters: read one and show it, tell whether
+// the user changed it, write it.
+
+#include <QString>
+#include <functional>
+
+#include "zx/frame/Controls.h"
+#include "zx/host/Services.h"
+#include "zx/params/Baseline.h"
+#include "zx/params/Param.h"
+#include "zx/store/ChangeLog.h"
+
+namespace zx::profiles {
+
+class frmSystemProfiles;
+
+// The dialog state the pages read and set; the names are the system's.
+struct Shared {
+    explicit Shared(frmSystemProfiles& d);
+
+    frmSystemProfiles& dialog;
+    const frame::Controls& c;
+    params::Baseline baseline;
+    store::ChangeLog log;
+
+    bool LedgerStarted = false;       // GL "Closed" is "1"
+    bool InitBalancesClosed = false;  // GL "InitClosed" is "1"
+    bool PublicSectorBooks = false;   // GL "GaSystem" is not 0
+    bool HasInitGLData = false;       // the ledger holds initial data (at load)
+    bool BusinessStarted = false;     // IC "CurrentYear" is not 0
+    bool CashierStarted = false;      // CN "CN_INIT_DONE" is 1
+    qint32 CompanyTypeValue = 1;
+    QString OrigTaxType;
+    qint32 NoDeprAtStart = 0;
+    bool EarnAcctChanged = false;
+    bool EarnAssignAcctChanged = false;
+    bool ReTickVoucherCheck = false;  // the approval guard is ticking its box again
+    QString AutoInvoiceSnapshot;
+};
+
+class Page {
+public:
+    explicit Page(Shared& shared) : s(shared) {}
+    virtual ~Page() = default;
+    Page(const Page&) = delete;
+    Page& operator=(const Page&) = delete;
+
+protected:
+    // Reads the parameter with its default and shows it. A stored text the
+    // control cannot hold raises an error naming the parameter.
+    QString load(const params::Param& p, host::SystemProfile& reader);
+    using Reader = std::function<QString(const QString& category, const QString& key,
+                                         const QString& defaultValue)>;
+    QString load(const params::Param& p, const Reader& reader);
+    // Shows a stored text; it becomes the text the save compares with.
+    void show(const params::Param& p, const QString& stored);
+    // The user changed the parameter since the load.
+    bool changed(const params::Param& p) const;
+    // Writes the parameter when the user changed it, as its codec encodes it.
+    void save(const params::Param& p, host::ProfileWriter& writer);
+    // What the save writes for it now (invalid: nothing).
+    QVariant value(const params::Param& p) const;
+    // Enables the controls of a parameter when its rule holds; a control its
+    // rule disables says why.
+    void enableByRule(const params::Param& p, bool holds);
+
+    template <class T>
+    T* get(const params::Control& c) const {
+        return s.c.get<T>(c);
+    }
+    template <class T>
+    T* get(const char* name) const {
+        return s.c.get<T>(QString::fromLatin1(name));
+    }
+    template <class T>
+    T* get(const QString& name) const {
+        return s.c.get<T>(name);
+    }
+    bool ticked(const params::Param& p) const;
+    void setTicked(const params::Param& p, bool on) const;
+    int selected(const params::Param& p) const;
+    QString boxText(const params::Param& p) const;
+
+    Shared& s;
+};
+
+// Why a rule disables a control, in the user's words.
+QString lockReason(const params::Param& p);
+
+}  // namespace zx::profiles

@@ -1,0 +1,49 @@
+#pragma once
+
+// The period page: the calendar of the account set, the start and current
+// period of the ledger, the ledger start, and the guard of the write-off
+// switch.
+
+#include "Page.h"
+
+#include <QString>
+
+class QTreeWidgetItem;
+
+namespace zx::profiles {
+
+class PeriodsPage : public Page {
+public:
+    explicit PeriodsPage(Shared& shared);
+
+    void connectReactions();
+
+    void loadStructure(host::SystemProfile& profile);
+    void loadByMonth(host::SystemProfile& profile);
+    void loadStart(host::SystemProfile& profile);
+    void clearEmptyCurrent();
+    void applyStartBounds(host::SystemProfile& profile);
+    void highlightUnsetStartPeriods();
+
+    void FillPeriodTree();
+    void ShowYearPeriods(QTreeWidgetItem* node);
+    void cmdSetPeriod_Click();
+    bool CloseInit();
+    bool CheckTransCheckStartLevel();
+    bool ApplyTransCheckStart();
+
+    QString startYear() const;
+    QString startPeriod() const;
+    QString currentYear() const;
+    QString currentPeriod() const;
+    bool startYearOpen() const;
+    bool startPeriodChanged() const;
+
+private:
+    void showStart(host::SystemProfile& profile);
+    void formatGrid();
+
+    QString treeKey_;  // the tree's remembered key
+};
+
+}  // namespace zx::profiles

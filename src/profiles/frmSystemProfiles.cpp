@@ -1,0 +1,417 @@
+// The parameter dialog: its pages on the shared frame, the form load, the
+// load and the save in the order the pages take part, the captions of the
+// product variant, and the auto-invoice audit.
+
+#include "zx/profiles/frmSystemProfiles.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "BusinessPage.h"
+#include "GeneralPage.h"
+#include "ModulePages.h"
+#include "PeriodsPage.h"
+#include "ProfitPage.h"
+#include "zx/host/Environment.h"
+#include "zx/host/LedgerServices.h"
+#include "zx/optlog/frmOptLog.h"
+#include "zx/params/Business.h"
+#include "zx/params/Ledger.h"
+#include "zx/profiles/Faces.h"
+#include "zx/session/MNetControl.h"
+#include "zx/session/Session.h"
+#include "zx/store/LedgerData.h"
+#include "zx/store/Store.h"
+
+using namespace zx::host;
+
+namespace zx::profiles {
+
+namespace {
+
+const QString kTopic = QStringLiteral("GLSystemSetting.frmSystemProfiles");
+
+frame::FrameSetup setup() {
+    return {QStringLiteral("frmSystemProfiles"), QStringLiteral("系统参数"), kTopic,
+            QStringLiteral("确定(&O)"), QStringLiteral("保存修改(&S)"), QStringLiteral("关闭(&X)"),
+            false};
+}
+
+enum Page { kFinance = 2, kCashier = 3, kBusinessBase = 4, kFixedAssets = 5, kPayroll = 6 };
+
+// Holds the network function lock of a save from its first write to its end,
+// whichever way the save ends.
+class SaveLock {
+public:
+    SaveLock(qint16 year, qint16 period) {
+        MNetControl::LockHandle() = MNetControl::ExecFunc(0, QStringLiteral("pu08"), year, period);
+    }
+    ~SaveLock() { MNetControl::CommitTask(MNetControl::LockHandle()); }
+    SaveLock(const SaveLock&) = delete;
+    SaveLock& operator=(const SaveLock&) = delete;
+};
+
+bool hasVoucher(qint32 year, qint32 period) {
+    return store::hasVoucherBefore(year, period);
+}
+
+}  // namespace
+
+std::function<void(frmSystemProfiles&)> frmSystemProfiles::onShown;
+
+frmSystemProfiles::frmSystemProfiles(QWidget* parent) : DialogFrame(setup(), parent) {
+    QWidget* tabs = frame::face::build(frame::face::tabs(QStringLiteral("Stab"), faces::allPages()), this);
+    stab_ = qobject_cast<QTabWidget*>(tabs);
+    body()->addWidget(tabs, 1);
+    // The approval guard decides itself whether a change of its box counts;
+    // the link of fixed assets to the ledger is always saved as on.
+    finishFace({QString::fromLatin1(params::ledger::VchMakeANDChkSame.control.name),
+                QString::fromLatin1(params::assets::FALinkedGL.control.name),
+                QString::fromLatin1(ui::txtPeriodCount.name)});
+    shared_ = std::make_unique<Shared>(*this);
+    general_ = std::make_unique<GeneralPage>(*shared_);
+    periods_ = std::make_unique<PeriodsPage>(*shared_);
+    profit_ = std::make_unique<ProfitPage>(*shared_);
+    assets_ = std::make_unique<AssetsPage>(*shared_);
+    payroll_ = std::make_unique<PayrollPage>(*shared_);
+    cashier_ = std::make_unique<CashierPage>(*shared_);
+    business_ = std::make_unique<BusinessPage>(*shared_);
+    for (const params::Control* c :
+         {&params::company::CompanyName.control, &params::company::CompanyAddress.control,
+          &params::company::CompanyPhone.control, &ui::txtCyName, &ui::txtCyNumber,
+          &params::profit::EarnAccount.control, &params::profit::EarnAssignAccount.control}) {
+        focusBoxes_ << QString::fromLatin1(c->name);
+    }
+    general_->connectReactions();
+    periods_->connectReactions();
+    profit_->connectReactions();
+    business_->connectReactions();
+    QObject::connect(controls().get<QAbstractButton>(ui::cmdOptHistory), &QAbstractButton::clicked,
+                     this, [this] {
+                         // A fresh viewer each time, released when it closes.
+                         attempt([] { optlog::frmOptLog().ShowOptLog(); });
+                     });
+    formLoad();
+}
+
+frmSystemProfiles::~frmSystemProfiles() {
+    ResultTag = Tag();
+}
+
+void frmSystemProfiles::formLoad() {
+    applyCaptions();
+    attempt([this] { RegisterHelpWindow(kTopic, qint32(winId())); });
+    shared_->log.clear();
+    business_->FillBusinessLists();
+    attempt([this] { env().dialogService().PrepareForm(this); });
+    setTag(QString());
+    stab_->setCurrentIndex(0);
+    if (auto* gl = findChild<QTabWidget*>(QStringLiteral("stabGl"))) gl->setCurrentIndex(0);
+    // The exchange-rate frames are withdrawn; the journal options move up.
+    controls().widget(ui::fraXj)->hide();
+    controls().widget(ui::fraYh)->hide();
+    resize(1200, 760);
+}
+
+// Which pages and frames the installed variant shows; every step on its
+// own, so one that fails leaves the others.
+void frmSystemProfiles::applyCaptions() {
+    auto hide = [this](std::initializer_list<const char*> names) {
+        for (const char* name : names) controls().widget(QString::fromLatin1(name))->hide();
+    };
+    attempt([&] {
+        if (GetIndustryType() == 1) {
+            hide({"lblIC_Item4Name", "txtIC_Item4Name", "lblIC_AuxSpaceMark", "cmbIC_AuxSpaceMark"});
+        }
+    });
+    stab_->setTabVisible(kFixedAssets, false);
+    stab_->setTabVisible(kPayroll, false);
+    attempt([&] {
+        const qint32 appType = GetAppInfo().appType;
+        if (appType == 1) {
+            stab_->setTabVisible(kFinance, false);
+            stab_->setTabVisible(kCashier, false);
+        } else if (appType == 2) {
+            stab_->setTabText(kFinance, QStringLiteral("账务参数"));
+            stab_->setTabText(kBusinessBase, QStringLiteral("仓存参数"));
+            stab_->setTabVisible(kCashier, false);
+            hide({"framFix", "chkCheckBeClose"});
+            // Without purchasing and sales the basic options take the freed room.
+            hide({"framSet(11)", "framSet(12)", "lblZKLScale", "txtZKLScale", "lblFPScale",
+                  "txtFPScale"});
+        }
+    });
+    attempt([&] { controls().widget(ui::fraprice)->setVisible(GetIndustryVersion() == 1); });
+}
+
+void frmSystemProfiles::loadValues() {
+    ReleaseGLObjects();
+    GetGLData()->Refresh();
+    WaitCursor wait;
+    shared_->baseline.clear();
+    setModifyRight();
+    general_->loadCurrency();
+    auto profile = GetGLProfile();
+    general_->loadState(*profile);
+    general_->applyScheme();
+    general_->loadLedger(*profile);
+    periods_->loadStructure(*profile);
+    general_->loadPrecisions(*profile);
+    periods_->loadByMonth(*profile);
+    periods_->loadStart(*profile);
+    periods_->FillPeriodTree();
+    profit_->load(*profile);
+    general_->loadOrganisation(*profile);
+    assets_->load();
+    // These pages catch their own errors and the load goes on with the next.
+    loadPart([this] { cashier_->load(); });
+    loadPart([this] { payroll_->load(); });
+    loadPart([this, &profile] { business_->load(*profile); });
+    general_->loadTax(*profile);
+    periods_->clearEmptyCurrent();
+    periods_->applyStartBounds(*profile);
+    general_->applyAppType();
+    shared_->baseline.settle([this](const params::Param& p) { return controls().state(p); });
+    periods_->highlightUnsetStartPeriods();
+}
+
+void frmSystemProfiles::firstLoaded() {
+    shared_->NoDeprAtStart =
+        frame::Controls::checkValue(controls().get<QCheckBox>(params::assets::NoDepr.control));
+    shared_->EarnAcctChanged = false;
+    shared_->EarnAssignAcctChanged = false;
+    takeAutoInvoiceSnapshot();
+    if (onShown) onShown(*this);
+}
+
+// Another workstation may have saved since this dialog loaded: what both
+// changed is refused before anything is written.
+bool frmSystemProfiles::checkConflicts() {
+    auto fresh = createObject<GLSystemProfile>();
+    fresh->Refresh();
+    const QList<const params::Param*> conflicts = shared_->baseline.conflicts(
+        [this](const params::Param& p) { return controls().state(p); },
+        [&fresh](const params::Param& p) {
+            return fresh->GetSystemProfile(params::categoryName(p.cat), params::keyOf(p),
+                                           params::defaultOf(p));
+        });
+    if (conflicts.isEmpty()) return true;
+    return refuse({QStringLiteral("参数“%1”已被其他用户修改，请关闭后重新打开。")
+                       .arg(params::captionOf(*conflicts.first()))});
+}
+
+bool frmSystemProfiles::startLedger() {
+    const rules::LedgerStart facts{GetAppInfo().appType,
+                                   IsHasInitGLData(),
+                                   shared_->InitBalancesClosed,
+                                   shared_->LedgerStarted,
+                                   periods_->startPeriodChanged(),
+                                   periods_->startYear(),
+                                   periods_->startPeriod(),
+                                   business_->startYearOpen(),
+                                   business_->startYear(),
+                                   business_->startYearText(),
+                                   business_->startPeriod(),
+                                   cashier_->currentPeriod(),
+                                   cashier_->startYear(),
+                                   cashier_->startPeriod()};
+    if (!rules::ledgerStartDue(facts)) return true;
+    if (auto refusal = rules::ledgerStartNeedsBusiness(facts)) return refuse(*refusal);
+    refuse({QString(), rules::kCompanyPage,
+            facts.appType == 1 ? QString::fromLatin1(ui::txtCyNumber.name) : QString()});
+    if (!env().dialogService().Confirm(rules::ledgerStartQuestion(facts), true)) return false;
+    if (auto refusal = rules::ledgerStartConflict(facts, &hasVoucher)) return refuse(*refusal);
+    CloseInit();  // its own messages say what went wrong; the save goes on
+    return true;
+}
+
+bool frmSystemProfiles::saveValues() {
+    if (auto refusal = general_->checkCompanyName()) return refuse(*refusal);
+    if (!profit_->ValidateEarnAcct()) return false;
+    WaitCursor wait;
+    QCoreApplication::processEvents();
+    auto writer = createService<BaseSystemProfile>();
+    auto stored = createObject<GLSystemProfile>();
+    stored->Refresh();
+    if (auto refusal = general_->validate(*stored)) return refuse(*refusal);
+    if (!checkConflicts() || !startLedger()) return false;
+    if (general_->taxKind() != shared_->OrigTaxType) {
+        env().messageBox(QStringLiteral("修改公司纳税性质设置后，请调整核算项目-物料中的税率设置"),
+                         MsgButtons::Ok, MsgIcon::Information, QString(), this);
+    }
+    const SaveLock lock(store::roundToInt16(stored->GLGetCurrentYear()),
+                        store::roundToInt16(stored->GLGetCurrentPeriod()));
+    if (!checkConflicts()) return false;
+    general_->saveLedger(*writer);
+    profit_->save(*writer);
+    general_->savePrecisionsAndTax(*writer);
+    stored.reset();
+    writer.reset();
+
+    payroll_->checkSave();
+    payroll_->save();
+    attempt([this] { assets_->save(); });  // its result does not stop the save
+    const QString ledgerYear = periods_->currentYear();
+    const QString ledgerPeriod = periods_->currentPeriod();
+    if (!cashier_->save(ledgerYear, ledgerPeriod)) return false;
+    if (!business_->save(ledgerYear, ledgerPeriod, periods_->startYearOpen())) return false;
+    shared_->log.WriteLog();
+    ReleaseGLObjects();
+    GetGLData()->Refresh();
+    SetChanged(false);
+    return true;
+}
+
+bool frmSystemProfiles::SaveProfiles() {
+    return runSave();
+}
+
+void frmSystemProfiles::afterSave() {
+    auditAutoInvoice();
+}
+
+void frmSystemProfiles::showPage(int index) {
+    stab_->setCurrentIndex(index);
+}
+
+void frmSystemProfiles::done(int result) {
+    ResultTag = Tag();
+    DialogFrame::done(result);
+}
+
+void frmSystemProfiles::closeEvent(QCloseEvent* event) {
+    // The close box unloads without asking; the marker must survive it.
+    ResultTag = Tag();
+    DialogFrame::closeEvent(event);
+}
+
+// ----- Public members ------------------------------------------------------
+
+bool frmSystemProfiles::CloseInit() {
+    return attempt([this] { return periods_->CloseInit(); });
+}
+
+bool frmSystemProfiles::AllowSetStartYearPeriod() {
+    return assets_->AllowSetStartYearPeriod();
+}
+
+void frmSystemProfiles::GetMaxPeriod(qint32& lngYear, qint32& lngPeriod, bool blnIncludeNextPeriod) {
+    attempt([&] { cashier_->GetMaxPeriod(lngYear, lngPeriod, blnIncludeNextPeriod); });
+}
+
+bool frmSystemProfiles::IsValidIDNew(const QString& strValue) {
+    const QString value = strValue.trimmed();
+    if (value.isEmpty()) return false;
+    for (QChar c : value) {
+        if (c == u'\'' || c == u'\\' || c == u'$' || c == u'"') return false;
+    }
+    return true;
+}
+
+bool frmSystemProfiles::IsHasInitGLData() {
+    return store::hasInitialLedgerData();
+}
+
+bool frmSystemProfiles::ValidateEarnAcct() {
+    return profit_->ValidateEarnAcct();
+}
+bool frmSystemProfiles::ValidateEarnAssignAcct() {
+    return profit_->ValidateEarnAssignAcct();
+}
+bool frmSystemProfiles::HasItemClasses(const QString& number) {
+    return profit_->HasItemClasses(number);
+}
+bool frmSystemProfiles::CheckTransCheckStartLevel() {
+    return periods_->CheckTransCheckStartLevel();
+}
+bool frmSystemProfiles::ApplyTransCheckStart() {
+    return periods_->ApplyTransCheckStart();
+}
+
+int frmSystemProfiles::ComparePeriods(qint32 y1, qint32 p1, qint32 y2, qint32 p2) {
+    if (y1 != y2) return y1 < y2 ? -1 : 1;
+    if (p1 != p2) return p1 < p2 ? -1 : 1;
+    return 0;
+}
+
+bool frmSystemProfiles::LedgerStarted() const {
+    return shared_->LedgerStarted;
+}
+bool frmSystemProfiles::InitBalancesClosed() const {
+    return shared_->InitBalancesClosed;
+}
+bool frmSystemProfiles::PublicSectorBooks() const {
+    return shared_->PublicSectorBooks;
+}
+bool frmSystemProfiles::BusinessStarted() const {
+    return shared_->BusinessStarted;
+}
+bool frmSystemProfiles::CashierStarted() const {
+    return shared_->CashierStarted;
+}
+QString frmSystemProfiles::OrigTaxType() const {
+    return shared_->OrigTaxType;
+}
+qint32 frmSystemProfiles::NoDeprAtStart() const {
+    return shared_->NoDeprAtStart;
+}
+const store::ChangeLog& frmSystemProfiles::changeLog() const {
+    return shared_->log;
+}
+
+// ----- Auto-invoice audit ----------------------------------------------------
+
+void frmSystemProfiles::takeAutoInvoiceSnapshot() {
+    using namespace params::business;
+    auto box = [this](const params::Param& p) {
+        return QString::number(frame::Controls::checkValue(controls().get<QCheckBox>(p.control)));
+    };
+    auto list = [this](const params::Param& p) {
+        return controls().get<QComboBox>(p.second)->currentText();
+    };
+    shared_->AutoInvoiceSnapshot =
+        QStringList{box(AutoMakeInvoiceCG), list(AutoMakeInvoiceCG),
+                    box(AutoHookAfterCheckPurVachour), box(AutoMakeInvoiceXS),
+                    list(AutoMakeInvoiceXS), box(AutoHookAfterCheckSalVachour)}
+            .join(u',');
+}
+
+// Switching on automatic invoices or hooking is recorded in the management log.
+void frmSystemProfiles::auditAutoInvoice() {
+    using namespace params::business;
+    const QStringList fields = shared_->AutoInvoiceSnapshot.split(u',');
+    auto field = [&fields](int i) { return fields.value(i); };
+    auto nowOn = [this](const params::Param& p) {
+        return frame::Controls::checkValue(controls().get<QCheckBox>(p.control)) == 1;
+    };
+    QStringList events;
+    auto invoice = [&](int flag, int kind, const params::Param& p, const char* special,
+                       const char* common) {
+        if (field(flag) != QLatin1String("0") || !nowOn(p)) return;
+        if (field(kind) == QStringLiteral("专用发票")) events << QString::fromLatin1(special);
+        if (field(kind) == QStringLiteral("普通发票")) events << QString::fromLatin1(common);
+    };
+    invoice(0, 1, AutoMakeInvoiceCG, "CheckCGAutoInvSpe", "CheckCGAutoInvCom");
+    invoice(3, 4, AutoMakeInvoiceXS, "CheckXSAutoInvSpe", "CheckXSAutoInvCom");
+    if (field(2) == QLatin1String("0") && nowOn(AutoHookAfterCheckPurVachour))
+        events << QStringLiteral("CheckCGAutoHook");
+    if (field(5) == QLatin1String("0") && nowOn(AutoHookAfterCheckSalVachour))
+        events << QStringLiteral("CheckXSAutoHook");
+    for (const QString& event : events) {
+        // One event that cannot be recorded does not stop the others.
+        ignoringErrors("management log", [&event] {
+            auto frameData = createObject<FrameData>();
+            frameData->setPropString(GetPropsString());
+            frameData->WriteMGLog(QStringLiteral("C001C039"), event);
+        });
+    }
+    takeAutoInvoiceSnapshot();
+}
+
+}  // namespace zx::profiles
