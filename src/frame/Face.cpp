@@ -341,7 +341,9 @@ QWidget* build(const Node& n, QWidget* parent) {
                 auto* scroll = new QScrollArea(tabSet);
                 scroll->setWidgetResizable(true);
                 scroll->setFrameShape(QFrame::NoFrame);
-                QWidget* content = build(column(p.children), scroll);
+                Nodes children = p.children;
+                children.push_back(stretch());  // the page keeps its controls at the top
+                QWidget* content = build(column(children), scroll);
                 content->setObjectName(p.name);
                 scroll->setWidget(content);
                 tabSet->addTab(scroll, p.caption);
