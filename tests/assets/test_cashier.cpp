@@ -8,11 +8,11 @@
 #include <QtTest>
 
 #include "DialogHarness.h"
-#include "zx/profiles/IntText3D.h"
+#include "zx/frame/IntText3D.h"
 #include "zx/profiles/frmSystemProfiles.h"
 
 using zx::profiles::frmSystemProfiles;
-using zx::profiles::IntText3D;
+using zx::frame::IntText3D;
 
 namespace {
 

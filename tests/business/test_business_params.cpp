@@ -11,10 +11,10 @@
 #include <QtTest>
 
 #include "DialogHarness.h"
-#include "zx/profiles/IntText3D.h"
+#include "zx/frame/IntText3D.h"
 #include "zx/store/ChangeLog.h"
 
-using zx::profiles::IntText3D;
+using zx::frame::IntText3D;
 
 namespace {
 

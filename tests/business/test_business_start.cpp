@@ -10,9 +10,9 @@
 
 #include "DialogHarness.h"
 #include "services/IniFile.h"
-#include "zx/profiles/IntText3D.h"
+#include "zx/frame/IntText3D.h"
 
-using zx::profiles::IntText3D;
+using zx::frame::IntText3D;
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <QtTest>
 
 #include "DialogHarness.h"
-#include "zx/profiles/IntText3D.h"
+#include "zx/frame/IntText3D.h"
 
-using zx::profiles::IntText3D;
+using zx::frame::IntText3D;
 
 namespace {
 

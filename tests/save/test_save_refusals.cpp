@@ -11,9 +11,9 @@
 
 #include "DialogHarness.h"
 #include "SaveSupport.h"
-#include "zx/profiles/IntText3D.h"
+#include "zx/frame/IntText3D.h"
 
-using zx::profiles::IntText3D;
+using zx::frame::IntText3D;
 
 namespace {
 

@@ -11,10 +11,10 @@
 
 #include "DialogHarness.h"
 #include "SaveSupport.h"
-#include "zx/profiles/IntText3D.h"
+#include "zx/frame/IntText3D.h"
 #include "zx/session/MNetControl.h"
 
-using zx::profiles::IntText3D;
+using zx::frame::IntText3D;
 
 namespace {
 
