@@ -257,7 +257,20 @@ ServicePtr RefHost::createObject(const QString& classId) {
     return service;
 }
 
+// The services of the business layer, which the object factory makes; the
+// component creates every other service directly by its class identifier.
 ServicePtr RefHost::CreateObject(const QString& classId) {
+    static const QStringList businessLayer = {
+        QStringLiteral("SecurityInfo"),   QStringLiteral("BaseSystemProfile"),
+        QStringLiteral("AcctMgr"),        QStringLiteral("AccountInfo"),
+        QStringLiteral("InitializeBalance"), QStringLiteral("MonthEndInfo"),
+        QStringLiteral("MonthEndUpdate"), QStringLiteral("BalUpdate"),
+        QStringLiteral("FAPublicInfo"),   QStringLiteral("CashierSysInfo"),
+        QStringLiteral("UserDictMgr")};
+    if (!businessLayer.contains(classId)) {
+        throw HostError(429, classId,
+                        QStringLiteral("无法创建对象: %1 不是业务层服务").arg(classId));
+    }
     return createObject(classId);
 }
 

@@ -179,7 +179,7 @@ void BusinessPage::reportWatched() {
 void BusinessPage::saveSumAbsoluteQty(ProfileWriter& writer) {
     if (!changed(SumAbsoluteQty)) return;
     Page::save(SumAbsoluteQty, writer);
-    createService<AppConnection>()->Execute(
+    createObject<AppConnection>()->Execute(
         ticked(SumAbsoluteQty) ? L("update ICTemplateEntry set FNeedCount = 1 where FCtlType = 3")
                                : L("update ICTemplateEntry set FNeedCount = 0 where FCtlType = 3"));
 }
@@ -193,7 +193,7 @@ void BusinessPage::saveItem4Name(ProfileWriter& writer) {
     QString word = L("物料");
     QString name = text;
     createService<UserDictMgr>()->ModifyUserDictEntry(GetPropsString(), L("common"), word, name);
-    auto connection = createService<AppConnection>();
+    auto connection = createObject<AppConnection>();
     connection->Execute(L("Exec P_ICReplaceCaption ") + SqlQuote(text, true, false) +
                         L(",'CN','R','物料'"));
     connection->Execute(L("update t_MF_FuncElement set FQORCaption =") +

@@ -335,7 +335,7 @@ void GeneralPage::saveTax(ProfileWriter& writer) {
     store::writeValue(writer, QStringLiteral("General"), params::keyOf(TaxRate), Val(rate));
     for (const char* target : {"FItemClassID=4 and FSQLColumnName='FTaxRate'",
                                "FItemClassID=1 and FSQLColumnName='FValueAddRate'"}) {
-        createService<ClassUpdate>()->SaveItem(
+        createObject<ClassUpdate>()->SaveItem(
             GetPropsString(), QStringLiteral("Update t_ItemPropDesc Set FDefaultValue=") + rate +
                                   QStringLiteral(" Where ") + QString::fromLatin1(target));
     }

@@ -108,7 +108,7 @@ bool PeriodsPage::CloseInit() {
                       QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")), false}});
 
     // The base currency is fixed from now on; its texts go in as typed.
-    createService<AppConnection>()->Execute(
+    createObject<AppConnection>()->Execute(
         QStringLiteral("Update t_Currency Set FName = ") +
         SqlQuote(get<QLineEdit>(ui::txtCyName)->text(), true, false) +
         QStringLiteral(", FNumber = ") +

@@ -258,7 +258,7 @@ void PeriodsPage::ShowYearPeriods(QTreeWidgetItem* node) {
 }
 
 void PeriodsPage::cmdSetPeriod_Click() {
-    createService<UpdatePeriodDate>()->WinShow(GetPropsString());
+    createObject<UpdatePeriodDate>()->WinShow(GetPropsString());
     // A started ledger's calendar is only viewed.
     if (s.LedgerStarted) return;
 
@@ -283,7 +283,7 @@ void PeriodsPage::cmdSetPeriod_Click() {
     s.c.setState(PeriodCount, {{periods == 12 ? 0 : (periods == 13 ? 1 : -1)}, {}});
 
     FillPeriodTree();
-    createService<SessionUserProfile>()->SetVoucherType(16394);
+    createObject<SessionUserProfile>()->SetVoucherType(16394);
 }
 
 QString PeriodsPage::startYear() const {

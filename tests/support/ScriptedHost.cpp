@@ -71,8 +71,19 @@ ServicePtr ScriptedHost::createObject(const QString& classId) {
     return make(classId);
 }
 
+// Like a real host, the factory makes the business layer's services only.
 ServicePtr ScriptedHost::CreateObject(const QString& classId) {
     record(QStringLiteral("factory:") + classId);
+    static const QStringList businessLayer = {
+        QStringLiteral("SecurityInfo"),   QStringLiteral("BaseSystemProfile"),
+        QStringLiteral("AcctMgr"),        QStringLiteral("AccountInfo"),
+        QStringLiteral("InitializeBalance"), QStringLiteral("MonthEndInfo"),
+        QStringLiteral("MonthEndUpdate"), QStringLiteral("BalUpdate"),
+        QStringLiteral("FAPublicInfo"),   QStringLiteral("CashierSysInfo"),
+        QStringLiteral("UserDictMgr")};
+    if (!businessLayer.contains(classId)) {
+        throw HostError(429, classId, QStringLiteral("不是业务层服务: %1").arg(classId));
+    }
     return make(classId);
 }
 
