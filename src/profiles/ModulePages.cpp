@@ -120,7 +120,10 @@ void AssetsPage::save() {
 void PayrollPage::load() {
     GetGLProfile()->Refresh();
     // Closing follows the ledger's periods unless the user says otherwise now.
-    frame::Controls::setCheckValue(get<QCheckBox>(ui::ChkPeriod), 1);
+    auto* period = get<QCheckBox>(ui::ChkPeriod);
+    frame::Controls::setCheckValue(period, 1);
+    period->setToolTip(QStringLiteral(
+        "每次保存时随工资期末结账设置一并提交，本身不单独保存；打开本窗口时总是选中。"));
     auto payroll = createObject<PASystemProfile>();
     const QString stored =
         payroll->GetSystemProfile(L("PA"), params::keyOf(params::payroll::CheckBeforeClose), L("0"));

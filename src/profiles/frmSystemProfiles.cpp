@@ -71,9 +71,18 @@ frmSystemProfiles::frmSystemProfiles(QWidget* parent) : DialogFrame(setup(), par
     body()->addWidget(tabs, 1);
     // The approval guard decides itself whether a change of its box counts;
     // the link of fixed assets to the ledger is always saved as on.
-    finishFace({QString::fromLatin1(params::ledger::VchMakeANDChkSame.control.name),
-                QString::fromLatin1(params::assets::FALinkedGL.control.name),
-                QString::fromLatin1(ui::txtPeriodCount.name)});
+    // The controls shown only here (set when the account set is made, or in
+    // the period set-up) mark nothing either.
+    QStringList unmarked = {QString::fromLatin1(params::ledger::VchMakeANDChkSame.control.name),
+                            QString::fromLatin1(params::assets::FALinkedGL.control.name),
+                            QString::fromLatin1(ui::txtPeriodCount.name),
+                            QString::fromLatin1(params::periods::PeriodByMonth.control.name)};
+    for (const params::Param* p : {&params::company::CompanyType, &params::periods::PeriodCount}) {
+        for (int i = 0; i < params::itemCount(p->control); ++i) {
+            unmarked << params::memberName(p->control, i);
+        }
+    }
+    finishFace(unmarked);
     shared_ = std::make_unique<Shared>(*this);
     general_ = std::make_unique<GeneralPage>(*shared_);
     periods_ = std::make_unique<PeriodsPage>(*shared_);
@@ -363,6 +372,12 @@ qint32 frmSystemProfiles::NoDeprAtStart() const {
 }
 const store::ChangeLog& frmSystemProfiles::changeLog() const {
     return shared_->log;
+}
+QList<const params::Param*> frmSystemProfiles::parameters() const {
+    return shared_->baseline.params();
+}
+QString frmSystemProfiles::loadedText(const params::Param& p) const {
+    return shared_->baseline.storedText(p);
 }
 
 // ----- Auto-invoice audit ----------------------------------------------------

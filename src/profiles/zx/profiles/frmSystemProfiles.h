@@ -11,6 +11,9 @@ class QTabWidget;
 namespace zx::store {
 class ChangeLog;
 }
+namespace zx::params {
+struct Param;
+}
 
 namespace zx::profiles {
 
@@ -66,6 +69,10 @@ public:
     qint32 NoDeprAtStart() const;
     const store::ChangeLog& changeLog() const;
     QTabWidget* Stab() const { return stab_; }
+    // The declared parameters the last load read, in its order, and the
+    // stored text each was read as.
+    QList<const params::Param*> parameters() const;
+    QString loadedText(const params::Param& p) const;
 
 protected:
     void loadValues() override;
