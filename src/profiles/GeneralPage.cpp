@@ -258,14 +258,16 @@ void GeneralPage::connectReactions() {
     });
 }
 
-// Blanks only: a name of full-width spaces is a name the host judges.
+// Blanks only: a name of full-width spaces is a name the host judges. What
+// the user typed is trimmed; a stored text the user did not touch stays as
+// it is stored.
 std::optional<rules::Refusal> GeneralPage::checkCompanyName() {
     auto trimBlanks = [this](const Param& p) {
         auto* box = get<QLineEdit>(p.control);
         QString text = box->text();
         while (text.startsWith(u' ')) text.remove(0, 1);
         while (text.endsWith(u' ')) text.chop(1);
-        if (text != box->text()) box->setText(text);
+        if (text != box->text() && changed(p)) box->setText(text);
         return text;
     };
     if (trimBlanks(CompanyName).isEmpty()) {

@@ -273,8 +273,21 @@ bool frmSystemProfiles::saveValues() {
     shared_->log.WriteLog();
     ReleaseGLObjects();
     GetGLData()->Refresh();
+    rebase();
     SetChanged(false);
     return true;
+}
+
+// What is stored now is what the dialog shows: the next save compares with it.
+void frmSystemProfiles::rebase() {
+    auto stored = GetGLProfile();
+    stored->Refresh();
+    for (const params::Param* p : shared_->baseline.params()) {
+        shared_->baseline.loaded(*p, stored->GetSystemProfile(params::categoryName(p->cat),
+                                                              params::keyOf(*p),
+                                                              params::defaultOf(*p)));
+    }
+    shared_->baseline.settle([this](const params::Param& p) { return controls().state(p); });
 }
 
 bool frmSystemProfiles::SaveProfiles() {

@@ -88,6 +88,7 @@ private:
     void applyCaptions();
     bool startLedger();
     bool checkConflicts();
+    void rebase();
     void takeAutoInvoiceSnapshot();
     void auditAutoInvoice();
 
