@@ -97,12 +97,12 @@ private slots:
     void theVoucherAuditOptionStaysWithoutTheAssetFrame() {
         DialogHarness h("administrator", [](DialogHarness& d) { appType(d, 2); });
         QVERIFY(!h.c<QWidget>("framFix")->isVisibleTo(h.dialog.get()));
-        QVERIFY(h.c<QWidget>("chkVouchSingle")->isVisibleTo(h.dialog.get()));
+        QVERIFY(h.c<QWidget>("chkVouchSingle")->isVisibleTo(h.c<QWidget>("stabGl(1)")));
     }
 
     void thePeriodPage() {
         DialogHarness h;
-        QVERIFY(h.c<QWidget>("txtPeriodCount")->isVisibleTo(h.dialog.get()));
+        QVERIFY(h.c<QWidget>("txtPeriodCount")->isVisibleTo(h.c<QWidget>("Stab(1)")));
         auto* grid = h.c<QTableWidget>("pp");
         QVERIFY(grid->columnWidth(0) > grid->columnWidth(1));
         auto* tree = h.c<QTreeWidget>("tvwPeriod");

@@ -57,6 +57,9 @@ bool changeable(const Param& p, const zx::frame::Controls& c) {
     // The auto-fill type presets these whenever the dialog loads.
     const QByteArray name(p.control.name);
     if (name.startsWith("cmbIC_BatchNo") || name == "chkIC_IsBatchNoAutoFill") return false;
+    // The balances service decides whether write-off (and the business number
+    // that needs it) may be switched.
+    if (name == "chkTransCheckStart" || name == "ChkTransNo") return false;
     for (QWidget* w : c.widgets(p)) {
         if (!w->isEnabled()) return false;
     }
