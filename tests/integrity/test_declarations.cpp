@@ -60,6 +60,8 @@ bool changeable(const Param& p, const zx::frame::Controls& c) {
     // The balances service decides whether write-off (and the business number
     // that needs it) may be switched.
     if (name == "chkTransCheckStart" || name == "ChkTransNo") return false;
+    // Fixed assets are always saved linked to the ledger.
+    if (name == "ChkFAtoGL") return false;
     for (QWidget* w : c.widgets(p)) {
         if (!w->isEnabled()) return false;
     }
