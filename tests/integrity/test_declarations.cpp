@@ -24,6 +24,12 @@ namespace {
 State another(const Param& p, State s) {
     auto next = [](int v, int count) { return (std::max(v, 0) + 1) % std::max(count, 2); };
     const int count = zx::params::itemCount(p.control);
+    if (p.second.name) {
+        // A box and its list: the list's choice is kept only while the box is ticked.
+        s.values[0] = 1;
+        s.values[1] = next(s.values[1], zx::params::itemCount(p.second));
+        return s;
+    }
     switch (p.control.kind) {
         case Kind::Check:
             s.values[0] = s.values[0] == 0 ? 1 : 0;
