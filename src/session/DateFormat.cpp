@@ -69,114 +69,118 @@ int sundayBasedWeekday(const QDate& date) {
     return date.dayOfWeek() % 7 + 1;
 }
 
+// A quoted or escaped literal, or an AM/PM marker, at `at`: appends it and
+// returns how many characters it took (0 when none is there).
+qsizetype literalAt(const QString& format, qsizetype at, const QTime& time, QString& out) {
+    const QChar c = format.at(at);
+    if (c == QLatin1Char('\\')) {
+        if (at + 1 < format.size()) out += format.at(at + 1);
+        return 2;
+    }
+    if (c == QLatin1Char('"')) {
+        const qsizetype close = format.indexOf(QLatin1Char('"'), at + 1);
+        out += format.mid(at + 1, close < 0 ? -1 : close - at - 1);
+        return close < 0 ? format.size() - at : close + 1 - at;
+    }
+    const char* marker = markerAt(format, at);
+    if (!marker) return 0;
+    const QString m = QLatin1String(marker);
+    const bool pm = time.hour() >= 12;
+    if (m.compare(QLatin1String("AMPM"), Qt::CaseInsensitive) == 0) {
+        out += pm ? QStringLiteral("PM") : QStringLiteral("AM");
+    } else {
+        const QStringList parts = m.split(QLatin1Char('/'));
+        out += pm ? parts.at(1) : parts.at(0);
+    }
+    return m.size();
+}
+
+struct Picture {
+    const QDateTime& value;
+    const QString& format;
+    bool twelveHour;
+    QLocale chinese{QLocale::Chinese, QLocale::China};
+};
+
+QString dayPart(const QDate& date, QChar letter, qsizetype run, const QLocale& chinese) {
+    if (letter == u'y') {
+        if (run >= 3) return QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
+        return run == 2 ? twoDigits(date.year() % 100) : QString::number(date.dayOfYear());
+    }
+    if (run == 1) return QString::number(date.day());
+    if (run == 2) return twoDigits(date.day());
+    if (run <= 4) {
+        return chinese.dayName(date.dayOfWeek(), run == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
+    }
+    return date.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+// The text of one picture letter run at `at`; `used` is how many letters it
+// takes (runs longer than a picture knows count as one) and `hour` tells an
+// hour, after which an "m" is a minute. Empty `used` 0: not a picture letter.
+QString pictureAt(const Picture& p, qsizetype at, bool afterHour, qsizetype& used, bool& hour) {
+    const QDate date = p.value.date();
+    const QTime time = p.value.time();
+    const QChar letter = p.format.at(at).toLower();
+    const qsizetype run = runLength(p.format, at);
+    auto number = [run](int v) { return run >= 2 ? twoDigits(v) : QString::number(v); };
+    used = run;
+    hour = false;
+    switch (letter.unicode()) {
+        case 'y':
+        case 'd':
+            return dayPart(date, letter, run, p.chinese);
+        case 'm':
+            if (run <= 2 && (afterHour || nextToken(p.format, at + run) == QLatin1Char('s'))) {
+                return number(time.minute());
+            }
+            if (run <= 2) return number(date.month());
+            return p.chinese.monthName(date.month(),
+                                       run == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
+        case 'w':
+            used = qMin<qsizetype>(run, 2);
+            return QString::number(run >= 2 ? weekOfYear(date) : sundayBasedWeekday(date));
+        case 'q':
+            used = 1;
+            return QString::number((date.month() - 1) / 3 + 1);
+        case 'h': {
+            int h = time.hour();
+            if (p.twelveHour) h = h % 12 == 0 ? 12 : h % 12;
+            hour = true;
+            return number(h);
+        }
+        case 'n':
+            return number(time.minute());
+        case 's':
+            return number(time.second());
+        default:
+            used = 0;
+            return {};
+    }
+}
+
 }  // namespace
 
 QString FormatDateTime(const QDateTime& value, const QString& format) {
-    const QDate date = value.date();
-    const QTime time = value.time();
-    const QLocale chinese(QLocale::Chinese, QLocale::China);
-    const bool twelveHour = hasMarker(format);
-
+    const Picture picture{value, format, hasMarker(format)};
     QString out;
     bool afterHour = false;  // an "m" right after an hour is a minute
     qsizetype i = 0;
     while (i < format.size()) {
-        const QChar c = format.at(i);
-        if (c == QLatin1Char('\\')) {
-            if (i + 1 < format.size()) out += format.at(i + 1);
-            i += 2;
+        if (const qsizetype literal = literalAt(format, i, value.time(), out)) {
+            i += literal;
             continue;
         }
-        if (c == QLatin1Char('"')) {
-            const qsizetype close = format.indexOf(QLatin1Char('"'), i + 1);
-            out += format.mid(i + 1, close < 0 ? -1 : close - i - 1);
-            i = close < 0 ? format.size() : close + 1;
+        qsizetype used = 0;
+        bool hour = false;
+        const QString text = pictureAt(picture, i, afterHour, used, hour);
+        if (used == 0) {
+            out += format.at(i++);
             continue;
         }
-        if (const char* marker = markerAt(format, i)) {
-            const QString m = QLatin1String(marker);
-            const bool pm = time.hour() >= 12;
-            if (m.compare(QLatin1String("AMPM"), Qt::CaseInsensitive) == 0) {
-                out += pm ? QStringLiteral("PM") : QStringLiteral("AM");
-            } else {
-                const QStringList parts = m.split(QLatin1Char('/'));
-                out += pm ? parts.at(1) : parts.at(0);
-            }
-            i += m.size();
-            continue;
-        }
-
-        const QChar letter = c.toLower();
-        const qsizetype run = runLength(format, i);
-        qsizetype used = run;  // runs longer than a picture knows count as one
-        bool consumed = true;
-        bool isHour = false;
-        switch (letter.unicode()) {
-            case 'y':
-                if (run >= 3) {
-                    out += QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
-                } else if (run == 2) {
-                    out += twoDigits(date.year() % 100);
-                } else {
-                    out += QString::number(date.dayOfYear());
-                }
-                break;
-            case 'm':
-                if (run <= 2 && (afterHour || nextToken(format, i + run) == QLatin1Char('s'))) {
-                    out += run == 2 ? twoDigits(time.minute()) : QString::number(time.minute());
-                } else if (run == 1) {
-                    out += QString::number(date.month());
-                } else if (run == 2) {
-                    out += twoDigits(date.month());
-                } else {
-                    out += chinese.monthName(date.month(),
-                                             run == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
-                }
-                break;
-            case 'd':
-                if (run == 1) {
-                    out += QString::number(date.day());
-                } else if (run == 2) {
-                    out += twoDigits(date.day());
-                } else if (run <= 4) {
-                    out += chinese.dayName(date.dayOfWeek(),
-                                           run == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
-                } else {
-                    out += date.toString(QStringLiteral("yyyy-MM-dd"));
-                }
-                break;
-            case 'w':
-                out += QString::number(run >= 2 ? weekOfYear(date) : sundayBasedWeekday(date));
-                used = qMin<qsizetype>(run, 2);
-                break;
-            case 'q':
-                out += QString::number((date.month() - 1) / 3 + 1);
-                used = 1;
-                break;
-            case 'h': {
-                int hour = time.hour();
-                if (twelveHour) hour = hour % 12 == 0 ? 12 : hour % 12;
-                out += run >= 2 ? twoDigits(hour) : QString::number(hour);
-                isHour = true;
-                break;
-            }
-            case 'n':
-                out += run >= 2 ? twoDigits(time.minute()) : QString::number(time.minute());
-                break;
-            case 's':
-                out += run >= 2 ? twoDigits(time.second()) : QString::number(time.second());
-                break;
-            default:
-                consumed = false;
-                break;
-        }
-        if (consumed) {
-            afterHour = isHour;
-            i += used;
-        } else {
-            out += c;
-            ++i;
-        }
+        out += text;
+        afterHour = hour;
+        i += used;
     }
     return out;
 }
