@@ -27,7 +27,7 @@ int main(int argc, char* argv[]) {
     refhost::installStandardServices(host);
     host.login(QStringLiteral("administrator"));
 
-    std::vector<double> build, activate;
+    std::vector<double> build, activate, destroy;
     int buildTrips = 0, activateTrips = 0;
     for (int i = 0; i < runs; ++i) {
         zx::ResetSessionCaches();
@@ -42,6 +42,9 @@ int main(int argc, char* argv[]) {
         dialog->Form_Activate();
         activate.push_back(t.nsecsElapsed() / 1e6);
         activateTrips = db->roundTrips();
+        t.restart();
+        dialog.reset();
+        destroy.push_back(t.nsecsElapsed() / 1e6);
     }
     zx::ResetSessionCaches();
     auto median = [](std::vector<double> v) {
@@ -53,5 +56,6 @@ int main(int argc, char* argv[]) {
                 buildTrips);
     std::printf("first activation (all page loads): median %.1f ms, %d round trips\n",
                 median(activate), activateTrips);
+    std::printf("destruction: median %.1f ms\n", median(destroy));
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QEvent>
+#include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -65,8 +66,38 @@ bool isField(const Node& n) {
 }
 
 int charWidth(const QWidget* w, int chars) {
-    return w->fontMetrics().horizontalAdvance(QStringLiteral("字")) * chars + 12;
+    // Every box of a dialog has the dialog's font: measure it once.
+    static QFont measured;
+    static int width = 0;
+    if (width == 0 || w->font() != measured) {
+        measured = w->font();
+        width = w->fontMetrics().horizontalAdvance(QStringLiteral("字"));
+    }
+    return width * chars + 12;
 }
+
+// A page that scrolls when the window is too small for it. It is laid out
+// when it is first shown: laying out every page at construction would cost
+// the opening of the dialog as much again.
+class PageScroll : public QScrollArea {
+public:
+    explicit PageScroll(QWidget* parent) : QScrollArea(parent) {
+        setWidgetResizable(true);
+        setFrameShape(QFrame::NoFrame);
+    }
+    // Where the page is built, before it is handed to the scroll area.
+    QWidget* home() const { return viewport(); }
+    void setPage(QWidget* page) { pending_ = page; }
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        if (pending_) setWidget(std::exchange(pending_, nullptr));
+        QScrollArea::showEvent(event);
+    }
+
+private:
+    QWidget* pending_ = nullptr;
+};
 
 // What a list shows of an entry: the label before the blanks that hide a
 // field name.
@@ -83,9 +114,16 @@ QWidget* makeControl(const P::Control& c, QWidget* parent) {
             break;
         case P::Kind::Combo: {
             auto* box = new QComboBox(parent);
-            for (int i = 0; i < P::itemCount(c); ++i) box->addItem(shownEntry(text(c.items[i])));
+            int longest = 4;
+            for (int i = 0; i < P::itemCount(c); ++i) {
+                const QString entry = shownEntry(text(c.items[i]));
+                box->addItem(entry);
+                longest = std::max(longest, int(entry.size()));
+            }
             box->setCurrentIndex(-1);
-            box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+            // As wide as its longest entry, known without laying it out.
+            box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            box->setMinimumContentsLength(longest * 2);
             box->setFocusPolicy(Qt::StrongFocus);
             box->installEventFilter(wheelGuard());
             w = box;
@@ -166,7 +204,16 @@ std::pair<QLabel*, QWidget*> makeField(const Node& n, QWidget* parent) {
     return {label, box};
 }
 
-void fillGrid(QGridLayout* grid, const Nodes& children, int columns, QWidget* parent) {
+// What a node becomes: a widget, or a layout of the widget it is built in.
+// Rows and columns are layouts, so the page holds no widget that only groups.
+struct Made {
+    QWidget* widget = nullptr;
+    QLayout* layout = nullptr;
+};
+
+Made make(const Node& n, QWidget* owner);
+
+void fillGrid(QGridLayout* grid, const Nodes& children, int columns, QWidget* owner) {
     columns = std::max(columns, 1);
     int r = 0;
     int c = 0;
@@ -176,11 +223,13 @@ void fillGrid(QGridLayout* grid, const Nodes& children, int columns, QWidget* pa
             continue;
         }
         if (isField(child)) {
-            auto [label, box] = makeField(child, parent);
+            auto [label, box] = makeField(child, owner);
             grid->addWidget(label, r, c * 2);
             grid->addWidget(box, r, c * 2 + 1);
         } else {
-            grid->addWidget(build(child, parent), r, c * 2, 1, 2);
+            const Made m = make(child, owner);
+            if (m.widget) grid->addWidget(m.widget, r, c * 2, 1, 2);
+            if (m.layout) grid->addLayout(m.layout, r, c * 2, 1, 2);
         }
         if (++c == columns) {
             c = 0;
@@ -188,6 +237,97 @@ void fillGrid(QGridLayout* grid, const Nodes& children, int columns, QWidget* pa
         }
     }
     for (int i = 0; i < columns; ++i) grid->setColumnStretch(i * 2 + 1, 1);
+}
+
+QBoxLayout* fillRow(const Nodes& children, QWidget* owner) {
+    auto* layout = new QHBoxLayout;
+    for (const Node& child : children) {
+        if (child.kind == Kind::Stretch) {
+            layout->addStretch(1);
+        } else if (isField(child)) {
+            auto [label, box] = makeField(child, owner);
+            layout->addWidget(label);
+            layout->addWidget(box);
+        } else {
+            const Made m = make(child, owner);
+            if (m.widget) layout->addWidget(m.widget);
+            if (m.layout) layout->addLayout(m.layout);
+        }
+    }
+    return layout;
+}
+
+QWidget* makeOptions(const Node& n, QWidget* owner) {
+    // Option buttons sharing a parent exclude each other, as a group should.
+    auto* w = new QWidget(owner);
+    QBoxLayout* layout =
+        n.columns == 1 ? static_cast<QBoxLayout*>(new QVBoxLayout(w)) : new QHBoxLayout(w);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (int i = 0; i < P::itemCount(n.control); ++i) {
+        auto* option = new QRadioButton(text(n.control.items[i]), w);
+        option->setObjectName(P::memberName(n.control, i));
+        layout->addWidget(option);
+    }
+    if (n.columns != 1) layout->addStretch(1);
+    return w;
+}
+
+QTabWidget* makeTabs(const Node& n, QWidget* owner) {
+    auto* tabSet = new QTabWidget(owner);
+    for (const Node& p : n.children) {
+        auto* scroll = new PageScroll(tabSet);
+        auto* content = new QWidget(scroll->home());
+        content->setObjectName(p.name);
+        Nodes children = p.children;
+        children.push_back(stretch());  // the page keeps its controls at the top
+        fillGrid(new QGridLayout(content), children, 1, content);
+        scroll->setPage(content);
+        tabSet->addTab(scroll, p.caption);
+    }
+    return tabSet;
+}
+
+Made make(const Node& n, QWidget* owner) {
+    Made m;
+    switch (n.kind) {
+        case Kind::Column:
+        case Kind::Page: {
+            auto* grid = new QGridLayout;
+            grid->setContentsMargins(0, 0, 0, 0);
+            fillGrid(grid, n.children, n.columns, owner);
+            m.layout = grid;
+            break;
+        }
+        case Kind::Row:
+            m.layout = fillRow(n.children, owner);
+            break;
+        case Kind::Frame: {
+            auto* box = new QGroupBox(n.caption, owner);
+            fillGrid(new QGridLayout(box), n.children, n.columns, box);
+            m.widget = box;
+            break;
+        }
+        case Kind::OptionGroup:
+            m.widget = makeOptions(n, owner);
+            break;
+        case Kind::Tabs:
+            m.widget = makeTabs(n, owner);
+            break;
+        case Kind::Stretch:
+            break;
+        case Kind::Control:
+            if (isField(n)) {
+                m.layout = fillRow({n}, owner);
+                return m;
+            }
+            m.widget = makeControl(n.control, owner);
+            break;
+    }
+    if (m.widget) {
+        if (!n.name.isEmpty()) m.widget->setObjectName(n.name);
+        if (n.hidden) m.widget->hide();
+    }
+    return m;
 }
 
 Node node(Kind kind, const QString& name = {}, const QString& caption = {}) {
@@ -286,82 +426,17 @@ Node place(const P::Param& p) {
 }
 
 QWidget* build(const Node& n, QWidget* parent) {
-    QWidget* w = nullptr;
-    switch (n.kind) {
-        case Kind::Column:
-        case Kind::Page: {
-            w = new QWidget(parent);
-            auto* grid = new QGridLayout(w);
-            grid->setContentsMargins(0, 0, 0, 0);
-            fillGrid(grid, n.children, n.columns, w);
-            break;
-        }
-        case Kind::Frame: {
-            auto* box = new QGroupBox(n.caption, parent);
-            fillGrid(new QGridLayout(box), n.children, n.columns, box);
-            w = box;
-            break;
-        }
-        case Kind::Row: {
-            w = new QWidget(parent);
-            auto* layout = new QHBoxLayout(w);
-            layout->setContentsMargins(0, 0, 0, 0);
-            for (const Node& child : n.children) {
-                if (child.kind == Kind::Stretch) {
-                    layout->addStretch(1);
-                } else if (isField(child)) {
-                    auto [label, box] = makeField(child, w);
-                    layout->addWidget(label);
-                    layout->addWidget(box);
-                } else {
-                    layout->addWidget(build(child, w));
-                }
-            }
-            break;
-        }
-        case Kind::OptionGroup: {
-            // Option buttons sharing a parent exclude each other, as a group should.
-            w = new QWidget(parent);
-            QBoxLayout* layout = n.columns == 1 ? static_cast<QBoxLayout*>(new QVBoxLayout(w))
-                                                : new QHBoxLayout(w);
-            layout->setContentsMargins(0, 0, 0, 0);
-            for (int i = 0; i < P::itemCount(n.control); ++i) {
-                auto* option = new QRadioButton(text(n.control.items[i]), w);
-                option->setObjectName(P::memberName(n.control, i));
-                layout->addWidget(option);
-            }
-            if (n.columns != 1) layout->addStretch(1);
-            // The group itself has no name of its own: its options carry them.
-            if (n.hidden) w->hide();
-            return w;
-        }
-        case Kind::Tabs: {
-            auto* tabSet = new QTabWidget(parent);
-            for (const Node& p : n.children) {
-                auto* scroll = new QScrollArea(tabSet);
-                scroll->setWidgetResizable(true);
-                scroll->setFrameShape(QFrame::NoFrame);
-                Nodes children = p.children;
-                children.push_back(stretch());  // the page keeps its controls at the top
-                QWidget* content = build(column(children), scroll);
-                content->setObjectName(p.name);
-                scroll->setWidget(content);
-                tabSet->addTab(scroll, p.caption);
-            }
-            w = tabSet;
-            break;
-        }
-        case Kind::Stretch:
-            w = new QWidget(parent);
-            break;
-        case Kind::Control:
-            if (isField(n)) return build(row({n}), parent);
-            w = makeControl(n.control, parent);
-            if (!w) w = new QWidget(parent);
-            break;
+    const bool layout = n.kind == Kind::Column || n.kind == Kind::Row || n.kind == Kind::Page ||
+                        n.kind == Kind::Stretch || isField(n);
+    if (!layout) return make(n, parent).widget;
+    // A row or column on its own: a plain widget holds its layout.
+    auto* w = new QWidget(parent);
+    const Made m = make(n, w);
+    if (m.layout) {
+        m.layout->setContentsMargins(0, 0, 0, 0);
+        w->setLayout(m.layout);
     }
     if (!n.name.isEmpty()) w->setObjectName(n.name);
-    if (n.hidden) w->hide();
     return w;
 }
 
