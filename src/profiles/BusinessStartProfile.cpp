@@ -125,9 +125,17 @@ void frmSystemProfiles::ApplyBatchNoPreset(bool atLoad) {
     auto* autoFill = C<QCheckBox>(L("chkIC_IsBatchNoAutoFill"));
     if (atLoad && !preset.autoFill && ticked(autoFill)) {
         // A stored auto-fill without an auto-fill type is corrected at once,
-        // whether or not the user saves.
-        store::writeValue(*createService<BaseSystemProfile>(), L("IC"), L("IsBatchNoAutoFill"),
-                          qint32(0));
+        // whether or not the user saves. When the account set cannot be
+        // written now (another process holds it, or it is read-only) the
+        // correction waits for a later opening: the dialog still opens.
+        try {
+            store::writeValue(*createService<BaseSystemProfile>(), L("IC"), L("IsBatchNoAutoFill"),
+                              qint32(0));
+        } catch (const HostError& error) {
+            env().dialogService().ShowMessage(
+                QStringLiteral("\"出库单据自动带出批号\"的存储值没有更正, 下次打开时再更正: %1")
+                    .arg(error.description()));
+        }
     }
     setCheckValue(autoFill, preset.autoFill ? 1 : 0);
     for (int i = 0; i < 3; ++i) {
