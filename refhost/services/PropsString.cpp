@@ -64,6 +64,8 @@ QString PropsString::dataSource() const {
 }
 
 QString PropsString::encodeSource(const QString& location) {
+    // A server's address is a URL whose parts are percent-encoded already.
+    if (PgUrl::isUrl(location)) return location;
     // A braced value ends at the first "}" and a pair of the connect string at
     // the first ";"; values lose their blanks at either end.
     qsizetype first = 0;
@@ -87,7 +89,7 @@ QString PropsString::encodeSource(const QString& location) {
 }
 
 QString PropsString::decodeSource(const QString& text) {
-    if (!text.contains(u'%')) return text;
+    if (PgUrl::isUrl(text) || !text.contains(u'%')) return text;
     return QString::fromUtf8(QByteArray::fromPercentEncoding(text.toUtf8()));
 }
 

@@ -21,9 +21,10 @@ public:
     // decoded (see encodeSource); empty when the string names none.
     QString dataSource() const;
 
-    // A location written so that it survives as "Data Source" inside the
-    // braced connect string: "%", ";", "{", "}", control characters and
-    // blanks at either end are written as %XX. decodeSource undoes it.
+    // A file location written so that it survives as "Data Source" inside
+    // the braced connect string: "%", ";", "{", "}", control characters and
+    // blanks at either end are written as %XX (a server URL is encoded
+    // already and stays as it is). decodeSource undoes it.
     static QString encodeSource(const QString& location);
     static QString decodeSource(const QString& text);
 
