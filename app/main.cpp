@@ -23,7 +23,6 @@
 #include "services/RefHost.h"
 #include "services/Standard.h"
 #include "sql/Database.h"
-#include "sql/PgUrl.h"
 #include "zx/entry/SystemSetting.h"
 #include "zx/host/HostError.h"
 #include "zx/profiles/frmSystemProfiles.h"
