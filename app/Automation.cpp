@@ -248,7 +248,10 @@ QWidget* ScriptRunner::find(const QString& name) const {
 }
 
 void ScriptRunner::runLine(const QString& raw) {
-    const QString line = raw.trimmed();
+    // Only the line ending goes (the "\r" of "\r\n"): a carriage return or a
+    // blank inside or at the end of a value belongs to the value.
+    const QString text = raw.endsWith(u'\r') ? raw.chopped(1) : raw;
+    const QString line = text.trimmed();
     if (line.isEmpty() || line.startsWith(u'#')) return;
     const QString verb = line.section(u' ', 0, 0);
     const QString rest = line.section(u' ', 1).trimmed();
@@ -284,8 +287,9 @@ void ScriptRunner::runLine(const QString& raw) {
         return;
     }
     const QString name = rest.section(u' ', 0, 0);
-    // The value is everything after the name, blanks inside kept.
-    const QString value = rest.mid(name.size() + 1);
+    // The value is everything after the name and one blank, as written.
+    const qsizetype nameAt = text.indexOf(name, text.indexOf(verb) + verb.size());
+    const QString value = text.mid(nameAt + name.size() + 1);
     // A page of a tab set: "Stab(3)" or "stabGl(1)".
     static const QRegularExpression pageName(QStringLiteral("^(Stab|stabGl)\\((\\d+)\\)$"));
     if (const auto m = pageName.match(name); m.hasMatch() && verb == QLatin1String("click")) {

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
@@ -22,7 +23,6 @@
 #include "services/RefHost.h"
 #include "services/Standard.h"
 #include "sql/Database.h"
-#include "sql/PgUrl.h"
 #include "zx/entry/SystemSetting.h"
 #include "zx/host/HostError.h"
 #include "zx/profiles/frmSystemProfiles.h"
@@ -57,32 +57,92 @@ void chooseHeadlessPlatformIfNeeded() {
     }
 }
 
-// Opens the account set, creating the file and the demo data on first use.
-// A postgresql:// URL names a database on a server instead: the database must
-// exist, its tables and demo data are created on first use.
-// Prints why not and returns nullptr when it cannot be used.
-std::shared_ptr<refhost::Database> openAccountSet(const QString& path) {
-    if (!refhost::PgUrl::isUrl(path)) {
-        const QFileInfo info(path);
-        if (info.isDir()) {
-            printLine(stderr, QStringLiteral("无法打开账套数据库 %1: 这是一个目录").arg(path));
-            return nullptr;
-        }
-        if (!QDir().mkpath(info.absolutePath())) {
-            printLine(stderr, QStringLiteral("无法打开账套数据库 %1: 无法创建目录 %2")
-                                  .arg(path, info.absolutePath()));
-            return nullptr;
-        }
+bool canShowWindows() {
+    if (qEnvironmentVariable("ZX_NONINTERACTIVE") == QLatin1String("1")) return false;
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+// Shown while a start that has to write waits for another process that holds
+// the account set: a line on stdout, the hourglass and, with a screen, a
+// small window that says who holds it.
+class WaitNotice {
+public:
+    explicit WaitNotice(QString location) : location_(std::move(location)) {}
+    ~WaitNotice() {
+        if (shown_) QApplication::restoreOverrideCursor();
     }
+    WaitNotice(const WaitNotice&) = delete;
+    WaitNotice& operator=(const WaitNotice&) = delete;
+
+    void update(const QString& holder) {
+        const QString text = QStringLiteral("账套 %1 正被%2占用, 正在等待它完成 (最多 %3 秒)...")
+                                 .arg(location_, refhost::Database::holderPhrase(holder))
+                                 .arg(refhost::OpenOptions().patienceMs / 1000);
+        if (!shown_) {
+            shown_ = true;
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            if (canShowWindows()) {
+                window_ = std::make_unique<QProgressDialog>();
+                window_->setWindowTitle(QStringLiteral("Zentrix提示"));
+                window_->setRange(0, 0);  // busy, no end known
+                window_->setCancelButton(nullptr);
+                window_->setMinimumDuration(0);
+                window_->show();
+            }
+        }
+        if (text != lastText_) {
+            printLine(stdout, QStringLiteral("[等待] %1").arg(text));
+            lastText_ = text;
+        }
+        if (window_) window_->setLabelText(text);
+        QCoreApplication::processEvents();
+    }
+
+private:
+    QString location_;
+    QString lastText_;
+    bool shown_ = false;
+    std::unique_ptr<QProgressDialog> window_;
+};
+
+// Opens the account set. An SQLite file must already be one, unless `create`
+// allows a missing file to become a new demo set; a postgresql:// URL names
+// a database on a server that must exist (its tables and demo data are
+// created when it is empty). Opening writes nothing to an existing set.
+// Prints why not and returns nullptr when it cannot be used.
+std::shared_ptr<refhost::Database> openAccountSet(const QString& path, bool create) {
+    WaitNotice notice(path);
+    refhost::OpenOptions options;
+    options.create = create;
+    options.waiting = [&notice](const QString& holder) { notice.update(holder); };
+    const QString hint = QStringLiteral(
+        "--db 接受一个已有的账套文件或 postgresql:// 地址; 新的演示账套用 "
+        "--create 在一个还不存在的路径上创建。");
     std::shared_ptr<refhost::Database> db;
     try {
-        db = refhost::Database::open(path);  // its errors name the file or server
+        db = refhost::Database::open(path, options);  // its errors name the file or server
     } catch (const zx::host::HostError& error) {
         printLine(stderr, error.description());
+        if (error.number() == refhost::kNoAccountSet) {
+            printLine(stderr, QStringLiteral("要在这里新建一个演示账套, 请加上 --create: "
+                                             "systemsetting --db \"%1\" --create")
+                                  .arg(path));
+        } else if (error.number() == refhost::kNotAnAccountSet) {
+            printLine(stderr, hint);
+        }
+        return nullptr;
+    }
+    if (refhost::accountSetRegistered(*db)) return db;
+    if (db->readOnly()) {
+        printLine(stderr, QStringLiteral("账套 %1 中还没有账套数据, 但它只能读取 (%2), "
+                                         "无法创建演示账套。")
+                              .arg(db->location(), db->readOnlyReason()));
         return nullptr;
     }
     try {
-        refhost::createDemoAccountSet(*db);
+        db->patientTransaction([&] { refhost::createDemoAccountSet(*db); }, options.waiting,
+                               options.patienceMs);
     } catch (const zx::host::HostError& error) {
         printLine(stderr, QStringLiteral("无法在 %1 中创建演示账套: %2")
                               .arg(db->location(), error.description()));
@@ -126,12 +186,18 @@ int main(int argc, char* argv[]) {
         "没有显示器、平台为 offscreen 或环境变量 ZX_NONINTERACTIVE=1 时, 所有提示框\n"
         "不再弹出, 而以默认按钮(确定/否/取消)作答; 所有提示内容都打印到标准输出。"));
     parser.addHelpOption();
+    const QString defaultDb = QDir(dataDir).filePath(QStringLiteral("demo.zxdb"));
     const QCommandLineOption dbOption(
         QStringLiteral("db"),
         QStringLiteral("账套数据库文件 (默认 %1), 或数据库服务器上的账套\n"
-                       "postgresql://用户@主机:端口/数据库名。首次使用时创建演示账套。")
-            .arg(QDir(dataDir).filePath(QStringLiteral("demo.zxdb"))),
+                       "postgresql://用户@主机:端口/数据库名。文件必须是已有的账套; 默认位置上\n"
+                       "或加 --create 时, 还不存在的文件创建为新的演示账套。服务器上的空数据库\n"
+                       "首次使用时创建演示账套。")
+            .arg(defaultDb),
         QStringLiteral("PATH"));
+    const QCommandLineOption createOption(
+        QStringLiteral("create"),
+        QStringLiteral("--db 指定的文件还不存在时, 在那里创建新的演示账套。"));
     const QCommandLineOption userOption(QStringLiteral("user"),
                                         QStringLiteral("登录用户 (默认 administrator)。"),
                                         QStringLiteral("NAME"));
@@ -157,8 +223,8 @@ int main(int argc, char* argv[]) {
                        "answer yes|no, dump, expect-closed。脚本执行到底时退出码为 0, "
                        "出错时为 3。"),
         QStringLiteral("FILE"));
-    parser.addOptions({dbOption, userOption, installOption, appTypeOption, screenshotOption,
-                       dumpOption, scriptOption});
+    parser.addOptions({dbOption, createOption, userOption, installOption, appTypeOption,
+                       screenshotOption, dumpOption, scriptOption});
 
     if (!parser.parse(QApplication::arguments())) {
         printLine(stderr, QStringLiteral("参数错误: %1").arg(parser.errorText()));
@@ -183,16 +249,19 @@ int main(int argc, char* argv[]) {
         return kExitUsage;
     }
 
-    const QString dbPath = parser.isSet(dbOption)
-                               ? parser.value(dbOption)
-                               : QDir(dataDir).filePath(QStringLiteral("demo.zxdb"));
+    const QString dbPath = parser.isSet(dbOption) ? parser.value(dbOption) : defaultDb;
+    // The demo set appears by itself only where it belongs; anywhere else a
+    // missing file is more likely a typing error than a wish for a new set.
+    const bool mayCreate =
+        parser.isSet(createOption) ||
+        QFileInfo(dbPath).absoluteFilePath() == QFileInfo(defaultDb).absoluteFilePath();
     const QString installDir = parser.isSet(installOption)
                                    ? parser.value(installOption)
                                    : QDir(dataDir).filePath(QStringLiteral("install"));
     const QString userName =
         parser.isSet(userOption) ? parser.value(userOption) : QStringLiteral("administrator");
 
-    const std::shared_ptr<refhost::Database> db = openAccountSet(dbPath);
+    const std::shared_ptr<refhost::Database> db = openAccountSet(dbPath, mayCreate);
     if (!db) return kExitUsage;
 
     QString install;
@@ -220,16 +289,20 @@ int main(int argc, char* argv[]) {
         printLine(stderr, error.description());
         return kExitUsage;
     }
+    // The component sees no right to change a read-only set; say why.
+    if (host.readOnly()) host.ShowMessage(host.readOnlyNotice());
 
     // Automation acts on the dialog once its first activation has filled it.
     using zx::profiles::frmSystemProfiles;
     const bool automated =
         parser.isSet(screenshotOption) || parser.isSet(dumpOption) || parser.isSet(scriptOption);
     bool automationFailed = false;
+    bool dialogShown = false;
     std::unique_ptr<app::ScriptRunner> script;
     if (parser.isSet(scriptOption)) {
         QFile file(parser.value(scriptOption));
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        // Read as it is: the runner takes off the line endings, nothing else.
+        if (!file.open(QIODevice::ReadOnly)) {
             printLine(
                 stderr,
                 QStringLiteral("无法读取脚本 %1: %2").arg(file.fileName(), file.errorString()));
@@ -243,6 +316,7 @@ int main(int argc, char* argv[]) {
         };
     } else if (automated) {
         frmSystemProfiles::onShown = [&](frmSystemProfiles& dialog) {
+            dialogShown = true;
             try {
                 if (parser.isSet(dumpOption)) {
                     for (const QString& line : app::dumpControls(&dialog)) printLine(stdout, line);
@@ -281,7 +355,8 @@ int main(int argc, char* argv[]) {
         exitCode = script->failed() ? kExitAutomationFailed : 0;
         host.setAnswerHook({});
     } else if (automated) {
-        exitCode = automationFailed ? kExitAutomationFailed : 0;
+        // A refused dialog (no right) dumped nothing: as in a plain run.
+        exitCode = !dialogShown ? kExitNotCompleted : automationFailed ? kExitAutomationFailed : 0;
     }
     // The component caches host services for the process; they must go
     // before the host and its database do.

@@ -365,9 +365,15 @@ void copyIfMissing(const QString& resource, const QString& target) {
 
 }  // namespace
 
+bool accountSetRegistered(Database& db) {
+    return registered(db);
+}
+
 void createDemoAccountSet(Database& db) {
     if (registered(db)) return;
     db.transaction([&] {
+        // Another process may have filled it while this one waited.
+        if (registered(db)) return;
         db.nativeExec(QStringLiteral("INSERT INTO t_ad_zxAccount_gl (FAcctName, FCompanyName) "
                                      "VALUES (?, ?)"),
                       {text(kAcctName), text(kCompany)});

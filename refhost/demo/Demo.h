@@ -14,6 +14,10 @@ class Database;
 // Does nothing when the account set is already registered.
 void createDemoAccountSet(Database& db);
 
+// True when the account set has its register row (the demo data, or a set
+// of its own); only reads.
+bool accountSetRegistered(Database& db);
+
 // Moves the demo set (created first when the set is empty) into the middle
 // of 2024: ledger, fixed assets, payroll and cashier started in 2024/1 and
 // standing in 2024/6, the whole system not depreciating, three asset cards

@@ -168,6 +168,9 @@ qint32 FileFunctionLock::tryAcquire(const FunctionKey& rawKey, const LockHolder&
                 {key.code, key.year, key.period, holder.machine, holder.userId, holder.pid,
                  QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
         });
+    } catch (const HostError& error) {
+        closeFd(fd);
+        throw saveRefused(*db_, error);
     } catch (...) {
         closeFd(fd);
         throw;
@@ -213,6 +216,23 @@ QString FileFunctionLock::holderOf(const FunctionKey& rawKey) {
     return QStringLiteral("工作站 %1, 用户 %2, 进程 %3, 自 %4 起")
         .arg(rows->Field(0).toString(), name.isEmpty() ? rows->Field(1).toString() : name,
              rows->Field(3).toString(), rows->Field(4).toString());
+}
+
+HostError saveRefused(Database& db, const HostError& cause) {
+    if (cause.number() == kAccountSetBusy) {
+        const QString holder = db.writeLockHolder();
+        return HostError(kAccountSetBusy, kSource,
+                         QStringLiteral("现在不能保存: 账套正被%1写入, 等待 %2 秒后仍未释放。"
+                                        "本次保存没有写入任何内容, 请等它完成后再试。")
+                             .arg(Database::holderPhrase(holder))
+                             .arg(Database::kLockWaitMs / 1000));
+    }
+    if (cause.number() == kAccountSetReadOnly) {
+        return HostError(
+            kAccountSetReadOnly, kSource,
+            QStringLiteral("不能保存: %1 本次保存没有写入任何内容。").arg(cause.description()));
+    }
+    return cause;
 }
 
 std::shared_ptr<FunctionLock> functionLockFor(const std::shared_ptr<Database>& db) {

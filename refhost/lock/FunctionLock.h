@@ -3,6 +3,8 @@
 #include <QString>
 #include <memory>
 
+#include "zx/host/HostError.h"
+
 namespace refhost {
 
 class Database;
@@ -41,6 +43,11 @@ public:
     // since time"); empty when nobody holds the function.
     virtual QString holderOf(const FunctionKey& key) = 0;
 };
+
+// Taking a function lock is a save's first write. When that write fails
+// because another process holds the account set (or it is read-only), the
+// save is refused with this error, in words that say nothing was written.
+zx::host::HostError saveRefused(Database& db, const zx::host::HostError& cause);
 
 // The lock of the account set held by `db`: one instance per account set and
 // process, shared by every caller.

@@ -89,6 +89,13 @@ qint32 PgAdvisoryLock::tryAcquire(const FunctionKey& rawKey, const LockHolder& h
     // only be a leftover of a holder that is gone.
     try {
         db_->transaction([&] {
+            // A session whose transaction has written these tables and not
+            // ended (a save stalled half-way, a tool left open) would stop
+            // this save at one of its writes, after others were made: the
+            // save is refused before its first write instead.
+            db_->nativeExec(QStringLiteral(
+                "LOCK TABLE t_SystemProfile, t_SystemProfile_Log, t_ad_zxAccount_gl, "
+                "t_ItemPropDesc IN SHARE ROW EXCLUSIVE MODE"));
             db_->nativeExec(QStringLiteral("DELETE FROM t_NetLock WHERE FFuncCode = ? AND "
                                            "FYear = ? AND FPeriod = ?"),
                             {key.code, key.year, key.period});
@@ -98,6 +105,13 @@ qint32 PgAdvisoryLock::tryAcquire(const FunctionKey& rawKey, const LockHolder& h
                 {key.code, key.year, key.period, holder.machine, holder.userId, holder.pid,
                  QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
         });
+    } catch (const HostError& error) {
+        try {
+            db_->nativeQuery(QStringLiteral("SELECT pg_advisory_unlock(?)"), {lock});
+        } catch (const HostError&) {
+            // The first error is the one worth reporting.
+        }
+        throw saveRefused(*db_, error);
     } catch (...) {
         try {
             db_->nativeQuery(QStringLiteral("SELECT pg_advisory_unlock(?)"), {lock});

@@ -62,6 +62,11 @@ public:
     std::shared_ptr<FaSystemProfile> SystemProfile() override { return profile_; }
 
     void FaSysOptionChangeAccessCheck() override {
+        if (host_->readOnly()) {
+            throw HostError(
+                70, QString::fromLatin1(classId),
+                host_->readOnlyNotice() + QStringLiteral(" 不能修改固定资产系统参数。"));
+        }
         const SessionUser& user = host_->user();
         if (user.administrator) return;
         const auto rows = host_->db().nativeQuery(

@@ -57,10 +57,40 @@ QString PropsString::dataSource() const {
         if (eq < 0) continue;
         if (part.left(eq).trimmed().compare(QLatin1String("Data Source"), Qt::CaseInsensitive) ==
             0) {
-            return part.mid(eq + 1).trimmed();
+            return decodeSource(part.mid(eq + 1).trimmed());
         }
     }
     return QString();
+}
+
+QString PropsString::encodeSource(const QString& location) {
+    // A server's address is a URL whose parts are percent-encoded already.
+    if (PgUrl::isUrl(location)) return location;
+    // A braced value ends at the first "}" and a pair of the connect string at
+    // the first ";"; values lose their blanks at either end.
+    qsizetype first = 0;
+    qsizetype last = location.size();
+    while (first < last && location.at(first).isSpace()) ++first;
+    while (last > first && location.at(last - 1).isSpace()) --last;
+    QString out;
+    for (qsizetype i = 0; i < location.size(); ++i) {
+        const QChar c = location.at(i);
+        const bool edgeBlank = i < first || i >= last;
+        if (edgeBlank || c == u'%' || c == u';' || c == u'{' || c == u'}' || c.unicode() < 0x20 ||
+            c.unicode() == 0x7f) {
+            for (const char byte : QString(c).toUtf8()) {
+                out += QStringLiteral("%%1").arg(uint(uchar(byte)), 2, 16, QChar(u'0')).toUpper();
+            }
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString PropsString::decodeSource(const QString& text) {
+    if (PgUrl::isUrl(text) || !text.contains(u'%')) return text;
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(text.toUtf8()));
 }
 
 QString PropsString::pair(const QString& key, const QString& value) {

@@ -17,9 +17,16 @@ public:
     QString value(const QString& key) const;
     const QList<QPair<QString, QString>>& pairs() const { return pairs_; }
 
-    // The account set file named by "Data Source" inside "ConnectString";
-    // empty when the string names none.
+    // The account set file named by "Data Source" inside "ConnectString",
+    // decoded (see encodeSource); empty when the string names none.
     QString dataSource() const;
+
+    // A file location written so that it survives as "Data Source" inside
+    // the braced connect string: "%", ";", "{", "}", control characters and
+    // blanks at either end are written as %XX (a server URL is encoded
+    // already and stays as it is). decodeSource undoes it.
+    static QString encodeSource(const QString& location);
+    static QString decodeSource(const QString& text);
 
     // Wraps a value in braces when it holds a separator, so it reads back whole.
     static QString pair(const QString& key, const QString& value);

@@ -219,8 +219,8 @@ QString RefHost::acctId() const {
 QString RefHost::propsString() const {
     // A server's URL is no path: cleaning it would merge its "//".
     const QString source = db_->onServer() ? db_->location() : QDir::cleanPath(db_->location());
-    const QString connect =
-        QStringLiteral("Provider=%1;Data Source=%2").arg(db_->dialect().name(), source);
+    const QString connect = QStringLiteral("Provider=%1;Data Source=%2")
+                                .arg(db_->dialect().name(), PropsString::encodeSource(source));
     return PropsString::pair(QStringLiteral("ConnectString"), connect) +
            PropsString::pair(QStringLiteral("UserName"), user_.name) +
            PropsString::pair(QStringLiteral("UserID"), QString::number(user_.id)) +
@@ -228,6 +228,16 @@ QString RefHost::propsString() const {
            PropsString::pair(QStringLiteral("AcctName"), acctName()) +
            QStringLiteral("Language=chs;") +
            PropsString::pair(QStringLiteral("DBMS Name"), db_->dialect().name());
+}
+
+bool RefHost::readOnly() const {
+    return db_->readOnly();
+}
+
+QString RefHost::readOnlyNotice() const {
+    if (!db_->readOnly()) return QString();
+    return QStringLiteral("账套 %1 只能读取 (%2): 系统参数可以查看, 不能修改和保存。")
+        .arg(db_->location(), db_->readOnlyReason());
 }
 
 void RefHost::checkProps(const QString& props, const QString& source) const {

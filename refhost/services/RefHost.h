@@ -56,6 +56,14 @@ public:
     // The account set's id in its register ("SubID"); empty when unregistered.
     QString acctId() const;
 
+    // True when the account set was opened read-only (see
+    // Database::readOnlyReason): the user then holds no right that would
+    // change it, an administrator included.
+    bool readOnly() const;
+    // Tells the user why the parameters can only be viewed; empty when the
+    // account set can be written.
+    QString readOnlyNotice() const;
+
     // Raises HostError unless `props` names this host's account set (its
     // "Data Source"). `source` names the service for the error.
     void checkProps(const QString& props, const QString& source) const;

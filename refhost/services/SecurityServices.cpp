@@ -14,6 +14,7 @@ namespace {
 
 const QString kSource = QStringLiteral("SecurityInfo");
 constexpr qint32 kPermissionDenied = 70;
+constexpr qint64 kViewRight = 1048576;
 
 // The objects whose rights the host knows by name.
 QString objectName(qint16 subsystem, qint16 object) {
@@ -39,6 +40,17 @@ public:
             const qint64 rights = rows && rows->RecordCount() > 0 ? rows->Field(0).toLongLong() : 0;
             held = (rights & qint64(mask)) == qint64(mask);
         }
+        // A read-only account set leaves nobody more than the right to look.
+        const bool onlyLooks = (qint64(mask) & ~kViewRight) == 0;
+        if (held && host_->readOnly() && !onlyLooks) {
+            if (raise) {
+                throw HostError(
+                    kPermissionDenied, kSource,
+                    QStringLiteral("%1 没有\"%2\"的%3权限。")
+                        .arg(host_->readOnlyNotice(), objectName(subsystem, object), rightName));
+            }
+            return false;
+        }
         if (!held && raise) {
             throw HostError(kPermissionDenied, kSource,
                             QStringLiteral("您没有\"%1\"的%2权限, 请与系统管理员联系。")
@@ -47,7 +59,11 @@ public:
         return held;
     }
 
-    bool IsAdministrator(const QString& props) override { return isAdministrator(userOf(props)); }
+    // The component takes an administrator for one who may change the
+    // parameters; on a read-only account set nobody may.
+    bool IsAdministrator(const QString& props) override {
+        return isAdministrator(userOf(props)) && !host_->readOnly();
+    }
 
 private:
     qint32 userOf(const QString& props) {

@@ -1,11 +1,21 @@
 #include "Database.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QUrl>
 #include <atomic>
+#include <cerrno>
+#include <limits>
 
 #include "Dialect.h"
 #include "PgUrl.h"
@@ -21,46 +31,131 @@ namespace {
 using zx::host::HostError;
 
 const QString kSource = QStringLiteral("Database");
-constexpr qint32 kOpenFailed = 3704;           // the account set cannot be opened
 constexpr qint32 kBackendError = -2147467259;  // the backend refused a statement
-constexpr int kBusyTimeoutMs = 5000;
+constexpr int kPollMs = 250;                   // a waiting start's lock wait per try
+
+// SQLite's primary result codes.
+constexpr int kSqliteBusy = 5;
+constexpr int kSqliteLocked = 6;
+constexpr int kSqliteReadOnly = 8;
+constexpr int kSqliteCantOpen = 14;
+// PostgreSQL's SQLSTATEs.
+const QString kPgLockNotAvailable = QStringLiteral("55P03");
+const QString kPgReadOnlyTransaction = QStringLiteral("25006");
 
 QString backendMessage(const QSqlError& error) {
     const QString text = error.databaseText().trimmed();
     return text.isEmpty() ? error.text().trimmed() : text;
 }
 
-// Runs `sql`; raises with the backend's message when it fails.
-void execOrThrow(QSqlQuery& query, const QString& sql, const QVariantList& binds) {
-    bool ok;
-    if (binds.isEmpty()) {
-        ok = query.exec(sql);
-    } else {
-        ok = query.prepare(sql);
-        if (ok) {
-            for (const QVariant& value : binds) query.addBindValue(value);
-            ok = query.exec();
-        }
-    }
-    if (!ok) {
-        throw HostError(kBackendError, kSource,
-                        QStringLiteral("数据库执行 SQL 失败: %1\nSQL: %2")
-                            .arg(backendMessage(query.lastError()), sql));
-    }
+int sqliteCode(const QSqlError& error) {
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? code & 0xff : 0;
 }
 
-// Runs an already prepared query with new values.
-void execPrepared(QSqlQuery& query, const QString& sql, const QVariantList& binds) {
-    for (int i = 0; i < binds.size(); ++i) query.bindValue(i, binds.at(i));
-    if (!query.exec()) {
-        throw HostError(kBackendError, kSource,
-                        QStringLiteral("数据库执行 SQL 失败: %1\nSQL: %2")
-                            .arg(backendMessage(query.lastError()), sql));
-    }
+QString nextConnectionName(const char* prefix) {
+    static std::atomic<int> serial{0};
+    return QStringLiteral("%1_%2").arg(QLatin1String(prefix)).arg(++serial);
+}
+
+QString secondsText(int ms) {
+    return QString::number(ms / 1000.0, 'g', 3);
 }
 
 QString procedureKey(const QString& name) {
     return name.trimmed().toLower();
+}
+
+// SQLite would take an empty file for an empty database and anything else
+// for a damaged one: both are refused before SQLite opens them.
+void refuseUnlessSqliteFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw HostError(kOpenFailed, kSource,
+                        QStringLiteral("无法打开账套数据库 %1: %2").arg(path, file.errorString()));
+    }
+    if (file.size() == 0) {
+        throw HostError(
+            kNotAnAccountSet, kSource,
+            QStringLiteral("文件 %1 是空文件 (0 字节), 不是账套。文件没有被改动。").arg(path));
+    }
+    if (file.read(16) != QByteArray("SQLite format 3\0", 16)) {
+        throw HostError(
+            kNotAnAccountSet, kSource,
+            QStringLiteral("文件 %1 不是账套: 它不是 SQLite 数据库文件。文件没有被改动。")
+                .arg(path));
+    }
+}
+
+// Why this user cannot write the account set file; empty when it can.
+QString readOnlyReasonOf(const QString& path) {
+    const QByteArray file = QFile::encodeName(path);
+    if (::access(file.constData(), W_OK) != 0) {
+        return errno == EROFS ? QStringLiteral("账套文件在只读的介质上")
+                              : QStringLiteral("当前用户对账套文件只有读取权限");
+    }
+    // Marked read-only by its owner: kept so even for a user who could
+    // override it.
+    struct stat st {};
+    if (::stat(file.constData(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        return QStringLiteral("账套文件被设为只读");
+    }
+    // SQLite writes through the -wal and -shm files beside it.
+    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
+    if (::access(dir.constData(), W_OK) != 0) {
+        for (const char* suffix : {"-wal", "-shm"}) {
+            if (::access((file + suffix).constData(), W_OK) != 0) {
+                return QStringLiteral("账套文件所在的目录不允许写入");
+            }
+        }
+    }
+    return QString();
+}
+
+// The process that holds a write lock on bytes `from` to `to` of `path`,
+// from the kernel's lock table: opening the file to ask would drop this
+// process's own SQLite locks on it. 0 when none is held or it is unknown.
+qint64 lockingProcess(const QString& path, qint64 from, qint64 to) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return 0;
+    QFile table(QStringLiteral("/proc/locks"));
+    if (!table.open(QIODevice::ReadOnly | QIODevice::Text)) return 0;
+    const QString inode = QStringLiteral(":%1").arg(quint64(st.st_ino));
+    const qint64 self = QCoreApplication::applicationPid();
+    // "3: POSIX  ADVISORY  WRITE 4242 08:02:131 120 120"; waiters read "3: -> POSIX ...".
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        const QStringList f = QString::fromLatin1(line).split(u' ', Qt::SkipEmptyParts);
+        if (f.size() < 8 || f.at(3) != QLatin1String("WRITE") || !f.at(5).endsWith(inode)) {
+            continue;
+        }
+        const qint64 start = f.at(6).toLongLong();
+        const qint64 end = f.at(7) == QLatin1String("EOF") ? std::numeric_limits<qint64>::max()
+                                                           : f.at(7).toLongLong();
+        const qint64 pid = f.at(4).toLongLong();
+        if (end < from || start > to || pid <= 0 || pid == self) continue;
+        return pid;
+    }
+    return 0;
+}
+
+QString processName(qint64 pid) {
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    if (!comm.open(QIODevice::ReadOnly)) return QString();
+    return QString::fromLocal8Bit(comm.readAll()).trimmed();
+}
+
+HostError busyError(const QString& location, const QString& holder, int waitMs) {
+    return HostError(kAccountSetBusy, kSource,
+                     QStringLiteral("账套 %1 正被%2写入, 等待 %3 秒后仍未释放, 没有写入。"
+                                    "请等它完成后再试。")
+                         .arg(location, Database::holderPhrase(holder), secondsText(waitMs)));
+}
+
+void removeSqliteFiles(const QString& path) {
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+        QFile::remove(path + QLatin1String(suffix));
+    }
 }
 
 }  // namespace
@@ -79,46 +174,244 @@ Database::~Database() {
     QSqlDatabase::removeDatabase(connectionName_);
 }
 
-std::shared_ptr<Database> Database::openSqlite(const QString& path) {
-    static std::atomic<int> serial{0};
-    const QString name = QStringLiteral("zx_refhost_%1").arg(++serial);
-    auto dialect = std::make_unique<SqliteDialect>();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(dialect->driverName(), name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+[[noreturn]] void Database::raise(const QSqlError& error, const QString& sql) {
+    const bool busy = onServer_
+                          ? error.nativeErrorCode() == kPgLockNotAvailable
+                          : sqliteCode(error) == kSqliteBusy || sqliteCode(error) == kSqliteLocked;
+    if (busy) {
+        // Inside a server transaction nothing more can be asked; the
+        // transaction names the holder once it has rolled back.
+        throw busyError(location_,
+                        onServer_ && transactionDepth_ > 0 ? QString() : writeLockHolder(),
+                        lockWaitMs_);
     }
-    // From here on the destructor removes the connection, also on failure.
-    std::shared_ptr<Database> self(
-        new Database(std::move(dialect), QFileInfo(path).absoluteFilePath(), name));
+    const bool readOnlyRefusal = onServer_ ? error.nativeErrorCode() == kPgReadOnlyTransaction
+                                           : sqliteCode(error) == kSqliteReadOnly;
+    if (readOnlyRefusal) {
+        throw HostError(kAccountSetReadOnly, kSource,
+                        QStringLiteral("账套 %1 只能读取 (%2), 不能写入。")
+                            .arg(location_, readOnly() ? readOnlyReason_
+                                                       : QStringLiteral("文件现在不允许写入")));
+    }
+    throw HostError(
+        kBackendError, kSource,
+        QStringLiteral("数据库执行 SQL 失败: %1\nSQL: %2").arg(backendMessage(error), sql));
+}
 
-    QSqlDatabase db = self->handle();
-    if (path.trimmed().isEmpty() || !db.open()) {
+// Runs `sql`; raises with the backend's message when it fails.
+void Database::execOrThrow(QSqlQuery& query, const QString& sql, const QVariantList& binds) {
+    bool ok;
+    if (binds.isEmpty()) {
+        ok = query.exec(sql);
+    } else {
+        ok = query.prepare(sql);
+        if (ok) {
+            for (const QVariant& value : binds) query.addBindValue(value);
+            ok = query.exec();
+        }
+    }
+    if (!ok) raise(query.lastError(), sql);
+}
+
+// Runs an already prepared query with new values.
+void Database::execPrepared(QSqlQuery& query, const QString& sql, const QVariantList& binds) {
+    for (int i = 0; i < binds.size(); ++i) query.bindValue(i, binds.at(i));
+    if (!query.exec()) raise(query.lastError(), sql);
+}
+
+QString Database::writeLockHolder() {
+    if (onServer_) {
+        if (transactionDepth_ > 0) return QString();
+        try {
+            // Sessions that hold a table lock a writer takes, on this database.
+            const auto rows = nativeQuery(QStringLiteral(
+                "SELECT l.pid, a.usename, a.client_addr::text FROM pg_locks l "
+                "LEFT JOIN pg_stat_activity a ON a.pid = l.pid "
+                "WHERE l.locktype = 'relation' AND l.granted AND l.pid <> pg_backend_pid() "
+                "AND l.mode IN ('RowExclusiveLock', 'ShareRowExclusiveLock', 'ExclusiveLock', "
+                "'AccessExclusiveLock') "
+                "AND l.database = (SELECT oid FROM pg_database WHERE datname = current_database()) "
+                "ORDER BY l.pid LIMIT 1"));
+            if (rows->RecordCount() == 0) return QString();
+            rows->MoveFirst();
+            QString text = QStringLiteral("服务器会话 %1").arg(rows->Field(0).toString());
+            const QString user = rows->Field(1).toString();
+            const QString address = rows->Field(2).toString();
+            if (!user.isEmpty()) text += QStringLiteral(" (数据库用户 %1").arg(user);
+            if (!user.isEmpty() && !address.isEmpty())
+                text += QStringLiteral(", 来自 %1").arg(address);
+            if (!user.isEmpty()) text += u')';
+            return text;
+        } catch (const HostError&) {
+            return QString();  // naming the holder is a courtesy; the refusal stands without it
+        }
+    }
+    // The write lock of a WAL database is byte 120 of its -shm file; that of
+    // a database with a rollback journal its reserved byte.
+    qint64 pid = lockingProcess(location_ + QStringLiteral("-shm"), 120, 120);
+    if (pid == 0) pid = lockingProcess(location_, 0x40000000, 0x40000001);
+    if (pid == 0) return QString();
+    const QString name = processName(pid);
+    return name.isEmpty() ? QStringLiteral("进程 %1").arg(pid)
+                          : QStringLiteral("进程 %1 (%2)").arg(pid).arg(name);
+}
+
+void Database::setLockWait(int ms) {
+    if (onServer_) {
+        nativeExec(QStringLiteral("SET lock_timeout = %1").arg(ms));
+    } else {
+        nativeExec(QStringLiteral("PRAGMA busy_timeout = %1").arg(ms));
+    }
+    lockWaitMs_ = ms;
+}
+
+void Database::createSqliteFile(const QString& path) {
+    const QString dir = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(dir)) {
         throw HostError(kOpenFailed, kSource,
-                        QStringLiteral("无法打开账套数据库 %1: %2")
-                            .arg(path, path.trimmed().isEmpty() ? QStringLiteral("没有给出文件路径")
-                                                                : backendMessage(db.lastError())));
+                        QStringLiteral("无法创建账套数据库 %1: 无法创建目录 %2").arg(path, dir));
+    }
+    // Built beside its place and moved there whole: no other process sees a
+    // half-made account set, and a start that dies leaves nothing in its place.
+    const QString temp =
+        QStringLiteral("%1.new-%2").arg(path).arg(QCoreApplication::applicationPid());
+    removeSqliteFiles(temp);
+    try {
+        const QString name = nextConnectionName("zx_refhost_new");
+        auto dialect = std::make_unique<SqliteDialect>();
+        QSqlDatabase::addDatabase(dialect->driverName(), name);
+        std::unique_ptr<Database> fresh(new Database(std::move(dialect), temp, name));
+        fresh->connectSqlite(temp, false);
+        createSchema(*fresh);
+        // Switched last, so the file leaves with an empty write-ahead log:
+        // readers go on while one process writes.
+        fresh->nativeQuery(QStringLiteral("PRAGMA journal_mode = WAL"));
+    } catch (const HostError& error) {
+        removeSqliteFiles(temp);
+        throw HostError(kOpenFailed, kSource,
+                        QStringLiteral("无法创建账套数据库 %1: %2").arg(path, error.description()));
+    }
+    if (!QFile::rename(temp, path)) {
+        removeSqliteFiles(temp);
+        // Another process that created it first wins; its set is opened.
+        if (!QFileInfo::exists(path)) {
+            throw HostError(
+                kOpenFailed, kSource,
+                QStringLiteral("无法创建账套数据库 %1: 新文件无法放到这个位置").arg(path));
+        }
+    }
+}
+
+void Database::connectSqlite(const QString& path, bool readOnly) {
+    QSqlDatabase db = handle();
+    if (db.isOpen()) db.close();
+    QStringList options{QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(lockWaitMs_)};
+    if (readOnly) options << QStringLiteral("QSQLITE_OPEN_READONLY");
+    db.setDatabaseName(path);
+    db.setConnectOptions(options.join(u';'));
+    auto failed = [&](const QString& why) {
+        return HostError(kOpenFailed, kSource,
+                         QStringLiteral("无法打开账套数据库 %1: %2").arg(path, why));
+    };
+    if (!db.open()) throw failed(backendMessage(db.lastError()));
+    if (readOnly) {
+        QSqlError error;
+        {
+            QSqlQuery probe(db);
+            if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+                error = probe.lastError();
+            }
+        }
+        if (error.isValid()) {
+            if (sqliteCode(error) != kSqliteCantOpen) throw failed(backendMessage(error));
+            // SQLite reads a WAL database through a shared-memory file beside
+            // it, which a read-only medium cannot hold. Nothing changes a file
+            // there, so it is read as unchanging.
+            db.close();
+            db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
+                               QStringLiteral("?immutable=1"));
+            db.setConnectOptions(options.join(u';') + QStringLiteral(";QSQLITE_OPEN_URI"));
+            if (!db.open()) throw failed(backendMessage(db.lastError()));
+        }
     }
     try {
-        // WAL lets readers go on while one process writes; NORMAL is safe with WAL.
-        self->nativeExec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kBusyTimeoutMs));
-        self->nativeQuery(QStringLiteral("PRAGMA journal_mode = WAL"));
-        self->nativeExec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+        nativeExec(QStringLiteral("PRAGMA busy_timeout = %1").arg(lockWaitMs_));
+        nativeExec(QStringLiteral("PRAGMA synchronous = NORMAL"));  // safe with WAL
         // Long results are sorted in memory rather than in temporary files.
-        self->nativeExec(QStringLiteral("PRAGMA temp_store = MEMORY"));
-        createSchema(*self);
+        nativeExec(QStringLiteral("PRAGMA temp_store = MEMORY"));
     } catch (const HostError& error) {
+        throw failed(error.description());
+    }
+}
+
+bool Database::schemaNeedsWriting() {
+    const int version = schemaVersion(*this);
+    if (version == 0) {
+        const QStringList tables = tableNames(*this);
+        // An empty server database is one made for an account set (see the
+        // README); an SQLite file is only ever made whole.
+        if (!tables.isEmpty() || !onServer_) {
+            const QString what = onServer_ ? QStringLiteral("数据库") : QStringLiteral("文件");
+            throw HostError(
+                kNotAnAccountSet, kSource,
+                tables.isEmpty()
+                    ? QStringLiteral("%1 %2 不是账套: 其中没有任何表。%1没有被改动。")
+                          .arg(what, location_)
+                    : QStringLiteral("%1 %2 不是账套: 其中的表 (%3) 不属于账套。%1没有被改动。")
+                          .arg(what, location_,
+                               QStringList(tables.mid(0, 3)).join(QStringLiteral(", ")) +
+                                   (tables.size() > 3 ? QStringLiteral(", ...") : QString())));
+        }
+    }
+    return version < kSchemaVersion;
+}
+
+std::shared_ptr<Database> Database::openSqlite(const QString& path, const OpenOptions& options) {
+    if (path.trimmed().isEmpty()) {
         throw HostError(kOpenFailed, kSource,
-                        QStringLiteral("无法打开账套数据库 %1: %2").arg(path, error.description()));
+                        QStringLiteral("无法打开账套数据库: 没有给出文件路径"));
+    }
+    const QFileInfo info(path);
+    const QString absolute = info.absoluteFilePath();
+    if (info.isDir()) {
+        throw HostError(kOpenFailed, kSource,
+                        QStringLiteral("无法打开账套数据库 %1: 这是一个目录").arg(path));
+    }
+    if (!info.exists()) {
+        if (!options.create) {
+            throw HostError(kNoAccountSet, kSource,
+                            QStringLiteral("账套文件 %1 不存在。").arg(path));
+        }
+        createSqliteFile(absolute);
+    }
+    refuseUnlessSqliteFile(absolute);
+
+    const QString name = nextConnectionName("zx_refhost");
+    auto dialect = std::make_unique<SqliteDialect>();
+    QSqlDatabase::addDatabase(dialect->driverName(), name);
+    // From here on the destructor removes the connection, also on failure.
+    std::shared_ptr<Database> self(new Database(std::move(dialect), absolute, name));
+    // Looked at through a read-only connection first: a file that is no
+    // account set leaves exactly as it came.
+    self->connectSqlite(absolute, true);
+    const bool needsWriting = self->schemaNeedsWriting();
+    self->readOnlyReason_ = readOnlyReasonOf(absolute);
+    if (!self->readOnly()) self->connectSqlite(absolute, false);
+    if (needsWriting) {
+        if (self->readOnly()) {
+            throw HostError(kAccountSetReadOnly, kSource,
+                            QStringLiteral("账套 %1 的表需要更新, 但它只能读取 (%2), 无法打开。")
+                                .arg(absolute, self->readOnlyReason_));
+        }
+        self->patientTransaction([&] { createSchema(*self); }, options.waiting, options.patienceMs);
     }
     registerStandardProcedures(*self);
     self->resetRoundTrips();
     return self;
 }
 
-std::shared_ptr<Database> Database::openPostgres(const QString& url) {
-    static std::atomic<int> serial{0};
-    const QString name = QStringLiteral("zx_refhost_pg_%1").arg(++serial);
+std::shared_ptr<Database> Database::openPostgres(const QString& url, const OpenOptions& options) {
+    const QString name = nextConnectionName("zx_refhost_pg");
     const PgUrl address = PgUrl::parse(url);
     auto dialect = std::make_unique<PgDialect>();
     {
@@ -151,8 +444,38 @@ std::shared_ptr<Database> Database::openPostgres(const QString& url) {
         // helpers assume; notices of objects that already exist are noise.
         self->nativeExec(QStringLiteral("SET standard_conforming_strings = on"));
         self->nativeExec(QStringLiteral("SET client_min_messages = warning"));
-        createSchema(*self);
+        // A write blocked by another session's transaction ends after a
+        // while instead of hanging the workstation.
+        self->setLockWait(kLockWaitMs);
+        const auto readOnlyServer =
+            self->nativeQuery(QStringLiteral("SELECT current_setting('transaction_read_only')"));
+        readOnlyServer->MoveFirst();
+        if (readOnlyServer->Field(0).toString() == QLatin1String("on")) {
+            self->readOnlyReason_ = QStringLiteral("数据库服务器只允许读取");
+        }
+        if (self->schemaNeedsWriting()) {
+            if (self->readOnly()) {
+                throw HostError(kAccountSetReadOnly, kSource,
+                                QStringLiteral("账套 %1 的表需要创建或更新, 但它只能读取 (%2)。")
+                                    .arg(self->location_, self->readOnlyReason_));
+            }
+            self->patientTransaction([&] { createSchema(*self); }, options.waiting,
+                                     options.patienceMs);
+        }
+        if (!self->readOnly()) {
+            const auto mayWrite = self->nativeQuery(
+                QStringLiteral("SELECT has_table_privilege('t_systemprofile', 'UPDATE')"));
+            mayWrite->MoveFirst();
+            if (!mayWrite->Field(0).toBool()) {
+                self->readOnlyReason_ =
+                    QStringLiteral("数据库用户 %1 没有修改账套的权限").arg(address.user);
+            }
+        }
     } catch (const HostError& error) {
+        if (error.number() == kNotAnAccountSet || error.number() == kAccountSetReadOnly ||
+            error.number() == kAccountSetBusy) {
+            throw;
+        }
         throw HostError(
             kOpenFailed, kSource,
             QStringLiteral("无法打开账套数据库 %1: %2").arg(self->location_, error.description()));
@@ -162,8 +485,8 @@ std::shared_ptr<Database> Database::openPostgres(const QString& url) {
     return self;
 }
 
-std::shared_ptr<Database> Database::open(const QString& location) {
-    return PgUrl::isUrl(location) ? openPostgres(location) : openSqlite(location);
+std::shared_ptr<Database> Database::open(const QString& location, const OpenOptions& options) {
+    return PgUrl::isUrl(location) ? openPostgres(location, options) : openSqlite(location, options);
 }
 
 QSqlDatabase Database::handle() const {
@@ -260,11 +583,7 @@ QSqlQuery& Database::preparedQuery(const QString& sql, bool& fresh) {
     if (prepared_.size() >= kMaxPrepared) prepared_.clear();
     auto q = std::make_unique<QSqlQuery>(handle());
     q->setForwardOnly(true);
-    if (!q->prepare(sql)) {
-        throw HostError(kBackendError, kSource,
-                        QStringLiteral("数据库执行 SQL 失败: %1\nSQL: %2")
-                            .arg(backendMessage(q->lastError()), sql));
-    }
+    if (!q->prepare(sql)) raise(q->lastError(), sql);
     fresh = true;
     return *prepared_.emplace(sql, std::move(q)).first->second;
 }
@@ -316,6 +635,13 @@ void Database::transaction(const std::function<void()>& work) {
     };
     try {
         work();
+    } catch (const HostError& error) {
+        --transactionDepth_;
+        undo();
+        if (outermost && onServer_ && error.number() == kAccountSetBusy) {
+            throw busyError(location_, writeLockHolder(), lockWaitMs_);
+        }
+        throw;
     } catch (...) {
         --transactionDepth_;
         undo();
@@ -328,6 +654,45 @@ void Database::transaction(const std::function<void()>& work) {
     } catch (...) {
         undo();
         throw;
+    }
+}
+
+void Database::patientTransaction(const std::function<void()>& work,
+                                  const std::function<void(const QString& holder)>& waiting,
+                                  int patienceMs) {
+    QElapsedTimer clock;
+    clock.start();
+    const int usualWait = lockWaitMs_;
+    // Short tries, so that the one waiting can be shown as waiting.
+    setLockWait(kPollMs);
+    auto restore = [&] {
+        try {
+            setLockWait(usualWait);
+        } catch (const HostError&) {
+            // The connection keeps the short wait; writes then give up sooner.
+        }
+    };
+    for (;;) {
+        try {
+            transaction(work);
+            restore();
+            return;
+        } catch (const HostError& error) {
+            if (error.number() != kAccountSetBusy) {
+                restore();
+                throw;
+            }
+        }
+        const QString holder = writeLockHolder();
+        if (clock.elapsed() >= patienceMs) {
+            restore();
+            throw HostError(
+                kAccountSetBusy, kSource,
+                QStringLiteral("账套 %1 正被%2占用, 等待 %3 秒后放弃。"
+                               "请等它完成后再打开。")
+                    .arg(location_, holderPhrase(holder), secondsText(int(clock.elapsed()))));
+        }
+        if (waiting) waiting(holder);
     }
 }
 

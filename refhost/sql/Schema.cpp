@@ -333,11 +333,26 @@ void createSchema(Database& db) {
 }
 
 int schemaVersion(Database& db) {
+    if (!tableNames(db).contains(db.dialect().foldIdentifier(QStringLiteral("t_SchemaVersion")),
+                                 Qt::CaseInsensitive)) {
+        return 0;
+    }
     const auto rows = db.nativeQuery(
         QStringLiteral("SELECT FVersion FROM t_SchemaVersion WHERE FComponent = ?"), {kComponent});
     if (!rows || rows->RecordCount() == 0) return 0;
     rows->MoveFirst();
     return rows->Field(0).toInt();
+}
+
+QStringList tableNames(Database& db) {
+    const auto rows = db.nativeQuery(
+        db.onServer() ? QStringLiteral("SELECT table_name FROM information_schema.tables "
+                                       "WHERE table_schema = current_schema() ORDER BY 1")
+                      : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                       "AND name NOT LIKE 'sqlite%' ORDER BY 1"));
+    QStringList names;
+    for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) names << rows->Field(0).toString();
+    return names;
 }
 
 void registerStandardProcedures(Database& db) {

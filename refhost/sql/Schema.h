@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 namespace refhost {
 
 class Database;
@@ -13,8 +15,12 @@ inline constexpr int kSchemaVersion = 1;
 // missing; existing tables and data are left alone, so it runs on every open.
 void createSchema(Database& db);
 
-// The schema version recorded in the account set; 0 when none is.
+// The schema version recorded in the account set; 0 when none is (also
+// when the database holds no such record at all).
 int schemaVersion(Database& db);
+
+// The tables of the database (of its current schema on a server).
+QStringList tableNames(Database& db);
 
 // The stored procedures of an account set that the component calls by
 // "Exec": P_ICReplaceCaption. A host may register its own in their place.

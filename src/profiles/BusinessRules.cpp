@@ -151,13 +151,18 @@ void BusinessPage::applyBatchNoPreset(bool atLoad) {
     const BatchPreset& preset = kBatchPresets[type];
     if (atLoad && !preset.autoFill && ticked(IsBatchNoAutoFill)) {
         // A stored auto-fill without an auto-fill type is corrected at once,
-        // whether or not the user saves. A set another workstation is writing
-        // does not hold up the opening: the correction waits for a later one.
-        const bool corrected = s.dialog.attempt([] {
+        // whether or not the user saves. When the account set cannot be
+        // written now (another process holds it, or it is read-only) the
+        // correction waits for a later opening: the dialog still opens.
+        try {
             store::writeValue(*createService<BaseSystemProfile>(), L("IC"),
                               params::keyOf(IsBatchNoAutoFill), qint32(0));
-        });
-        if (corrected) s.baseline.loaded(IsBatchNoAutoFill, L("0"));
+            s.baseline.loaded(IsBatchNoAutoFill, L("0"));
+        } catch (const HostError& error) {
+            env().dialogService().ShowMessage(
+                QStringLiteral("\"出库单据自动带出批号\"的存储值没有更正, 下次打开时再更正: %1")
+                    .arg(error.description()));
+        }
     }
     setTicked(IsBatchNoAutoFill, preset.autoFill);
     for (int i = 0; i < 3; ++i) {

@@ -31,8 +31,8 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         p.setProcessEnvironment(env);
-        p.start(SYSTEMSETTING_BIN, QStringList{"--db", dir.filePath("set.zxdb"), "--install",
-                                               dir.filePath("install")} +
+        p.start(SYSTEMSETTING_BIN, QStringList{"--db", dir.filePath("set.zxdb"), "--create",
+                                               "--install", dir.filePath("install")} +
                                        args);
         p.waitForFinished(120000);
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),

@@ -6,7 +6,7 @@ file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 string(REPLACE "|" ";" args "${ARG}")
 execute_process(
-    COMMAND "${APP}" --db "${WORK}/set.zxdb" --install "${WORK}/install" ${args}
+    COMMAND "${APP}" --db "${WORK}/set.zxdb" --create --install "${WORK}/install" ${args}
     WORKING_DIRECTORY "${WORK}"
     RESULT_VARIABLE rc
     OUTPUT_VARIABLE out

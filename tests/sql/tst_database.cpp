@@ -359,7 +359,7 @@ private slots:
         };
         QCOMPARE(pragma("journal_mode"), QString("wal"));
         QCOMPARE(pragma("synchronous"), QString("1"));  // NORMAL
-        QCOMPARE(pragma("busy_timeout"), QString("5000"));
+        QCOMPARE(pragma("busy_timeout"), QString::number(Database::kLockWaitMs));
     }
 
     void twoConnectionsShareOneFile() {

@@ -1,0 +1,270 @@
+// Opening an account set through the executable, as a user starts it: while
+// another process holds the set, on a read-only file, on files that are no
+// account set, on a missing path, in folders whose names the session string
+// must carry; the exit codes of a refused dialog and script values as written.
+// The holder case runs on SQLite, and on a server with ZX_TEST_PG.
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+#include "DemoSet.h"
+#include "WriteHolder.h"
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the executable on `db`; a script, when given, is written beside the
+// installation directory.
+Run run(const QString& db, const QString& install, QStringList args,
+        const QByteArray& script = QByteArray()) {
+    if (!script.isNull()) {
+        const QString file = QFileInfo(install).dir().filePath(QStringLiteral("script.txt"));
+        QFile out(file);
+        if (out.open(QIODevice::WriteOnly)) out.write(script);
+        args << QStringLiteral("--script") << file;
+    }
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(SYSTEMSETTING_BIN),
+            QStringList{QStringLiteral("--db"), db, QStringLiteral("--install"), install} + args);
+    p.waitForFinished(120000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+// The dump's controls by name.
+QMap<QString, QJsonObject> controls(const QString& dump) {
+    QMap<QString, QJsonObject> out;
+    for (const QString& line : dump.split(u'\n')) {
+        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+        if (!o.isEmpty()) out.insert(o.value(QStringLiteral("name")).toString(), o);
+    }
+    return out;
+}
+
+// What a save could have written: every parameter, and the rows of the
+// change log, the lock register and the management log.
+QString written(refhost::Database& db) {
+    QString text;
+    const auto rows = db.nativeQuery(QStringLiteral(
+        "SELECT FCategory, FKey, FValue FROM t_SystemProfile ORDER BY FCategory, FKey"));
+    for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
+        text += rows->Field(0).toString() + u'/' + rows->Field(1).toString() + u'=' +
+                rows->Field(2).toString() + u'\n';
+    }
+    for (const char* table : {"t_SystemProfile_Log", "t_NetLock", "t_MGLog"}) {
+        text += QString::fromLatin1(table) + u'=' +
+                db.nativeQuery(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(table))
+                    ->Field(0)
+                    .toString() +
+                u'\n';
+    }
+    return text;
+}
+
+QByteArray digest(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QByteArray();
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+}  // namespace
+
+class OpenAppTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void anotherProcessHoldsTheSet() {
+        DemoSet set;
+        const QString db = set.location();
+        const Run alone = run(db, set.installDir, {QStringLiteral("--dump-controls")});
+        QCOMPARE(alone.exitCode, 0);
+        const QString before = written(*set.db);
+
+        WriteHolder holder(db);
+        QVERIFY(holder.holding());
+        // The dialog opens and shows every value as it does without the holder.
+        const Run held = run(db, set.installDir, {QStringLiteral("--dump-controls")});
+        QVERIFY2(held.exitCode == 0, qPrintable(held.out + held.err));
+        QCOMPARE(held.out, alone.out);
+
+        // A save ends with the message and writes nothing.
+        const Run save = run(db, set.installDir, {},
+                             "set txtCompanyAddress 另一个地址\n"
+                             "click btnSave\n"
+                             "answer no\n"
+                             "click btnClose\n"
+                             "expect-closed\n");
+        QVERIFY2(save.exitCode == 0, qPrintable(save.out + save.err));
+        QVERIFY2(save.out.contains(QStringLiteral("[错误] 现在不能保存: 账套正被")),
+                 qPrintable(save.out));
+        QVERIFY(save.out.contains(QStringLiteral("本次保存没有写入任何内容")));
+        QVERIFY(!save.out.contains(QStringLiteral("locked")));
+        QVERIFY(!save.out.contains(QStringLiteral("timeout")));
+        QVERIFY(holder.release());
+        QCOMPARE(written(*set.db), before);
+    }
+
+    void readOnlyFileShowsEveryValueWithoutSave() {
+        if (!qEnvironmentVariableIsEmpty("ZX_TEST_PG")) QSKIP("a file's permissions");
+        DemoSet set;
+        const QString path = set.location();
+        const Run writable = run(path, set.installDir, {QStringLiteral("--dump-controls")});
+        set.host.reset();
+        set.db.reset();
+        const QByteArray bytes = digest(path);
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
+        auto restore =
+            qScopeGuard([&] { QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner); });
+
+        const Run r = run(path, set.installDir, {QStringLiteral("--dump-controls")});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QVERIFY2(r.out.startsWith(QStringLiteral("[提示] 账套 %1 只能读取 (").arg(path)),
+                 qPrintable(r.out));
+        const auto shown = controls(r.out);
+        const auto usual = controls(writable.out);
+        QCOMPARE(shown.keys(), usual.keys());
+        for (const QString& name : usual.keys()) {
+            for (const char* field : {"text", "value", "index", "caption", "items"}) {
+                QCOMPARE(shown[name].value(QLatin1String(field)),
+                         usual[name].value(QLatin1String(field)));
+            }
+        }
+        for (const char* name : {"btnSave", "btnOK", "txtCompanyName", "chkSettle"}) {
+            QCOMPARE(shown[QLatin1String(name)].value(QStringLiteral("enabled")).toBool(), false);
+        }
+        QCOMPARE(digest(path), bytes);
+    }
+
+    void whatIsNoAccountSetIsRefusedUntouched_data() {
+        QTest::addColumn<QByteArray>("content");  // "foreign" for an SQLite file of other tables
+        QTest::addColumn<QString>("message");
+        QTest::newRow("zero length") << QByteArray("") << QStringLiteral("是空文件 (0 字节)");
+        QTest::newRow("not SQLite")
+            << QByteArray("账套\n").repeated(500) << QStringLiteral("它不是 SQLite 数据库文件");
+        QTest::newRow("foreign tables")
+            << QByteArray("foreign") << QStringLiteral("其中的表 (customers) 不属于账套");
+    }
+    void whatIsNoAccountSetIsRefusedUntouched() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("books.db"));
+        if (content == "foreign") {
+            const QString name = QStringLiteral("foreign");
+            {
+                QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+                other.setDatabaseName(path);
+                QVERIFY(other.open());
+                QSqlQuery q(other);
+                QVERIFY(q.exec(QStringLiteral("CREATE TABLE customers (id INTEGER, name TEXT)")));
+                QVERIFY(q.exec(QStringLiteral("INSERT INTO customers VALUES (1, '甲')")));
+            }
+            QSqlDatabase::removeDatabase(name);
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        const QByteArray bytes = digest(path);
+        const QStringList entries = QDir(dir.path()).entryList(QDir::Files);
+
+        const Run r = run(path, dir.filePath(QStringLiteral("install")),
+                          {QStringLiteral("--create"), QStringLiteral("--dump-controls")});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.contains(path + u' ') && r.err.contains(message), qPrintable(r.err));
+        QVERIFY(r.err.contains(QStringLiteral("文件没有被改动")));
+        QCOMPARE(digest(path), bytes);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), entries);
+    }
+
+    void aMissingFileIsCreatedOnlyWhenAsked() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("typo/set.zxdb"));
+        const QString install = dir.filePath(QStringLiteral("install"));
+        const Run refused = run(path, install, {QStringLiteral("--dump-controls")});
+        QCOMPARE(refused.exitCode, 2);
+        QVERIFY2(refused.err.contains(QStringLiteral("账套文件 %1 不存在。").arg(path)),
+                 qPrintable(refused.err));
+        QVERIFY(refused.err.contains(QStringLiteral("--db \"%1\" --create").arg(path)));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("typo"))));
+
+        const Run created =
+            run(path, install, {QStringLiteral("--create"), QStringLiteral("--dump-controls")});
+        QCOMPARE(created.exitCode, 0);
+        QCOMPARE(controls(created.out)[QStringLiteral("txtCompanyName")].value("text").toString(),
+                 QStringLiteral("演示科技有限公司"));
+        // Made whole in its place: nothing half-made left beside it.
+        const QStringList left = QDir(dir.filePath(QStringLiteral("typo"))).entryList(QDir::Files);
+        QCOMPARE(left.filter(QStringLiteral(".new-")), QStringList());
+    }
+
+    void setsInFoldersOfAnyName_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("semicolon") << QStringLiteral("a;b");
+        QTest::newRow("braces") << QStringLiteral("账套}{2024");
+    }
+    void setsInFoldersOfAnyName() {
+        QFETCH(QString, folder);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(folder + QStringLiteral("/set.zxdb"));
+        const Run r =
+            run(path, dir.filePath(QStringLiteral("install")), {QStringLiteral("--create")},
+                "set txtCompanyAddress 新地址\nclick btnSave\n");
+        QVERIFY2(r.exitCode == 0 && !r.out.contains(QStringLiteral("[错误]")),
+                 qPrintable(r.out + r.err));
+        auto db = refhost::Database::openSqlite(path);
+        const auto rows = db->nativeQuery(
+            QStringLiteral("SELECT FValue FROM t_SystemProfile WHERE FKey = 'CompanyAddress'"));
+        QCOMPARE(rows->Field(0).toString(), QStringLiteral("新地址"));
+    }
+
+    void aRefusedDialogEndsWithOne_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("dump") << QStringList{QStringLiteral("--dump-controls")};
+        QTest::newRow("screenshot")
+            << QStringList{QStringLiteral("--screenshot"), QStringLiteral("shots")};
+    }
+    void aRefusedDialogEndsWithOne() {
+        QFETCH(QStringList, args);
+        QTemporaryDir dir;
+        if (args.size() > 1) args[1] = dir.filePath(args[1]);
+        const Run r =
+            run(dir.filePath(QStringLiteral("set.zxdb")), dir.filePath(QStringLiteral("install")),
+                args + QStringList{QStringLiteral("--create"), QStringLiteral("--user"),
+                                   QStringLiteral("guest")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.out.contains(QStringLiteral("查看权限")));
+        QVERIFY(!r.out.contains(QStringLiteral("{\"")));
+        QVERIFY(QDir(dir.filePath(QStringLiteral("shots"))).entryList({"*.png"}).isEmpty());
+    }
+
+    void scriptValuesArriveAsWritten() {
+        QTemporaryDir dir;
+        // Lines ended by CR LF; the value holds a lone CR and ends with a blank.
+        const Run r =
+            run(dir.filePath(QStringLiteral("set.zxdb")), dir.filePath(QStringLiteral("install")),
+                {QStringLiteral("--create")}, "set txtCompanyAddress 1号\r2号 \r\ndump\r\n");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QCOMPARE(controls(r.out)[QStringLiteral("txtCompanyAddress")].value("text").toString(),
+                 QStringLiteral("1号\r2号 "));
+    }
+};
+
+QTEST_GUILESS_MAIN(OpenAppTest)
+#include "tst_open_app.moc"
