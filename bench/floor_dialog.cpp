@@ -2,6 +2,7 @@
 // the given numbers of widgets of each kind on nine tabbed pages, filled by
 // one SQLite query for all parameter rows, shown offscreen and closed again.
 //   floor_dialog DB checks options combos edits numbers labels buttons frames
+//                scrollareas tabsets trees grids plain
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,19 +16,23 @@
 #include <QSpinBox>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QScrollArea>
 #include <QTabWidget>
+#include <QTableWidget>
+#include <QTreeWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (argc < 10) {
-        std::fprintf(stderr, "usage: floor_dialog DB checks options combos edits numbers labels buttons frames\n");
+    if (argc < 15) {
+        std::fprintf(stderr, "usage: floor_dialog DB checks options combos edits numbers labels "
+                             "buttons frames scrollareas tabsets trees grids plain\n");
         return 2;
     }
-    int counts[8];
-    for (int i = 0; i < 8; ++i) counts[i] = std::atoi(argv[i + 2]);
+    int counts[13];
+    for (int i = 0; i < 13; ++i) counts[i] = std::atoi(argv[i + 2]);
 
     QDialog dialog;
     auto* layout = new QVBoxLayout(&dialog);
@@ -60,6 +65,12 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < counts[5]; ++i) add(new QLabel(QStringLiteral("标签：")));
     for (int i = 0; i < counts[6]; ++i) add(new QPushButton(QStringLiteral("按钮")));
     for (int i = 0; i < counts[7]; ++i) add(new QGroupBox(QStringLiteral("框")));
+    // The composite kinds, beyond the nine pages' own scroll areas and the tab set.
+    for (int i = 0; i < counts[8]; ++i) add(new QScrollArea);
+    for (int i = 1; i < counts[9]; ++i) add(new QTabWidget);
+    for (int i = 0; i < counts[10]; ++i) add(new QTreeWidget);
+    for (int i = 0; i < counts[11]; ++i) add(new QTableWidget(0, 2));
+    for (int i = 0; i < counts[12]; ++i) add(new QWidget);
 
     QTimer::singleShot(0, [&] {
         auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));

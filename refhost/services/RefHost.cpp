@@ -167,7 +167,18 @@ QString helpPage(const QString& installDir, const QString& file, const QString& 
 RefHost::RefHost(std::shared_ptr<Database> db, QString installDir)
     : db_(std::move(db)), installDir_(std::move(installDir)) {
     zx::host::setEnvironment(this);
+    // Every window of the host writes Chinese: its font is the process's,
+    // so a form takes it when it is made rather than being re-fonted whole.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        QFont font = QApplication::font();
+        if (!font.families().contains(kCjkFamily)) {
+            font.setFamilies({kCjkFamily});
+            QApplication::setFont(font);
+        }
+    }
 }
+
+
 
 RefHost::~RefHost() {
     if (pointer_ != zx::host::kPointerDefault) setMousePointer(zx::host::kPointerDefault);
@@ -357,7 +368,8 @@ void RefHost::ShowMessage(const QString& text) {
 
 void RefHost::PrepareForm(QWidget* form) {
     if (!form) return;
-    if (QFontDatabase::families().contains(kCjkFamily)) {
+    // A family that is not installed falls back to the system's own.
+    if (!form->font().families().contains(kCjkFamily)) {
         QFont font = form->font();
         font.setFamilies({kCjkFamily});
         form->setFont(font);

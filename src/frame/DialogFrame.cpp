@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QTime>
 #include <QTimer>
@@ -38,8 +39,11 @@ DialogFrame::DialogFrame(const FrameSetup& setup, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     notice_ = new QLabel(this);
     notice_->setObjectName(QStringLiteral("lblReadOnlyNotice"));
-    notice_->setStyleSheet(
-        QStringLiteral("QLabel { background: #fff3c4; border: 1px solid #e0c060; padding: 4px; }"));
+    QPalette warning = notice_->palette();
+    warning.setColor(QPalette::Window, QColor(0xff, 0xf3, 0xc4));
+    notice_->setPalette(warning);
+    notice_->setAutoFillBackground(true);
+    notice_->setMargin(4);
     notice_->hide();
     layout->addWidget(notice_);
     body_ = new QVBoxLayout;
@@ -256,6 +260,8 @@ void DialogFrame::keyPressEvent(QKeyEvent* event) {
 // The dialog sees every key before its controls (for F1), and hands some
 // text boxes to the host when they get the focus.
 bool DialogFrame::eventFilter(QObject* watched, QEvent* event) {
+    // Every event of the process passes here: the kinds that matter first.
+    if (event->type() != QEvent::FocusIn && event->type() != QEvent::KeyPress) return false;
     auto* w = qobject_cast<QWidget*>(watched);
     if (!w || w->window() != this) return false;
     if (event->type() == QEvent::FocusIn && focusBoxes_.contains(w->objectName())) {

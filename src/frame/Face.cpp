@@ -114,16 +114,9 @@ QWidget* makeControl(const P::Control& c, QWidget* parent) {
             break;
         case P::Kind::Combo: {
             auto* box = new QComboBox(parent);
-            int longest = 4;
-            for (int i = 0; i < P::itemCount(c); ++i) {
-                const QString entry = shownEntry(text(c.items[i]));
-                box->addItem(entry);
-                longest = std::max(longest, int(entry.size()));
-            }
+            // As wide as its longest entry, measured when it is first shown.
+            for (int i = 0; i < P::itemCount(c); ++i) box->addItem(shownEntry(text(c.items[i])));
             box->setCurrentIndex(-1);
-            // As wide as its longest entry, known without laying it out.
-            box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-            box->setMinimumContentsLength(longest * 2);
             box->setFocusPolicy(Qt::StrongFocus);
             box->installEventFilter(wheelGuard());
             w = box;
@@ -139,7 +132,9 @@ QWidget* makeControl(const P::Control& c, QWidget* parent) {
                 edit->setReadOnly(true);
                 edit->setFocusPolicy(Qt::ClickFocus);
                 edit->setProperty("display", true);
-                edit->setStyleSheet(QStringLiteral("QLineEdit { background: palette(window); }"));
+                QPalette shown = edit->palette();
+                shown.setColor(QPalette::Base, shown.color(QPalette::Window));
+                edit->setPalette(shown);
             }
             w = edit;
             break;

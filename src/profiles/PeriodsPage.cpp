@@ -10,7 +10,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QStyle>
+#include <QPolygon>
 #include <QTableWidget>
 #include <QTreeWidget>
 
@@ -49,6 +51,30 @@ QString nodeKey(const QTreeWidgetItem* node) {
 // Width units of the period grid are characters of its font.
 int gridUnits(const QWidget* grid, int units) {
     return grid->fontMetrics().horizontalAdvance(QLatin1Char('0')) * units + 8;
+}
+
+// The three small pictures of the year tree: the root, a closed year and the
+// open year. Drawn, so the tree costs no image decoding.
+QIcon treeIcon(const char* key) {
+    QPixmap closed(16, 16);
+    closed.fill(Qt::transparent);
+    QPainter p(&closed);
+    const bool root = qstrcmp(key, "All") == 0;
+    p.setPen(QColor(0x8a, 0x6d, 0x1f));
+    p.setBrush(root ? QColor(0x6a, 0x9f, 0xd8) : QColor(0xf2, 0xc9, 0x4c));
+    p.drawRect(1, 4, 13, 10);
+    p.drawRect(1, 2, 6, 2);
+    p.end();
+    QIcon icon(closed);
+    if (root) return icon;
+    QPixmap open = closed;
+    QPainter q(&open);
+    q.setPen(QColor(0x8a, 0x6d, 0x1f));
+    q.setBrush(QColor(0xfb, 0xe3, 0x8e));
+    q.drawPolygon(QPolygon({QPoint(3, 7), QPoint(15, 7), QPoint(13, 14), QPoint(1, 14)}));
+    q.end();
+    icon.addPixmap(open, QIcon::Selected);
+    return icon;
 }
 
 QString shown(qint32 v) {
@@ -166,8 +192,10 @@ void PeriodsPage::highlightUnsetStartPeriods() {
     for (const params::Param* p : {&StartPeriod, &cashier::StartPeriod, &business::StartPeriod}) {
         auto* box = get<IntText3D>(p->control);
         const bool unset = box->Value() <= 0 && box->isEnabled();
-        box->setStyleSheet(unset ? QStringLiteral("QAbstractSpinBox { background: #fff6c8; }")
-                                 : QString());
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Base, unset ? QColor(0xff, 0xf6, 0xc8)
+                                               : box->style()->standardPalette().color(QPalette::Base));
+        box->setPalette(palette);
         box->setProperty("unsetStart", unset);
         if (unset && box->toolTip().isEmpty()) {
             box->setToolTip(QStringLiteral("尚未设置启用期间：输入启用期间并保存后启用。"));
@@ -195,14 +223,11 @@ void PeriodsPage::FillPeriodTree() {
         QString::number(firstYear) + QStringLiteral(" order by FYear"));
 
     tree->clear();
-    QStyle* style = tree->style();
     auto* root = new QTreeWidgetItem(tree, QStringList{QStringLiteral("会计期间")});
     root->setData(0, kKeyRole, QStringLiteral("All"));
-    root->setIcon(0, style->standardIcon(QStyle::SP_DirHomeIcon));
+    root->setIcon(0, treeIcon("All"));
     // A year shows a closed folder, and an open one while it is selected.
-    QIcon yearIcon;
-    yearIcon.addPixmap(style->standardIcon(QStyle::SP_DirClosedIcon).pixmap(16), QIcon::Normal);
-    yearIcon.addPixmap(style->standardIcon(QStyle::SP_DirOpenIcon).pixmap(16), QIcon::Selected);
+    const QIcon yearIcon = treeIcon("Closed");
     int added = 0;
     if (rs) {
         for (rs->MoveFirst(); !rs->Eof() && added < kMaxYearsInTree; rs->MoveNext(), ++added) {
