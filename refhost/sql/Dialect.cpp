@@ -34,6 +34,12 @@ QString SqliteDialect::concatOperator() const {
     return QStringLiteral("||");
 }
 
+// SQLite keeps any length in a VARCHAR: the check holds it to the length a
+// server's column would, so a text too long fails alike on both.
+QString SqliteDialect::lengthCheck(const QString& column, int size) const {
+    return QStringLiteral(" CHECK (length(%1) <= %2)").arg(column).arg(size);
+}
+
 QString SqliteDialect::columnType(SqlType type, int size) const {
     switch (type) {
         case SqlType::Integer:

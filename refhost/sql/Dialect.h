@@ -40,6 +40,12 @@ public:
 
     // Column type for the schema; `size` is a maximum length for texts (0: unbounded).
     virtual QString columnType(SqlType type, int size = 0) const = 0;
+    // What keeps a text column to its length where the type alone does not.
+    virtual QString lengthCheck(const QString& column, int size) const {
+        Q_UNUSED(column);
+        Q_UNUSED(size);
+        return {};
+    }
     // Target type of a CAST.
     virtual QString castType(SqlType type) const = 0;
     virtual QString createIndexIfNotExists(const QString& index, const QString& table,
@@ -74,6 +80,7 @@ public:
     QString dateTimeToText(const QString& expr, int length) const override;
     QString textLength(const QString& expr) const override;
     QString concatOperator() const override;
+    QString lengthCheck(const QString& column, int size) const override;
     QString columnType(SqlType type, int size = 0) const override;
     QString castType(SqlType type) const override;
     QString createIndexIfNotExists(const QString& index, const QString& table,

@@ -20,6 +20,9 @@ public:
     Table& column(const char* name, SqlType type, int size = 0, const char* extra = "") {
         QString def = QString::fromLatin1(name) + QLatin1Char(' ') + d_.columnType(type, size);
         if (*extra) def += QLatin1Char(' ') + QString::fromLatin1(extra);
+        if (size > 0 && (type == SqlType::Text || type == SqlType::Name)) {
+            def += d_.lengthCheck(QString::fromLatin1(name), size);
+        }
         parts_.append(def);
         return *this;
     }
