@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
+#include <QScreen>
+#include <QGuiApplication>
 #include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -162,6 +164,49 @@ void DialogFrame::showStatus(const QString& text) {
     status_->setText(text);
 }
 
+namespace {
+const QString kComponent = QStringLiteral("GLSystemSetting");
+// Room the window manager takes around a window: title bar and borders.
+constexpr int kTitleBar = 40;
+constexpr int kBorders = 8;
+}  // namespace
+
+void DialogFrame::restoreGeometryOr(const QSize& size) {
+    QRect wanted(QPoint(-1, -1), size);
+    ignoringErrors("window size", [&] {
+        auto value = [this](const char* key, int def) {
+            return int(Val(GetUserProfileValue(kComponent, objectName(), QString::fromLatin1(key),
+                                               QString::number(def))
+                               .toString()));
+        };
+        const QSize stored(value("FormWidth", size.width()), value("FormHeight", size.height()));
+        if (stored.width() >= 400 && stored.height() >= 300) wanted.setSize(stored);
+        wanted.moveTopLeft(QPoint(value("FormLeft", -1), value("FormTop", -1)));
+    });
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QSize fit(std::min(wanted.width(), room.width() - kBorders),
+                    std::min(wanted.height(), room.height() - kTitleBar));
+    resize(fit);
+    const QRect placed(wanted.topLeft(), fit);
+    if (room.contains(placed)) {
+        move(placed.topLeft());
+    } else {
+        move(room.center() - QPoint(fit.width() / 2, (fit.height() + kTitleBar) / 2));
+    }
+}
+
+void DialogFrame::saveGeometry() {
+    if (isMinimized() || isMaximized()) return;
+    ignoringErrors("window size", [this] {
+        const QRect g = geometry();
+        for (const auto& [key, v] : {std::pair{"FormLeft", g.x()}, {"FormTop", g.y()},
+                                     {"FormWidth", g.width()}, {"FormHeight", g.height()}}) {
+            SetUserProfileValue(kComponent, objectName(), QString::fromLatin1(key), QString::number(v));
+        }
+    });
+}
+
 void DialogFrame::loadPart(const std::function<void()>& work) {
     if (!attempt(work)) loadFailed_ = true;
 }
@@ -206,6 +251,7 @@ void DialogFrame::showEvent(QShowEvent* event) {
 }
 
 void DialogFrame::hideDialog() {
+    saveGeometry();
     done(QDialog::Rejected);
 }
 
@@ -222,8 +268,10 @@ void DialogFrame::btnOK_Click() {
 void DialogFrame::btnSave_Click() {
     const bool saved = runSave();
     if (saved) {
+        const QString note = savedNote();
         runLoad();
-        showStatus(QStringLiteral("已保存 %1").arg(QTime::currentTime().toString(u"HH:mm")));
+        showStatus(QStringLiteral("已保存 %1").arg(QTime::currentTime().toString(u"HH:mm")) +
+                   (note.isEmpty() ? QString() : QStringLiteral("，") + note));
     }
     afterSave();
 }
@@ -246,6 +294,7 @@ void DialogFrame::btnClose_Click() {
 
 void DialogFrame::closeEvent(QCloseEvent* event) {
     // The close box unloads without asking.
+    saveGeometry();
     QDialog::closeEvent(event);
 }
 

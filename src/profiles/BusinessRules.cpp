@@ -55,6 +55,11 @@ const Param* const kBatchOrders[] = {&BatchNo01OrderIndex, &BatchNo02OrderIndex,
 const char16_t* const kAuditWording[] = {u"继续审核不提示", u"审核时提示，允许继续审核",
                                          u"审核时提示，并不允许审核"};
 
+// Why the audit check of issue bills cannot be ticked now.
+QString auditCheckReason() {
+    return QStringLiteral("仅在库存更新控制为“单据审核后更新”并选中一项生产领料检查时可选。");
+}
+
 // Lists whose tool tip shows the entry chosen.
 const Param* const kToolTipLists[] = {&AlertMO,      &AutoMakeInvoiceCG, &AutoMakeInvoiceXS,
                                       &BOMType,      &MakeBillCG,        &MakeBillXS,
@@ -128,11 +133,15 @@ void BusinessPage::moQtyCheck() {
     const bool issueCheck = pair.values.value(0) != 0 || pair.values.value(1) != 0;
     if (!afterAudit || !issueCheck) {
         check->setEnabled(false);
+        check->setToolTip(auditCheckReason());
         frame::Controls::setCheckValue(check, 0);
         s.baseline.loaded(UpDiscountSave, stored);
         return;
     }
-    if (s.BusinessStarted) check->setEnabled(false);
+    if (s.BusinessStarted) {
+        check->setEnabled(false);
+        check->setToolTip(lockReason(StartYear));
+    }
     show(UpDiscountSave, stored);
 }
 
@@ -204,6 +213,8 @@ bool BusinessPage::startUp(const QString& ledgerYear, const QString& ledgerPerio
             store::writeValue(*writer, L("IC"), L(key), value);
         }
         s.dialog.setTag(L("OK"));
+        s.startedNow << (facts.appType == 2 ? L("仓存系统") : L("业务系统")) +
+                            QStringLiteral("已启用（%1年第%2期）").arg(facts.year).arg(period);
     }
     if (facts.appType == 2) return true;
     // The audit check of issue bills is fixed from now on: the user confirms it
@@ -294,8 +305,10 @@ void BusinessPage::connectProduction() {
     auto auditState = [moQty, afterAudit, pairTicked] {
         if (afterAudit->isChecked() && pairTicked()) {
             moQty->setEnabled(afterAudit->isEnabled());
+            moQty->setToolTip(moQty->isEnabled() ? QString() : lockReason(StartYear));
         } else {
             moQty->setEnabled(false);
+            moQty->setToolTip(auditCheckReason());
             frame::Controls::setCheckValue(moQty, 0);
         }
     };

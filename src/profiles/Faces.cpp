@@ -86,7 +86,7 @@ Node voucherPage() {
                           &gl::CashFlowPrf, &gl::VchlistViewItem, &gl::GyVchEditStop,
                           &gl::VchNoViewItemClasslName, &gl::VchViewItemFullName,
                           &fa::VoucherSingle}),
-                3),
+                4),
          row({group(ui::FrameVchNumber,
                     placeAll({&gl::VchGroupByYear, &gl::VchNumberSortByPeriod,
                               &gl::NewVchUseNumber, &gl::NewVchCheckNumber, &gl::SysNum}),
@@ -205,22 +205,30 @@ Node withdrawnPage(const char* name, const char16_t* caption, const char16_t* no
 // ----- Stab(7) 业务参数 --------------------------------------------------------
 
 Node businessPage() {
+    // Purchasing and sales side by side, each in two columns, so that the
+    // page needs no scrolling at its usual size.
     Node purchase = group(
         ui::purchasing,
-        {place(biz::CreditDgreeNoOrderCG), place(biz::EnableMakePrevInvoiceCG),
-         place(biz::CgInvPriceFromStockIn), place(biz::BackQtyGreaterPurchaseStockQty),
-         place(biz::AutoMakeInvoiceCG), place(biz::AutoHookAfterCheckPurVachour),
-         place(biz::AlertPOMaxPrice), place(biz::NoHookPIWhenDiffQty), place(biz::CQtyLargerPOQty),
-         place(biz::CGOrderDepositType), place(biz::MakeBillCG), place(biz::CreditDegreeCG),
-         place(biz::PurchaseAlarmDateCount), stretch()});
+        {column(placeAll({&biz::CreditDgreeNoOrderCG, &biz::EnableMakePrevInvoiceCG,
+                          &biz::CgInvPriceFromStockIn, &biz::BackQtyGreaterPurchaseStockQty,
+                          &biz::AutoHookAfterCheckPurVachour, &biz::AlertPOMaxPrice,
+                          &biz::NoHookPIWhenDiffQty, &biz::CQtyLargerPOQty}),
+                2),
+         place(biz::AutoMakeInvoiceCG),
+         column(placeAll({&biz::CGOrderDepositType, &biz::MakeBillCG, &biz::CreditDegreeCG,
+                          &biz::PurchaseAlarmDateCount})),
+         stretch()});
     Node sale = group(
         ui::sales,
-        {place(biz::CreditDgreeNoOrderXS), place(biz::EnableMakePrevInvoiceXS),
-         place(biz::XsInvPriceFromStockOut), place(biz::BackQtyGreaterSaleStockQty),
-         place(biz::AutoMakeInvoiceXS), place(biz::AutoHookAfterCheckSalVachour),
-         place(biz::NoHookSIWhenDiffQty), place(biz::CQtyLargerSEQty),
-         place(biz::XSOrderDepositType), place(biz::MakeBillXS), place(biz::CreditDegree),
-         place(biz::SaleAlarmDateCount), stretch()});
+        {column(placeAll({&biz::CreditDgreeNoOrderXS, &biz::EnableMakePrevInvoiceXS,
+                          &biz::XsInvPriceFromStockOut, &biz::BackQtyGreaterSaleStockQty,
+                          &biz::AutoHookAfterCheckSalVachour, &biz::NoHookSIWhenDiffQty,
+                          &biz::CQtyLargerSEQty}),
+                2),
+         place(biz::AutoMakeInvoiceXS),
+         column(placeAll({&biz::XSOrderDepositType, &biz::MakeBillXS, &biz::CreditDegree,
+                          &biz::SaleAlarmDateCount})),
+         stretch()});
     Node stock = group(
         ui::warehouse,
         {place(biz::ShowUnderTip),

@@ -116,6 +116,7 @@ bool PeriodsPage::CloseInit() {
         QStringLiteral(", FScale=") + QString::number(scale->Value()) +
         QStringLiteral("  Where FCurrencyID =1"));
     s.LedgerStarted = true;
+    s.startedNow << QStringLiteral("总账已启用（%1年第%2期）").arg(startYear).arg(startPeriod);
     return true;
 }
 

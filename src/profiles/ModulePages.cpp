@@ -267,6 +267,7 @@ bool CashierPage::start(ProfileWriter& writer, const rules::CashierStart& facts)
         store::writeValue(writer, L("CN"), L(key), value);
     }
     s.dialog.setTag(QStringLiteral("OK"));
+    s.startedNow << QStringLiteral("出纳已启用（%1年第%2期）").arg(year).arg(period);
     return true;
 }
 

@@ -5,6 +5,7 @@
 // the user changed it, write it.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "zx/frame/Controls.h"
@@ -39,6 +40,7 @@ struct Shared {
     bool EarnAssignAcctChanged = false;
     bool ReTickVoucherCheck = false;  // the approval guard is ticking its box again
     QString AutoInvoiceSnapshot;
+    QStringList startedNow;  // the modules this save started, in the user's words
 };
 
 class Page {

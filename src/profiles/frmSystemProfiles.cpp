@@ -68,6 +68,9 @@ std::function<void(frmSystemProfiles&)> frmSystemProfiles::onShown;
 frmSystemProfiles::frmSystemProfiles(QWidget* parent) : DialogFrame(setup(), parent) {
     QWidget* tabs = frame::face::build(frame::face::tabs(QStringLiteral("Stab"), faces::allPages()), this);
     stab_ = qobject_cast<QTabWidget*>(tabs);
+    connect(stab_, &QTabWidget::currentChanged, this, [this] {
+        if (!Loading()) focusFirstField();
+    });
     body()->addWidget(tabs, 1);
     // The approval guard decides itself whether a change of its box counts;
     // the link of fixed assets to the ledger is always saved as on.
@@ -125,7 +128,7 @@ void frmSystemProfiles::formLoad() {
     // The exchange-rate frames are withdrawn; the journal options move up.
     controls().widget(ui::fraXj)->hide();
     controls().widget(ui::fraYh)->hide();
-    resize(1200, 760);
+    restoreGeometryOr(QSize(1200, 760));
 }
 
 // Which pages and frames the installed variant shows; every step on its
@@ -196,6 +199,7 @@ void frmSystemProfiles::firstLoaded() {
     shared_->EarnAcctChanged = false;
     shared_->EarnAssignAcctChanged = false;
     takeAutoInvoiceSnapshot();
+    focusFirstField();
     if (onShown) onShown(*this);
 }
 
@@ -294,12 +298,31 @@ bool frmSystemProfiles::SaveProfiles() {
     return runSave();
 }
 
+QString frmSystemProfiles::savedNote() {
+    const QString note = shared_->startedNow.join(QStringLiteral("，"));
+    shared_->startedNow.clear();
+    return note;
+}
+
 void frmSystemProfiles::afterSave() {
     auditAutoInvoice();
 }
 
 void frmSystemProfiles::showPage(int index) {
     stab_->setCurrentIndex(index);
+}
+
+// The first character the user types goes into the first box of the page shown.
+void frmSystemProfiles::focusFirstField() {
+    QWidget* page = stab_->currentWidget();
+    if (!page) return;
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (frame::Controls::isValueControl(w) && w->isEnabled() && w->isVisibleTo(page) &&
+            w->focusPolicy() != Qt::NoFocus) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
 }
 
 void frmSystemProfiles::done(int result) {

@@ -89,6 +89,8 @@ protected:
     virtual void afterSave() {}
     // Once, after the first activation has loaded the values.
     virtual void firstLoaded() {}
+    // What the last save did beyond storing values ("总账已启用 …"), for the status.
+    virtual QString savedNote() { return {}; }
     // Where a page of the main tab set is shown (for refusals).
     virtual void showPage(int) {}
 
@@ -99,6 +101,10 @@ protected:
     void setReadOnly(const QString& reason);
     // A short note in the button row ("已保存 14:03").
     void showStatus(const QString& text);
+    // Opens at the size and place the user left it last, else at `size`;
+    // never larger than the screen has room for.
+    void restoreGeometryOr(const QSize& size);
+    void saveGeometry();
     // Indexes the named controls and marks the dialog changed on any change,
     // except for the controls that `unmarked` lists.
     void finishFace(const QStringList& unmarked = {});

@@ -79,6 +79,7 @@ protected:
     bool saveValues() override;
     void afterSave() override;
     void firstLoaded() override;
+    QString savedNote() override;
     void showPage(int index) override;
     void done(int result) override;
     void closeEvent(QCloseEvent* event) override;
@@ -89,6 +90,7 @@ private:
     bool startLedger();
     bool checkConflicts();
     void rebase();
+    void focusFirstField();
     void takeAutoInvoiceSnapshot();
     void auditAutoInvoice();
 
