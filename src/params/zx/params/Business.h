@@ -71,8 +71,10 @@ inline constexpr Param EditSelfBill = b0("EditSelfBill", "chkIC_EditSelfBill", u
 inline constexpr Param AuxSpaceMark = param(Cat::General, "AuxSpaceMark", "",
     combo("cmbIC_AuxSpaceMark", u"辅助属性间隔符：", {u"/", u"-", u"."}, "lblIC_AuxSpaceMark"), Codec::EntryText);
 // The account set's own word for its items: renamed everywhere it is shown.
+// It takes the place of "物料" inside the bill templates' captions (80
+// characters each), so a word of 20 leaves every caption room.
 inline constexpr Param Item4Name = writtenBy(param(Cat::IC, "Item4Name", "",
-    textBox("txtIC_Item4Name", u"存货名称：", 80, 10, "lblIC_Item4Name"), Codec::Text), Write::Page);
+    textBox("txtIC_Item4Name", u"存货名称：", 20, 10, "lblIC_Item4Name"), Codec::Text), Write::Page);
 inline constexpr Param UnCheckSelfBill = bt("chkIC_UnCheckSelfBill", "chkIC_UnCheckSelfBill", u"审核与反审核必须为同一人", "0");
 inline constexpr Param UnArticulateSelfBill = bt("chkIC_UnArticulateSelfBill", "chkIC_UnArticulateSelfBill", u"钩稽与反钩稽必须为同一人", "1");
 
