@@ -122,9 +122,11 @@ void DialogFrame::setModifyRight() {
     try {
         security->AccessCheck(GetPropsString(), 18, 0, 2097152, true, QStringLiteral("修改"));
         canModify_ = true;
-    } catch (const HostError&) {
-        // The rights service answers "no right" by raising.
+    } catch (const HostError& e) {
+        // The rights service answers "no right" by raising; what it says is
+        // what the dialog tells the user.
         canModify_ = false;
+        noRight_ = e.description();
     }
 }
 
@@ -221,7 +223,7 @@ void DialogFrame::runLoad() {
     if (!loaded) {
         setReadOnly(loadErrorNotice());
     } else if (!canModify_) {
-        setReadOnly(noRightNotice());
+        setReadOnly(noRight_.isEmpty() ? noRightNotice() : QStringLiteral("只读：") + noRight_);
     } else {
         setReadOnly(QString());
     }

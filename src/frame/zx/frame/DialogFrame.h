@@ -146,6 +146,7 @@ private:
     QPushButton* btnClose_ = nullptr;
     QString tag_;
     QString readOnlyReason_;
+    QString noRight_;  // why the rights service refused the modify right
     bool changed_ = false;
     bool loadFailed_ = false;
 };
