@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHash>
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -239,26 +240,52 @@ QStringList dumpControls(QWidget* window) {
     return out;
 }
 
+namespace {
+// A size change climbs the widget tree one posted layout request per level,
+// scroll bars show or hide on a posted call, and each pass only delivers
+// what was posted before it.
+void settleLayouts() {
+    for (int pass = 0; pass < 12; ++pass) QCoreApplication::sendPostedEvents();
+}
+}  // namespace
+
 QPixmap grabWhole(QWidget* window) {
     const QSize original = window->size();
-    // Growing the window lets the layouts give each shown scroll area what its
-    // content needs; a page may hold a tab set of scrolled pages, so repeat.
-    for (int round = 0; round < 8; ++round) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QHash<QScrollArea*, QSize> minima;  // what the inner areas asked for before
+    // An outer scroll area gets what its content needs when the window grows;
+    // an inner one (a tab set of scrolled pages inside a page) when it asks
+    // for more room itself, which in turn grows the area around it. Repeat
+    // until no shown area scrolls.
+    for (int round = 0; round < 16; ++round) {
+        settleLayouts();
         QSize grow(0, 0);
+        bool asked = false;
         for (QScrollArea* area : window->findChildren<QScrollArea*>()) {
             if (!area->widget() || !area->isVisibleTo(window)) continue;
-            grow.setWidth(qMax(grow.width(), area->horizontalScrollBar()->maximum()));
-            grow.setHeight(qMax(grow.height(), area->verticalScrollBar()->maximum()));
+            const QSize missing(area->horizontalScrollBar()->maximum(),
+                                area->verticalScrollBar()->maximum());
+            if (missing.width() <= 0 && missing.height() <= 0) continue;
+            bool inner = false;
+            for (QWidget* p = area->parentWidget(); p && p != window; p = p->parentWidget()) {
+                inner = inner || qobject_cast<QScrollArea*>(p);
+            }
+            if (inner) {
+                if (!minima.contains(area)) minima.insert(area, area->minimumSize());
+                area->setMinimumSize(area->size() + missing.expandedTo(QSize(0, 0)));
+                asked = true;
+            } else {
+                grow = grow.expandedTo(missing);
+            }
         }
-        if (grow.width() <= 0 && grow.height() <= 0) break;
-        window->resize(window->size() + grow);
+        if (grow.isNull() && !asked) break;
+        if (!grow.isNull()) window->resize(window->size() + grow.expandedTo(QSize(0, 0)));
     }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    settleLayouts();
     const QPixmap picture = window->grab();
-    if (window->size() != original) {
+    for (auto it = minima.cbegin(); it != minima.cend(); ++it) it.key()->setMinimumSize(it.value());
+    if (window->size() != original || !minima.isEmpty()) {
         window->resize(original);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        settleLayouts();
     }
     return picture;
 }
