@@ -339,11 +339,12 @@ bool skipped(const QString& line) {
     return t.isEmpty() || t.startsWith(u'#');
 }
 
-// Lines that act on an open message instead of confirming it first.
-bool addressesWindow(const QString& line) {
+// Lines that look at an open message instead of confirming it first. An
+// `answer` confirms it first as well: it is meant for a question to come.
+bool looksAtWindow(const QString& line) {
     const QString verb = line.trimmed().section(u' ', 0, 0);
-    return verb == QLatin1String("answer") || verb == QLatin1String("dump") ||
-           verb == QLatin1String("shot") || verb == QLatin1String("expect-window");
+    return verb == QLatin1String("dump") || verb == QLatin1String("shot") ||
+           verb == QLatin1String("expect-window");
 }
 }  // namespace
 
@@ -423,7 +424,7 @@ void ScriptRunner::tick() {
         return;
     }
     auto* box = qobject_cast<QMessageBox*>(top);
-    if (box && !isQuestion(box) && !addressesWindow(lines_.at(next_))) {
+    if (box && !isQuestion(box) && !looksAtWindow(lines_.at(next_))) {
         box->buttons().constFirst()->click();  // read, and confirmed
         return;
     }
@@ -512,7 +513,7 @@ void ScriptRunner::execute(int number, const QString& raw, QWidget* top) {
     if (verb == QLatin1String("answer")) {
         if (rest != QLatin1String("yes") && rest != QLatin1String("no")) {
             fail(number, QStringLiteral("answer 只接受 yes 或 no: %1").arg(rest));
-        } else if (box) {
+        } else if (box && isQuestion(box)) {
             answerBox(box, rest == QLatin1String("yes"));
         } else {
             answers_ << (rest == QLatin1String("yes"));

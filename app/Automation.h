@@ -57,8 +57,8 @@ QStringList takeScreenshots(zx::profiles::frmSystemProfiles& dialog, const QStri
 //
 // Lines run from a timer, so a line that opens a modal window lets the next
 // lines run inside it; the opening line ends when that window closes. A
-// message with only 确定 is confirmed before a line that does not address it
-// (answer, dump, shot and expect-window do). A line that is still at work
+// message with only 确定 is confirmed before any line but dump, shot and
+// expect-window; an open question must be answered by the next lines. A line that is still at work
 // after the time limit fails the script; when the program cannot even get
 // back to its event loop, a watchdog ends the process with `failExitCode`.
 class ScriptRunner : public QObject {

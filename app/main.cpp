@@ -213,7 +213,8 @@ int main(int argc, char* argv[]) {
         "打开账套的系统参数。\n"
         "退出码: 0 完成了模块启用, 1 未完成, 2 参数错误、账套无法打开或用户不存在。\n"
         "没有显示器、平台为 offscreen 或环境变量 ZX_NONINTERACTIVE=1 时, 所有提示框\n"
-        "不再弹出, 而以默认按钮(确定/否/取消)作答; 所有提示内容都打印到标准输出。"));
+        "不再弹出, 而以默认按钮(确定/否/取消)作答; 所有提示内容都打印到标准输出。\n"
+        "执行脚本时由脚本充当用户: 所有窗口和提示框照常打开, 等待脚本的下一行。"));
     parser.addHelpOption();
     const QString defaultDb = QDir(dataDir).filePath(QStringLiteral("demo.zxdb"));
     const QCommandLineOption dbOption(

@@ -313,10 +313,8 @@ private slots:
 
     void messagesOpenAsWindowsOfTheScript() {
         App app;
+        // A question without a prepared answer waits for the next lines.
         const Run r = app.run({"--screenshot", app.dir.filePath("shots")},
-                              "click Stab(2)\n"
-                              "set txtEarnAcct 9999\n"
-                              // The message is confirmed before a line that acts elsewhere.
                               "set chkSettle 1\n"
                               "click btnClose\n"
                               "expect-window Zentrix提示\n"
@@ -325,13 +323,25 @@ private slots:
                               "answer no\n"
                               "expect-closed\n");
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
-        QVERIFY(r.out.contains("[提示] 科目[9999]不存在!"));
         const QJsonObject box = control(r.out, "MsgBox");
         QCOMPARE(box.value("kind").toString(), "message");
         QCOMPARE(box.value("text").toString(), "退出前是否保存修改?");
         QCOMPARE(box.value("items").toArray(), (QJsonArray{"是", "否"}));
         QVERIFY(QFileInfo(app.dir.filePath("shots/question.png")).size() > 0);
         QCOMPARE(app.param("GL", "VoucherSettleType"), QString());
+
+        // A message with only 确定 is confirmed before the next line acts,
+        // an answer included: that one is kept for the question to come.
+        const Run told = app.run({},
+                                 "click Stab(2)\n"
+                                 "set txtEarnAcct 9999\n"
+                                 "answer no\n"
+                                 "set chkSettle 1\n"
+                                 "click btnClose\n"
+                                 "expect-closed\n");
+        QVERIFY2(told.exitCode == 0, qPrintable(told.out + told.err));
+        QVERIFY(told.out.contains("[提示] 科目[9999]不存在!"));
+        QVERIFY(told.out.contains("[回答] 否"));
     }
 
     void aLineThatHangsEndsTheScriptInTime() {
