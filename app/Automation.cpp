@@ -201,6 +201,25 @@ QJsonObject describe(QWidget* w) {
     return o;
 }
 
+// The buttons that answer a message; a "details" button does not.
+QList<QAbstractButton*> answerButtons(const QMessageBox* box) {
+    QList<QAbstractButton*> out;
+    for (QAbstractButton* b : box->buttons()) {
+        if (box->standardButton(b) != QMessageBox::NoButton) out << b;
+    }
+    return out;
+}
+
+bool isQuestion(const QMessageBox* box) {
+    return answerButtons(box).size() > 1;
+}
+
+// A message with only 确定: read, and confirmed.
+void confirm(QMessageBox* box) {
+    const QList<QAbstractButton*> buttons = answerButtons(box);
+    if (!buttons.isEmpty()) buttons.constFirst()->click();
+}
+
 QJsonObject describeWindow(QWidget* window) {
     QJsonObject o;
     o[QStringLiteral("name")] = window->objectName();
@@ -208,8 +227,9 @@ QJsonObject describeWindow(QWidget* window) {
     if (auto* box = qobject_cast<QMessageBox*>(window)) {
         o[QStringLiteral("kind")] = QStringLiteral("message");
         o[QStringLiteral("text")] = box->text();
+        o[QStringLiteral("detail")] = box->detailedText();
         QJsonArray buttons;
-        for (QAbstractButton* b : box->buttons()) buttons.append(b->text());
+        for (QAbstractButton* b : answerButtons(box)) buttons.append(b->text());
         o[QStringLiteral("items")] = buttons;
     } else {
         o[QStringLiteral("kind")] = QStringLiteral("window");
@@ -220,10 +240,6 @@ QJsonObject describeWindow(QWidget* window) {
 
 QString json(const QJsonObject& o) {
     return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
-}
-
-bool isQuestion(const QMessageBox* box) {
-    return box->buttons().size() > 1;
 }
 
 }  // namespace
@@ -425,7 +441,7 @@ void ScriptRunner::tick() {
     }
     auto* box = qobject_cast<QMessageBox*>(top);
     if (box && !isQuestion(box) && !looksAtWindow(lines_.at(next_))) {
-        box->buttons().constFirst()->click();  // read, and confirmed
+        confirm(box);
         return;
     }
     const int number = int(next_) + 1;
@@ -437,7 +453,7 @@ void ScriptRunner::endScript(QWidget* top) {
         if (isQuestion(box)) {
             fail(currentLine(), QStringLiteral("没有准备回答的询问: %1").arg(box->text()));
         } else {
-            box->buttons().constFirst()->click();
+            confirm(box);
         }
     } else if (top != dialog_) {
         top->close();  // as through its close box

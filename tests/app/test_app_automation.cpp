@@ -60,6 +60,16 @@ public:
         QSqlDatabase::removeDatabase("check");
         return value;
     }
+    void change(const QString& sql) {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "change");
+            db.setDatabaseName(dir.filePath("set.zxdb"));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY2(q.exec(sql), qPrintable(sql));
+        }
+        QSqlDatabase::removeDatabase("change");
+    }
     QString param(const QString& category, const QString& key) {
         return stored(QString("SELECT FValue FROM t_SystemProfile WHERE FCategory = '%1' AND "
                               "FKey = '%2'")
@@ -342,6 +352,29 @@ private slots:
         QVERIFY2(told.exitCode == 0, qPrintable(told.out + told.err));
         QVERIFY(told.out.contains("[提示] 科目[9999]不存在!"));
         QVERIFY(told.out.contains("[回答] 否"));
+    }
+
+    void anErrorIsConfirmedAndShowsItsDetail() {
+        // The group controls the write-off switch: the save ends with an error.
+        App app;
+        QCOMPARE(app.run({"--dump-controls"}).exitCode, 0);
+        app.change("UPDATE t_SystemProfile SET FLevel = 8 WHERE FKey = 'TransCheckStart'");
+        const Run r = app.run({},
+                              "click Stab(2)\n"
+                              "click stabGl(3)\n"
+                              "set chkTransCheckStart 1\n"
+                              "click btnSave\n"
+                              "expect-window MsgBox\n"
+                              "dump\n"
+                              "answer no\n"
+                              "click btnClose\n"
+                              "expect-closed\n");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        const QJsonObject box = control(r.out, "MsgBox");
+        QCOMPARE(box.value("text").toString(), "集团控制参数【启用往来业务核销】不能修改！");
+        QVERIFY(box.value("detail").toString().contains("错误号: 5"));
+        QCOMPARE(box.value("items").toArray(), (QJsonArray{"确定"}));
+        QCOMPARE(app.param("GL", "TransCheckStart"), "0");
     }
 
     void aLineThatHangsEndsTheScriptInTime() {
