@@ -68,9 +68,9 @@ public:
     }
 
     QStringList appArgs(QStringList more) const {
-        return QStringList{"--db",      dir.filePath("set.zxdb"),
-                           "--install", dir.filePath("install"),
-                           "--size",    "1024x768"} +
+        return QStringList{"--db",      dir.filePath("set.zxdb"), "--create",
+                           "--install", dir.filePath("install"),  "--size",
+                           "1024x768"} +
                more;
     }
 
