@@ -1,6 +1,9 @@
 # Two entry points: `make run` opens the dialog on the demo account set,
 # `make test` builds and runs the whole test suite.
 PACKAGES := cmake g++ make qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql fonts-wqy-zenhei
+# The tests also run the dialog on a virtual X server and click it with real
+# X input events.
+TEST_PACKAGES := xvfb xdotool
 PRESET ?= default
 BUILD := build/$(PRESET)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -22,6 +25,8 @@ configure: deps
 
 build: configure
 	cmake --build --preset $(PRESET)
+
+test: PACKAGES += $(TEST_PACKAGES)
 
 run: build
 	$(BUILD)/app/systemsetting $(ARGS)

@@ -1,25 +1,36 @@
 #include "Automation.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemModel>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QHash>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "services/RefHost.h"
@@ -51,11 +62,63 @@ int pageOf(QWidget* w) {
     return -1;
 }
 
+// Whether a user sees the control once the pages holding it are shown: a tab
+// set hides the pages it is not showing, but the user reaches those by their
+// tab; anything else hidden on the way up hides the control.
+bool shownToUser(const QWidget* w) {
+    const QWidget* window = w->window();
+    for (const QWidget* p = w; p && p != window; p = p->parentWidget()) {
+        const QWidget* parent = p->parentWidget();
+        if (qobject_cast<const QStackedWidget*>(parent)) {
+            if (auto* tabs = qobject_cast<const QTabWidget*>(parent->parentWidget())) {
+                const int index = tabs->indexOf(const_cast<QWidget*>(p));
+                if (index >= 0) {
+                    if (!tabs->isTabVisible(index)) return false;
+                    continue;
+                }
+            }
+        }
+        if (p->isHidden()) return false;
+    }
+    return true;
+}
+
+QJsonArray rectArray(const QRect& r) {
+    return QJsonArray{r.x(), r.y(), r.width(), r.height()};
+}
+
+QJsonArray tableRows(const QTableView* view) {
+    QJsonArray rows;
+    const QAbstractItemModel* model = view->model();
+    if (!model) return rows;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (view->isRowHidden(r)) continue;
+        QJsonArray row;
+        for (int c = 0; c < model->columnCount(); ++c) {
+            if (!view->isColumnHidden(c)) row.append(model->index(r, c).data().toString());
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
+QJsonArray tableHeaders(const QTableView* view) {
+    QJsonArray headers;
+    const QAbstractItemModel* model = view->model();
+    if (!model) return headers;
+    for (int c = 0; c < model->columnCount(); ++c) {
+        if (!view->isColumnHidden(c)) {
+            headers.append(model->headerData(c, Qt::Horizontal).toString());
+        }
+    }
+    return headers;
+}
+
 QJsonObject describe(QWidget* w) {
     QJsonObject o;
     o[QStringLiteral("name")] = w->objectName();
     o[QStringLiteral("enabled")] = w->isEnabled();
-    o[QStringLiteral("visible")] = !w->isHidden();
+    o[QStringLiteral("visible")] = shownToUser(w);
     bool locked = false;
     if (auto* box = qobject_cast<QCheckBox*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("check");
@@ -75,12 +138,14 @@ QJsonObject describe(QWidget* w) {
         QJsonArray items;
         for (int i = 0; i < cmb->count(); ++i) items.append(cmb->itemText(i));
         o[QStringLiteral("items")] = items;
-    } else if (auto* num = qobject_cast<IntText3D*>(w)) {
+    } else if (auto* num = qobject_cast<QSpinBox*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("number");
-        o[QStringLiteral("value")] = num->Value();
-        o[QStringLiteral("min")] = num->Min();
-        o[QStringLiteral("max")] = num->Max();
-        locked = num->Locked();
+        o[QStringLiteral("value")] = num->value();
+        // What the box shows: a box the user emptied holds no number.
+        o[QStringLiteral("text")] = num->text();
+        o[QStringLiteral("min")] = num->minimum();
+        o[QStringLiteral("max")] = num->maximum();
+        locked = num->isReadOnly();
     } else if (auto* date = qobject_cast<QDateEdit*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("date");
         o[QStringLiteral("text")] = date->date().toString(Qt::ISODate);
@@ -99,46 +164,146 @@ QJsonObject describe(QWidget* w) {
         o[QStringLiteral("kind")] = QStringLiteral("tabs");
         o[QStringLiteral("index")] = tabs->currentIndex();
         QJsonArray items;
+        QJsonArray rects;
         for (int i = 0; i < tabs->count(); ++i) {
-            items.append(tabs->isTabVisible(i) ? tabs->tabText(i) : QString());
+            const bool shown = tabs->isTabVisible(i);
+            items.append(shown ? tabs->tabText(i) : QString());
+            const QRect r = tabs->tabBar()->tabRect(i);
+            rects.append(
+                shown ? rectArray(QRect(tabs->tabBar()->mapTo(w->window(), r.topLeft()), r.size()))
+                      : QJsonArray());
         }
         o[QStringLiteral("items")] = items;
+        o[QStringLiteral("tabRects")] = rects;
     } else if (auto* tree = qobject_cast<QTreeWidget*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("tree");
         o[QStringLiteral("text")] = tree->currentItem() ? tree->currentItem()->text(0) : QString();
         QJsonArray items;
-        for (QTreeWidgetItemIterator it(tree); *it; ++it) items.append((*it)->text(0));
-        o[QStringLiteral("items")] = items;
-    } else if (auto* grid = qobject_cast<QTableWidget*>(w)) {
-        o[QStringLiteral("kind")] = QStringLiteral("grid");
-        QJsonArray rows;
-        for (int r = 0; r < grid->rowCount(); ++r) {
-            QJsonArray row;
-            for (int c = 0; c < grid->columnCount(); ++c) {
-                row.append(grid->item(r, c) ? grid->item(r, c)->text() : QString());
-            }
-            rows.append(row);
+        for (QTreeWidgetItemIterator it(tree, QTreeWidgetItemIterator::NotHidden); *it; ++it) {
+            items.append((*it)->text(0));
         }
-        o[QStringLiteral("items")] = rows;
+        o[QStringLiteral("items")] = items;
+    } else if (auto* grid = qobject_cast<QTableView*>(w)) {
+        o[QStringLiteral("kind")] = QStringLiteral("grid");
+        o[QStringLiteral("columns")] = tableHeaders(grid);
+        o[QStringLiteral("items")] = tableRows(grid);
     } else {
         o[QStringLiteral("kind")] = QStringLiteral("page");
     }
     o[QStringLiteral("locked")] = locked;
+    o[QStringLiteral("tooltip")] = w->toolTip();
     o[QStringLiteral("page")] = pageOf(w);
+    // Only what is on screen now has a place a user could point at.
+    if (w->isVisible()) {
+        o[QStringLiteral("rect")] =
+            rectArray(QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size()));
+    }
     return o;
+}
+
+// The buttons that answer a message; a "details" button does not.
+QList<QAbstractButton*> answerButtons(const QMessageBox* box) {
+    QList<QAbstractButton*> out;
+    for (QAbstractButton* b : box->buttons()) {
+        if (box->standardButton(b) != QMessageBox::NoButton) out << b;
+    }
+    return out;
+}
+
+bool isQuestion(const QMessageBox* box) {
+    return answerButtons(box).size() > 1;
+}
+
+// A message with only 确定: read, and confirmed.
+void confirm(QMessageBox* box) {
+    const QList<QAbstractButton*> buttons = answerButtons(box);
+    if (!buttons.isEmpty()) buttons.constFirst()->click();
+}
+
+QJsonObject describeWindow(QWidget* window) {
+    QJsonObject o;
+    o[QStringLiteral("name")] = window->objectName();
+    o[QStringLiteral("caption")] = window->windowTitle();
+    if (auto* box = qobject_cast<QMessageBox*>(window)) {
+        o[QStringLiteral("kind")] = QStringLiteral("message");
+        o[QStringLiteral("text")] = box->text();
+        o[QStringLiteral("detail")] = box->detailedText();
+        QJsonArray buttons;
+        for (QAbstractButton* b : answerButtons(box)) buttons.append(b->text());
+        o[QStringLiteral("items")] = buttons;
+    } else {
+        o[QStringLiteral("kind")] = QStringLiteral("window");
+    }
+    o[QStringLiteral("rect")] = rectArray(QRect(QPoint(0, 0), window->size()));
+    return o;
+}
+
+QString json(const QJsonObject& o) {
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
 
 }  // namespace
 
-QStringList dumpControls(QWidget* root) {
-    QStringList out;
-    for (QWidget* w : root->findChildren<QWidget*>()) {
+QStringList dumpControls(QWidget* window) {
+    QStringList out{json(describeWindow(window))};
+    if (qobject_cast<QMessageBox*>(window)) return out;  // its parts have no names
+    for (QWidget* w : window->findChildren<QWidget*>()) {
         if (!isOwnName(w->objectName())) continue;
         // The line edit inside a numeric box is part of the box.
         if (qobject_cast<QAbstractSpinBox*>(w->parentWidget())) continue;
-        out << QString::fromUtf8(QJsonDocument(describe(w)).toJson(QJsonDocument::Compact));
+        out << json(describe(w));
     }
     return out;
+}
+
+namespace {
+// A size change climbs the widget tree one posted layout request per level,
+// scroll bars show or hide on a posted call, and each pass only delivers
+// what was posted before it.
+void settleLayouts() {
+    for (int pass = 0; pass < 12; ++pass) QCoreApplication::sendPostedEvents();
+}
+}  // namespace
+
+QPixmap grabWhole(QWidget* window) {
+    const QSize original = window->size();
+    QHash<QScrollArea*, QSize> minima;  // what the inner areas asked for before
+    // An outer scroll area gets what its content needs when the window grows;
+    // an inner one (a tab set of scrolled pages inside a page) when it asks
+    // for more room itself, which in turn grows the area around it. Repeat
+    // until no shown area scrolls.
+    for (int round = 0; round < 16; ++round) {
+        settleLayouts();
+        QSize grow(0, 0);
+        bool asked = false;
+        for (QScrollArea* area : window->findChildren<QScrollArea*>()) {
+            if (!area->widget() || !area->isVisibleTo(window)) continue;
+            const QSize missing(area->horizontalScrollBar()->maximum(),
+                                area->verticalScrollBar()->maximum());
+            if (missing.width() <= 0 && missing.height() <= 0) continue;
+            bool inner = false;
+            for (QWidget* p = area->parentWidget(); p && p != window; p = p->parentWidget()) {
+                inner = inner || qobject_cast<QScrollArea*>(p);
+            }
+            if (inner) {
+                if (!minima.contains(area)) minima.insert(area, area->minimumSize());
+                area->setMinimumSize(area->size() + missing.expandedTo(QSize(0, 0)));
+                asked = true;
+            } else {
+                grow = grow.expandedTo(missing);
+            }
+        }
+        if (grow.isNull() && !asked) break;
+        if (!grow.isNull()) window->resize(window->size() + grow.expandedTo(QSize(0, 0)));
+    }
+    settleLayouts();
+    const QPixmap picture = window->grab();
+    for (auto it = minima.cbegin(); it != minima.cend(); ++it) it.key()->setMinimumSize(it.value());
+    if (window->size() != original || !minima.isEmpty()) {
+        window->resize(original);
+        settleLayouts();
+    }
+    return picture;
 }
 
 QStringList takeScreenshots(frmSystemProfiles& dialog, const QString& dir) {
@@ -149,7 +314,7 @@ QStringList takeScreenshots(frmSystemProfiles& dialog, const QString& dir) {
     auto save = [&](const QString& file) {
         QCoreApplication::processEvents();
         const QString path = QDir(dir).filePath(file);
-        if (!dialog.grab().save(path)) {
+        if (!grabWhole(&dialog).save(path)) {
             throw std::runtime_error(QStringLiteral("无法写入 %1").arg(path).toStdString());
         }
         written << path;
@@ -176,16 +341,40 @@ QStringList takeScreenshots(frmSystemProfiles& dialog, const QString& dir) {
 
 // ----- Script --------------------------------------------------------------------
 
-ScriptRunner::ScriptRunner(refhost::RefHost& host, QStringList lines, Print print)
-    : host_(host), lines_(std::move(lines)), print_(std::move(print)) {
-    host_.setAnswerHook([this](const QString& text, zx::host::MsgButtons buttons,
+namespace {
+// How often the script looks whether its next line can run.
+constexpr int kTickMs = 10;
+// Time the watchdog leaves the program to report a late line and close its
+// windows: a quarter of the limit, at least half a second, at most two.
+std::chrono::milliseconds graceFor(std::chrono::milliseconds timeout) {
+    return std::clamp(timeout / 4, std::chrono::milliseconds(500), std::chrono::milliseconds(2000));
+}
+
+bool skipped(const QString& line) {
+    const QString t = line.trimmed();
+    return t.isEmpty() || t.startsWith(u'#');
+}
+
+// Lines that look at an open message instead of confirming it first. An
+// `answer` confirms it first as well: it is meant for a question to come.
+bool looksAtWindow(const QString& line) {
+    const QString verb = line.trimmed().section(u' ', 0, 0);
+    return verb == QLatin1String("dump") || verb == QLatin1String("shot") ||
+           verb == QLatin1String("expect-window");
+}
+}  // namespace
+
+ScriptRunner::ScriptRunner(refhost::RefHost& host, QStringList lines, Print print, Options options)
+    : host_(host),
+      lines_(std::move(lines)),
+      print_(std::move(print)),
+      options_(std::move(options)) {
+    // The script plays the user: every window and message opens and waits
+    // for its lines, also without a screen.
+    host_.setInteractive(true);
+    host_.setAnswerHook([this](const QString&, zx::host::MsgButtons buttons,
                                zx::host::MsgIcon) -> std::optional<zx::host::MsgResult> {
-        if (buttons == zx::host::MsgButtons::Ok) return zx::host::MsgResult::Ok;
-        if (answers_.isEmpty()) {
-            fail(QStringLiteral("没有准备回答的询问: %1").arg(text));
-            return buttons == zx::host::MsgButtons::OkCancel ? zx::host::MsgResult::Cancel
-                                                             : zx::host::MsgResult::No;
-        }
+        if (buttons == zx::host::MsgButtons::Ok || answers_.isEmpty()) return std::nullopt;
         const bool yes = answers_.takeFirst();
         print_(QStringLiteral("[回答] %1").arg(yes ? QStringLiteral("是") : QStringLiteral("否")));
         if (buttons == zx::host::MsgButtons::OkCancel) {
@@ -193,97 +382,202 @@ ScriptRunner::ScriptRunner(refhost::RefHost& host, QStringList lines, Print prin
         }
         return yes ? zx::host::MsgResult::Yes : zx::host::MsgResult::No;
     });
+    // The clock runs from here: a dialog that never opens counts as well.
+    deadline_ = std::chrono::steady_clock::now() + options_.timeout;
+    watchdog_ = std::thread([this] { watch(); });
+}
+
+ScriptRunner::~ScriptRunner() {
+    stopWatching();
+    host_.setAnswerHook({});
+    host_.setInteractive(std::nullopt);
 }
 
 void ScriptRunner::start(frmSystemProfiles& dialog) {
     dialog_ = &dialog;
-    QTimer::singleShot(0, [this] { step(); });
+    started_ = true;
+    progress();
+    ticking_ = true;
+    tick();
 }
 
-void ScriptRunner::step() {
-    if (failed_ || done()) return;
-    if (dialog_ && !dialog_->isVisible()) return;  // the rest runs in finish()
-    const QString line = lines_.at(next_++);
-    runLine(line);
-    if (failed_) return;
-    if (!done()) {
-        QTimer::singleShot(0, [this] { step(); });
-    } else if (dialog_ && dialog_->isVisible()) {
-        // The script is over: leave as through the close box, without questions.
-        QTimer::singleShot(0, [d = QPointer<frmSystemProfiles>(dialog_)] {
-            if (d && d->isVisible()) d->close();
-        });
+QWidget* ScriptRunner::topWindow() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return dialog_ && dialog_->isVisible() ? dialog_.data() : nullptr;
+}
+
+int ScriptRunner::currentLine() const {
+    return running_.isEmpty() ? int(next_) + 1 : running_.last().line;
+}
+
+void ScriptRunner::tick() {
+    if (!ticking_) return;
+    // Each tick is a timer of its own: a timer does not fire again while its
+    // own handler runs, and the handler may be inside a window's event loop.
+    QTimer::singleShot(kTickMs, this, [this] { tick(); });
+    QWidget* top = topWindow();
+    // A window that has just opened (or come back) finishes its own start
+    // before a line acts in it.
+    if (top != seen_) {
+        seen_ = top;
+        return;
     }
+    if (!top) return;  // the dialog has gone: the rest runs in finish()
+    if (failed_) {
+        // Leave nothing open: the windows close from the top down.
+        if (top == dialog_) {
+            dialog_->hide();
+        } else {
+            top->close();
+        }
+        return;
+    }
+    // The line at work has not opened a window: it is still busy.
+    if (!running_.isEmpty() && running_.last().window == top) return;
+    while (!done() && skipped(lines_.at(next_))) ++next_;
+    if (done()) {
+        endScript(top);
+        return;
+    }
+    auto* box = qobject_cast<QMessageBox*>(top);
+    if (box && !isQuestion(box) && !looksAtWindow(lines_.at(next_))) {
+        confirm(box);
+        return;
+    }
+    const int number = int(next_) + 1;
+    runLine(number, lines_.at(next_++), top);
+}
+
+void ScriptRunner::endScript(QWidget* top) {
+    if (auto* box = qobject_cast<QMessageBox*>(top)) {
+        if (isQuestion(box)) {
+            fail(currentLine(), QStringLiteral("没有准备回答的询问: %1").arg(box->text()));
+        } else {
+            confirm(box);
+        }
+    } else if (top != dialog_) {
+        top->close();  // as through its close box
+    } else if (running_.isEmpty()) {
+        // The script is over: leave as through the close box, without questions.
+        dialog_->close();
+    }
+}
+
+void ScriptRunner::runLine(int number, const QString& line, QWidget* top) {
+    running_.append({top, number});
+    progress();
+    try {
+        execute(number, line, top);
+    } catch (const std::exception& error) {
+        fail(number, QString::fromLocal8Bit(error.what()));
+    }
+    running_.removeLast();
+    progress();
 }
 
 void ScriptRunner::finish() {
+    ticking_ = false;
     dialog_ = nullptr;
-    while (!failed_ && !done()) runLine(lines_.at(next_++));
-    if (!answers_.isEmpty() && !failed_) {
-        fail(QStringLiteral("有 %1 个准备好的回答没有用到").arg(answers_.size()));
+    for (; !failed_ && !done(); ++next_) {
+        const QString line = lines_.at(next_);
+        if (!skipped(line)) execute(int(next_) + 1, line, nullptr);
     }
+    if (!answers_.isEmpty() && !failed_) {
+        fail(int(lines_.size()),
+             QStringLiteral("有 %1 个准备好的回答没有用到").arg(answers_.size()));
+    }
+    stopWatching();
 }
 
-void ScriptRunner::fail(const QString& why) {
+void ScriptRunner::fail(int number, const QString& why) {
     if (failed_) return;
     failed_ = true;
-    print_(QStringLiteral("[脚本错误] 第 %1 行: %2").arg(next_).arg(why));
-    // A script that went wrong must not leave the user's dialog hanging.
-    if (dialog_) {
-        QPointer<QWidget> modal = QApplication::activeModalWidget();
-        QTimer::singleShot(0, [modal, d = QPointer<frmSystemProfiles>(dialog_)] {
-            if (modal && modal != d) modal->close();
-            if (d) d->hide();
-        });
+    failedSeen_ = true;
+    print_(QStringLiteral("[脚本错误] 第 %1 行: %2").arg(number).arg(why));
+    // The windows close from the next ticks on; should that not end the
+    // program, the watchdog does.
+    {
+        std::lock_guard lock(mutex_);
+        deadline_ = std::chrono::steady_clock::now() + graceFor(options_.timeout);
     }
+    wake_.notify_all();
 }
 
-QWidget* ScriptRunner::find(const QString& name) const {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-        if (modal->objectName() == name) return modal;
-        if (auto* w = modal->findChild<QWidget*>(name)) return w;
+void ScriptRunner::answerBox(QMessageBox* box, bool yes) {
+    const auto first = yes ? QMessageBox::Yes : QMessageBox::No;
+    const auto second = yes ? QMessageBox::Ok : QMessageBox::Cancel;
+    QAbstractButton* button = box->button(first) ? box->button(first) : box->button(second);
+    if (!button) {
+        fail(currentLine(),
+             QStringLiteral("提示框\"%1\"没有\"%2\"按钮")
+                 .arg(box->text(), yes ? QStringLiteral("是") : QStringLiteral("否")));
+        return;
     }
-    if (dialog_) return dialog_->findChild<QWidget*>(name);
-    return nullptr;
+    print_(QStringLiteral("[回答] %1").arg(yes ? QStringLiteral("是") : QStringLiteral("否")));
+    button->click();
 }
 
-void ScriptRunner::runLine(const QString& raw) {
+void ScriptRunner::execute(int number, const QString& raw, QWidget* top) {
     // Only the line ending goes (the "\r" of "\r\n"): a carriage return or a
     // blank inside or at the end of a value belongs to the value.
     const QString text = raw.endsWith(u'\r') ? raw.chopped(1) : raw;
     const QString line = text.trimmed();
-    if (line.isEmpty() || line.startsWith(u'#')) return;
     const QString verb = line.section(u' ', 0, 0);
     const QString rest = line.section(u' ', 1).trimmed();
+    auto* box = qobject_cast<QMessageBox*>(top);
 
     if (verb == QLatin1String("answer")) {
-        if (rest == QLatin1String("yes")) {
-            answers_ << true;
-        } else if (rest == QLatin1String("no")) {
-            answers_ << false;
+        if (rest != QLatin1String("yes") && rest != QLatin1String("no")) {
+            fail(number, QStringLiteral("answer 只接受 yes 或 no: %1").arg(rest));
+        } else if (box && isQuestion(box)) {
+            answerBox(box, rest == QLatin1String("yes"));
         } else {
-            fail(QStringLiteral("answer 只接受 yes 或 no: %1").arg(rest));
+            answers_ << (rest == QLatin1String("yes"));
         }
         return;
     }
     if (verb == QLatin1String("expect-closed")) {
-        if (dialog_ && dialog_->isVisible()) fail(QStringLiteral("对话框仍然打开"));
+        if (dialog_ && dialog_->isVisible()) fail(number, QStringLiteral("对话框仍然打开"));
         return;
     }
-    if (verb == QLatin1String("dump")) {
-        if (!dialog_) {
-            fail(QStringLiteral("对话框已关闭, 无法 dump"));
+    if (verb == QLatin1String("dump") || verb == QLatin1String("shot") ||
+        verb == QLatin1String("expect-window")) {
+        if (!top) {
+            fail(number, QStringLiteral("对话框已关闭, 无法执行 %1").arg(verb));
             return;
         }
-        for (const QString& l : dumpControls(dialog_)) print_(l);
+        if (verb == QLatin1String("dump")) {
+            for (const QString& l : dumpControls(top)) print_(l);
+        } else if (verb == QLatin1String("expect-window")) {
+            if (rest != top->windowTitle() && rest != top->objectName()) {
+                fail(number, QStringLiteral("最上层的窗口是\"%1\"(%2), 不是\"%3\"")
+                                 .arg(top->windowTitle(), top->objectName(), rest));
+            }
+        } else {
+            if (rest.isEmpty()) {
+                fail(number, QStringLiteral("shot 需要一个文件名"));
+                return;
+            }
+            const QString path = QDir(options_.shotDir).filePath(rest + QStringLiteral(".png"));
+            if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !grabWhole(top).save(path)) {
+                fail(number, QStringLiteral("无法写入截图 %1").arg(path));
+                return;
+            }
+            print_(QStringLiteral("[截图] %1").arg(path));
+        }
         return;
     }
     if (verb != QLatin1String("set") && verb != QLatin1String("click")) {
-        fail(QStringLiteral("不认识的命令: %1").arg(verb));
+        fail(number, QStringLiteral("不认识的命令: %1").arg(verb));
         return;
     }
-    if (!dialog_) {
-        fail(QStringLiteral("对话框已关闭: %1").arg(line));
+    if (!top) {
+        fail(number, QStringLiteral("对话框已关闭: %1").arg(line));
+        return;
+    }
+    if (box) {
+        // Only a question stays open in front of such a line.
+        fail(number, QStringLiteral("没有准备回答的询问: %1").arg(box->text()));
         return;
     }
     const QString name = rest.section(u' ', 0, 0);
@@ -291,52 +585,59 @@ void ScriptRunner::runLine(const QString& raw) {
     const qsizetype nameAt = text.indexOf(name, text.indexOf(verb) + verb.size());
     const QString value = text.mid(nameAt + name.size() + 1);
     // A page of a tab set: "Stab(3)" or "stabGl(1)".
-    static const QRegularExpression pageName(QStringLiteral("^(Stab|stabGl)\\((\\d+)\\)$"));
+    static const QRegularExpression pageName(QStringLiteral("^(.+)\\((\\d+)\\)$"));
     if (const auto m = pageName.match(name); m.hasMatch() && verb == QLatin1String("click")) {
-        if (auto* tabs = dialog_->findChild<QTabWidget*>(m.captured(1))) {
+        if (auto* tabs = top->findChild<QTabWidget*>(m.captured(1))) {
             const int index = m.captured(2).toInt();
-            if (index < tabs->count() && tabs->isTabVisible(index)) {
+            if (index < tabs->count() && tabs->isTabVisible(index) && tabs->isTabEnabled(index) &&
+                shownToUser(tabs)) {
                 tabs->setCurrentIndex(index);
-                return;
+            } else {
+                fail(number, QStringLiteral("没有这一页: %1").arg(name));
             }
+            return;
         }
-        fail(QStringLiteral("没有这一页: %1").arg(name));
-        return;
     }
-    QWidget* w = find(name);
+    QWidget* w = top->objectName() == name ? top : top->findChild<QWidget*>(name);
     if (!w) {
-        fail(QStringLiteral("没有控件: %1").arg(name));
+        fail(number, QStringLiteral("窗口\"%1\"中没有控件: %2").arg(top->windowTitle(), name));
         return;
     }
-    if (!w->isEnabled() || w->isHidden()) {
-        fail(QStringLiteral("控件不可用: %1").arg(name));
+    if (!shownToUser(w)) {
+        fail(number, QStringLiteral("控件不可见: %1").arg(name));
         return;
     }
-
+    if (!w->isEnabled()) {
+        fail(number, QStringLiteral("控件不可用: %1").arg(name));
+        return;
+    }
     if (verb == QLatin1String("click")) {
         if (auto* button = qobject_cast<QAbstractButton*>(w)) {
             button->click();
         } else {
-            fail(QStringLiteral("无法单击: %1").arg(name));
+            fail(number, QStringLiteral("无法单击: %1").arg(name));
         }
         return;
     }
+    setValue(number, w, name, value);
+}
 
-    // set: the user puts the focus in the control, changes it and leaves it.
-    if (w->window()) QApplication::setActiveWindow(w->window());
+// The user puts the focus in the control, changes it and leaves it.
+void ScriptRunner::setValue(int number, QWidget* w, const QString& name, const QString& value) {
+    QApplication::setActiveWindow(w->window());
     w->setFocus(Qt::OtherFocusReason);
     bool ok = true;
     if (auto* box = qobject_cast<QCheckBox*>(w)) {
         const int v = value.toInt(&ok);
         if (!ok || v < 0 || v > 2) {
-            fail(QStringLiteral("复选框的值只能是 0、1 或 2: %1").arg(value));
+            fail(number, QStringLiteral("复选框的值只能是 0、1 或 2: %1").arg(value));
             return;
         }
         if (v == 2) box->setTristate(true);
         box->setCheckState(v == 1 ? Qt::Checked : v == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
     } else if (auto* opt = qobject_cast<QRadioButton*>(w)) {
         if (value.trimmed() != QLatin1String("1")) {
-            fail(QStringLiteral("选项按钮只能设为 1: %1").arg(value));
+            fail(number, QStringLiteral("选项按钮只能设为 1: %1").arg(value));
             return;
         }
         opt->setChecked(true);
@@ -344,46 +645,105 @@ void ScriptRunner::runLine(const QString& raw) {
         const int index = value.toInt(&ok);
         const int found = ok ? index : cmb->findText(value);
         if (found < 0 || found >= cmb->count()) {
-            fail(QStringLiteral("列表中没有: %1").arg(value));
+            fail(number, QStringLiteral("列表中没有: %1").arg(value));
             return;
         }
         cmb->setCurrentIndex(found);
-    } else if (auto* num = qobject_cast<IntText3D*>(w)) {
+    } else if (auto* num = qobject_cast<QSpinBox*>(w)) {
         const qint64 v = value.trimmed().toLongLong(&ok);
-        if (!ok || v < num->Min() || v > num->Max() || num->Locked()) {
-            fail(QStringLiteral("数值框 %1 不接受 %2 (范围 %3 至 %4)")
-                     .arg(name, value)
-                     .arg(num->Min())
-                     .arg(num->Max()));
+        if (!ok || v < num->minimum() || v > num->maximum() || num->isReadOnly()) {
+            fail(number, QStringLiteral("数值框 %1 不接受 %2 (范围 %3 至 %4)")
+                             .arg(name, value)
+                             .arg(num->minimum())
+                             .arg(num->maximum()));
             return;
         }
         num->setValue(int(v));
     } else if (auto* date = qobject_cast<QDateEdit*>(w)) {
         const QDate d = QDate::fromString(value.trimmed(), Qt::ISODate);
-        if (!d.isValid()) {
-            fail(QStringLiteral("日期格式应为 yyyy-MM-dd: %1").arg(value));
+        if (!d.isValid() || d < date->minimumDate() || d > date->maximumDate()) {
+            fail(number, QStringLiteral("日期格式应为 yyyy-MM-dd, 且在 %1 至 %2 之间: %3")
+                             .arg(date->minimumDate().toString(Qt::ISODate),
+                                  date->maximumDate().toString(Qt::ISODate), value));
             return;
         }
         date->setDate(d);
     } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         if (edit->isReadOnly()) {
-            fail(QStringLiteral("文本框只读: %1").arg(name));
+            fail(number, QStringLiteral("文本框只读: %1").arg(name));
             return;
         }
         edit->setText(value);
     } else if (auto* tree = qobject_cast<QTreeWidget*>(w)) {
-        const auto items = tree->findItems(value, Qt::MatchExactly | Qt::MatchRecursive);
-        if (items.isEmpty()) {
-            fail(QStringLiteral("树中没有: %1").arg(value));
+        QTreeWidgetItem* found = nullptr;
+        for (QTreeWidgetItem* item :
+             tree->findItems(value, Qt::MatchExactly | Qt::MatchRecursive)) {
+            if (!item->isHidden() && !found) found = item;
+        }
+        if (!found) {
+            fail(number, QStringLiteral("树中没有: %1").arg(value));
             return;
         }
-        tree->setCurrentItem(items.first());
-        emit tree->itemClicked(items.first(), 0);
+        tree->setCurrentItem(found);
+        emit tree->itemClicked(found, 0);
     } else {
-        fail(QStringLiteral("无法设置: %1").arg(name));
+        fail(number, QStringLiteral("无法设置: %1").arg(name));
         return;
     }
     w->clearFocus();
+}
+
+// ----- Watchdog ------------------------------------------------------------------
+
+void ScriptRunner::progress() {
+    lineAtWork_ = currentLine();
+    if (failed_) return;  // a failed script only has its grace left
+    {
+        std::lock_guard lock(mutex_);
+        deadline_ = std::chrono::steady_clock::now() + options_.timeout;
+    }
+    wake_.notify_all();
+}
+
+// A line past its time is failed from the event loop, which closes the
+// windows; a program that does not get back to its event loop in time (a
+// line blocked outside it) is ended here.
+void ScriptRunner::watch() {
+    bool told = false;
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        const auto deadline = deadline_;
+        if (wake_.wait_until(lock, deadline, [&] { return stopping_ || deadline_ != deadline; })) {
+            continue;
+        }
+        const int line = lineAtWork_;
+        const QString seconds = QString::number(double(options_.timeout.count()) / 1000.0);
+        const QString why = started_ ? QStringLiteral("超过 %1 秒仍未完成").arg(seconds)
+                                     : QStringLiteral("对话框 %1 秒后仍未打开").arg(seconds);
+        if (!told && !failedSeen_) {
+            told = true;
+            deadline_ = std::chrono::steady_clock::now() + graceFor(options_.timeout);
+            QMetaObject::invokeMethod(
+                this, [this, line, why] { fail(line, why); }, Qt::QueuedConnection);
+            continue;
+        }
+        if (failedSeen_) {
+            print_(QStringLiteral("[脚本错误] 窗口未能及时关闭, 程序结束"));
+        } else {
+            print_(QStringLiteral("[脚本错误] 第 %1 行: %2, 程序结束").arg(line).arg(why));
+        }
+        std::fflush(nullptr);
+        std::_Exit(options_.failExitCode);
+    }
+}
+
+void ScriptRunner::stopWatching() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (watchdog_.joinable()) watchdog_.join();
 }
 
 }  // namespace app

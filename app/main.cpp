@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
@@ -170,6 +171,34 @@ public:
     }
 };
 
+// Gives the dialog the size asked for on the command line before it is first
+// shown, so small screens can be tried.
+class DialogSizer : public QObject {
+public:
+    explicit DialogSizer(QSize size) : size_(size) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && !done_) {
+            if (auto* dialog = qobject_cast<zx::profiles::frmSystemProfiles*>(watched)) {
+                done_ = true;
+                dialog->resize(size_);
+            }
+        }
+        return false;
+    }
+
+private:
+    QSize size_;
+    bool done_ = false;
+};
+
+// "1024x768" as a size; an invalid size for anything else.
+QSize parseSize(const QString& text) {
+    static const QRegularExpression form(QStringLiteral("^(\\d{3,5})[xX](\\d{3,5})$"));
+    const auto m = form.match(text.trimmed());
+    if (!m.hasMatch()) return {};
+    return {m.captured(1).toInt(), m.captured(2).toInt()};
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -184,7 +213,8 @@ int main(int argc, char* argv[]) {
         "打开账套的系统参数。\n"
         "退出码: 0 完成了模块启用, 1 未完成, 2 参数错误、账套无法打开或用户不存在。\n"
         "没有显示器、平台为 offscreen 或环境变量 ZX_NONINTERACTIVE=1 时, 所有提示框\n"
-        "不再弹出, 而以默认按钮(确定/否/取消)作答; 所有提示内容都打印到标准输出。"));
+        "不再弹出, 而以默认按钮(确定/否/取消)作答; 所有提示内容都打印到标准输出。\n"
+        "执行脚本时由脚本充当用户: 所有窗口和提示框照常打开, 等待脚本的下一行。"));
     parser.addHelpOption();
     const QString defaultDb = QDir(dataDir).filePath(QStringLiteral("demo.zxdb"));
     const QCommandLineOption dbOption(
@@ -219,12 +249,21 @@ int main(int argc, char* argv[]) {
         QStringLiteral("首次激活后每个命名控件输出一行 JSON, 然后退出。"));
     const QCommandLineOption scriptOption(
         QStringLiteral("script"),
-        QStringLiteral("对打开的对话框逐行执行脚本 FILE: set NAME VALUE, click NAME, "
-                       "answer yes|no, dump, expect-closed。脚本执行到底时退出码为 0, "
-                       "出错时为 3。"),
+        QStringLiteral("逐行执行脚本 FILE, 每行作用于当时最上层的窗口: set NAME VALUE, "
+                       "click NAME, answer yes|no, dump, shot NAME, expect-window TITLE, "
+                       "expect-closed。shot 的图片存放在 --screenshot 的目录 (默认当前目录)。"
+                       "脚本执行到底时退出码为 0, 出错时为 3。"),
         QStringLiteral("FILE"));
+    const QCommandLineOption scriptTimeoutOption(
+        QStringLiteral("script-timeout"),
+        QStringLiteral("脚本一行最多等待的秒数 (默认 30), 超过则脚本失败, 退出码 3。"),
+        QStringLiteral("SECONDS"), QStringLiteral("30"));
+    const QCommandLineOption sizeOption(
+        QStringLiteral("size"), QStringLiteral("对话框的大小, 例如 1024x768 (默认 1200x760)。"),
+        QStringLiteral("WxH"));
     parser.addOptions({dbOption, createOption, userOption, installOption, appTypeOption,
-                       screenshotOption, dumpOption, scriptOption});
+                       screenshotOption, dumpOption, scriptOption, scriptTimeoutOption,
+                       sizeOption});
 
     if (!parser.parse(QApplication::arguments())) {
         printLine(stderr, QStringLiteral("参数错误: %1").arg(parser.errorText()));
@@ -246,6 +285,21 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(appTypeOption) && !appTypeOk) {
         printLine(stderr,
                   QStringLiteral("AppType 必须是整数: %1").arg(parser.value(appTypeOption)));
+        return kExitUsage;
+    }
+
+    bool timeoutOk = true;
+    const double timeoutSeconds = parser.value(scriptTimeoutOption).toDouble(&timeoutOk);
+    if (!timeoutOk || !(timeoutSeconds > 0) || timeoutSeconds > 86400) {
+        printLine(stderr, QStringLiteral("--script-timeout 必须是大于 0 的秒数: %1")
+                              .arg(parser.value(scriptTimeoutOption)));
+        return kExitUsage;
+    }
+    const QSize dialogSize =
+        parser.isSet(sizeOption) ? parseSize(parser.value(sizeOption)) : QSize();
+    if (parser.isSet(sizeOption) && !dialogSize.isValid()) {
+        printLine(stderr, QStringLiteral("--size 的格式应为 宽x高 (例如 1024x768): %1")
+                              .arg(parser.value(sizeOption)));
         return kExitUsage;
     }
 
@@ -308,9 +362,14 @@ int main(int argc, char* argv[]) {
                 QStringLiteral("无法读取脚本 %1: %2").arg(file.fileName(), file.errorString()));
             return kExitUsage;
         }
+        app::ScriptRunner::Options options;
+        options.shotDir =
+            parser.isSet(screenshotOption) ? parser.value(screenshotOption) : QDir::currentPath();
+        options.timeout = std::chrono::milliseconds(qint64(timeoutSeconds * 1000));
+        options.failExitCode = kExitAutomationFailed;
         script = std::make_unique<app::ScriptRunner>(
             host, QString::fromUtf8(file.readAll()).split(u'\n'),
-            [](const QString& line) { printLine(stdout, line); });
+            [](const QString& line) { printLine(stdout, line); }, options);
         frmSystemProfiles::onShown = [&script](frmSystemProfiles& dialog) {
             script->start(dialog);
         };
@@ -335,6 +394,8 @@ int main(int argc, char* argv[]) {
         };
     }
 
+    DialogSizer sizer(dialogSize);
+    if (dialogSize.isValid()) app.installEventFilter(&sizer);
     HeadlessDialogCloser closer;
     if (host.headless() && !automated) app.installEventFilter(&closer);
     int exitCode = kExitNotCompleted;

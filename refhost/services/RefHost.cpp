@@ -321,6 +321,7 @@ MsgResult RefHost::box(const QString& kind, const QString& text, MsgButtons butt
         return answer;
     }
     QMessageBox box(qtIcon(icon), title, text, qtButtons(buttons), parent);
+    box.setObjectName(QStringLiteral("MsgBox"));
     box.setDetailedText(detail);
     const QList<std::pair<QMessageBox::StandardButton, QString>> captions = {
         {QMessageBox::Yes, QStringLiteral("是")},

@@ -84,8 +84,11 @@ public:
     void setMessageSink(MessageSink sink) { messageSink_ = std::move(sink); }
 
     // True when boxes are answered with their default button instead of being
-    // shown: ZX_NONINTERACTIVE=1, an offscreen or minimal platform, or no
-    // widget application. setInteractive overrides the detection.
+    // shown, and the host's own windows (period set-up, account selection) are
+    // not opened: ZX_NONINTERACTIVE=1, an offscreen or minimal platform, or no
+    // widget application. setInteractive overrides the detection; a script
+    // that plays the user sets it to true, so every window opens and waits for
+    // the script even without a screen.
     bool headless() const;
     void setInteractive(std::optional<bool> interactive) { interactive_ = interactive; }
 

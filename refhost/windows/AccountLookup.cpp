@@ -94,6 +94,7 @@ AccountLookup::AccountLookup(Database& db, const QString& currentText, QWidget* 
 
     auto* layout = new QVBoxLayout(this);
     auto* prompt = new QLabel(QStringLiteral("科目代码或名称："), this);
+    prompt->setObjectName(QStringLiteral("lblFilter"));
     filter_ = new QLineEdit(this);
     filter_->setObjectName(QStringLiteral("txtFilter"));
     filter_->setClearButtonEnabled(true);
@@ -131,6 +132,7 @@ AccountLookup::AccountLookup(Database& db, const QString& currentText, QWidget* 
     layout->addWidget(status_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("picButtons"));
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOK"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));

@@ -210,6 +210,7 @@ PeriodSetupWindow::PeriodSetupWindow(RefHost& host, QWidget* parent)
     setModal(true);
 
     auto* countBox = new QGroupBox(QStringLiteral("每年会计期间数"), this);
+    countBox->setObjectName(QStringLiteral("fraPeriodCount"));
     optCount12_ = new QRadioButton(QStringLiteral("12个会计期间(按月)"), countBox);
     optCount12_->setObjectName(QStringLiteral("optCount12"));
     optCount13_ = new QRadioButton(QStringLiteral("13个会计期间(每期四周)"), countBox);
@@ -219,6 +220,7 @@ PeriodSetupWindow::PeriodSetupWindow(RefHost& host, QWidget* parent)
     countLayout->addWidget(optCount13_);
 
     auto* yearBox = new QGroupBox(QStringLiteral("会计年度"), this);
+    yearBox->setObjectName(QStringLiteral("fraYear"));
     optNaturalYear_ = new QRadioButton(QStringLiteral("自然年度(1月1日开始)"), yearBox);
     optNaturalYear_->setObjectName(QStringLiteral("optNaturalYear"));
     optStartDate_ = new QRadioButton(QStringLiteral("第一期开始日期："), yearBox);
@@ -240,8 +242,12 @@ PeriodSetupWindow::PeriodSetupWindow(RefHost& host, QWidget* parent)
     auto* yearLayout = new QFormLayout(yearBox);
     yearLayout->addRow(optNaturalYear_);
     yearLayout->addRow(startRow);
-    yearLayout->addRow(QStringLiteral("第一个会计年度："), txtFirstYear_);
-    yearLayout->addRow(QStringLiteral("生成的年度数："), txtYears_);
+    auto* lblFirstYear = new QLabel(QStringLiteral("第一个会计年度："), yearBox);
+    lblFirstYear->setObjectName(QStringLiteral("lblFirstYear"));
+    auto* lblYears = new QLabel(QStringLiteral("生成的年度数："), yearBox);
+    lblYears->setObjectName(QStringLiteral("lblYears"));
+    yearLayout->addRow(lblFirstYear, txtFirstYear_);
+    yearLayout->addRow(lblYears, txtYears_);
 
     grdPeriods_ = new QTableWidget(0, 3, this);
     grdPeriods_->setObjectName(QStringLiteral("grdPeriods"));
@@ -257,6 +263,7 @@ PeriodSetupWindow::PeriodSetupWindow(RefHost& host, QWidget* parent)
     lblNote_->setWordWrap(true);
 
     auto* buttons = new QDialogButtonBox(this);
+    buttons->setObjectName(QStringLiteral("picButtons"));
     cmdOK_ = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
     cmdOK_->setObjectName(QStringLiteral("cmdOK"));
     auto* cmdCancel = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);

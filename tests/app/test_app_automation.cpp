@@ -1,11 +1,18 @@
 // The executable driven as implementers drive it: control dumps, page
 // screenshots and scripts against the live dialog on a fresh demo set.
 
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QImageReader>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -39,6 +46,36 @@ public:
                 QString::fromUtf8(p.readAllStandardError())};
     }
 
+    // One value the executable stored, read straight from the account set.
+    QString stored(const QString& sql) {
+        QString value;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
+            db.setDatabaseName(dir.filePath("set.zxdb"));
+            if (db.open()) {
+                QSqlQuery q(db);
+                if (q.exec(sql) && q.next()) value = q.value(0).toString();
+            }
+        }
+        QSqlDatabase::removeDatabase("check");
+        return value;
+    }
+    void change(const QString& sql) {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "change");
+            db.setDatabaseName(dir.filePath("set.zxdb"));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY2(q.exec(sql), qPrintable(sql));
+        }
+        QSqlDatabase::removeDatabase("change");
+    }
+    QString param(const QString& category, const QString& key) {
+        return stored(QString("SELECT FValue FROM t_SystemProfile WHERE FCategory = '%1' AND "
+                              "FKey = '%2'")
+                          .arg(category, key));
+    }
+
     QTemporaryDir dir;
 };
 
@@ -48,6 +85,20 @@ QJsonObject control(const QString& dump, const QString& name) {
         if (o.value("name").toString() == name) return o;
     }
     return {};
+}
+
+// Every dump line of the named control, in the order printed.
+QList<QJsonObject> controls(const QString& out, const QString& name) {
+    QList<QJsonObject> found;
+    for (const QString& line : out.split('\n')) {
+        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+        if (o.value("name").toString() == name) found << o;
+    }
+    return found;
+}
+
+QSize pictureSize(const QString& file) {
+    return QImageReader(file).size();
 }
 
 }  // namespace
@@ -60,6 +111,18 @@ private slots:
         App app;
         const Run r = app.run({"--dump-controls"});
         QCOMPARE(r.exitCode, 0);
+        const QJsonObject window = control(r.out, "frmSystemProfiles");
+        QCOMPARE(window.value("kind").toString(), "window");
+        QCOMPARE(window.value("rect").toArray(), (QJsonArray{0, 0, 1200, 760}));
+        // A box on a page not shown yet is seen once its tab is chosen, but
+        // has no place on screen now; one in a hidden frame is not seen at all.
+        const QJsonObject closePnl = control(r.out, "chkClosePnl");
+        QCOMPARE(closePnl.value("visible").toBool(), true);
+        QVERIFY(!closePnl.contains("rect"));
+        QVERIFY(closePnl.contains("tooltip"));
+        QCOMPARE(control(r.out, "txtLenXj").value("visible").toBool(), false);
+        QCOMPARE(control(r.out, "txtTaxRate").value("text").toString(), "13");
+        QCOMPARE(control(r.out, "txtCompanyName").value("rect").toArray().size(), 4);
         const QJsonObject name = control(r.out, "txtCompanyName");
         QCOMPARE(name.value("kind").toString(), "text");
         QCOMPARE(name.value("text").toString(), "演示科技有限公司");
@@ -88,6 +151,20 @@ private slots:
         QVERIFY(!files.contains("page5.png"));
     }
 
+    void aSmallDialogIsShotWholeAndKeepsItsSize() {
+        App app;
+        const Run r = app.run({"--size", "640x480", "--screenshot", app.dir.filePath("shots")});
+        QCOMPARE(r.exitCode, 0);
+        // The business page cannot fit 480 pixels: its picture runs on below.
+        const QSize business = pictureSize(app.dir.filePath("shots/page7.png"));
+        QVERIFY2(business.height() > 480, qPrintable(QString::number(business.height())));
+        QVERIFY(business.width() >= 640);
+        const Run dump = app.run({"--size", "640x480", "--dump-controls"});
+        QCOMPARE(control(dump.out, "frmSystemProfiles").value("rect").toArray(),
+                 (QJsonArray{0, 0, 640, 480}));
+        QCOMPARE(app.run({"--size", "640"}).exitCode, 2);
+    }
+
     void aScriptDiscardsAChangeOnClose() {
         App app;
         const Run r = app.run({},
@@ -111,7 +188,16 @@ private slots:
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("message");
         QTest::newRow("unknown control") << "set chkNoSuchThing 1\n"
-                                         << "第 1 行: 没有控件";
+                                         << "第 1 行: 窗口\"系统参数\"中没有控件";
+        // Names are looked up in the topmost window only; the failure closes
+        // the viewer and the dialog.
+        QTest::newRow("control of the window below")
+            << "click Stab(8)\nclick cmdOptHistory\nset chkClosePnl 1\n"
+            << "第 3 行: 窗口\"参数修改日志\"中没有控件: chkClosePnl";
+        QTest::newRow("other window") << "expect-window 参数修改日志\n"
+                                      << "第 1 行: 最上层的窗口是\"系统参数\"";
+        QTest::newRow("unused answer") << "answer yes\n"
+                                       << "有 1 个准备好的回答没有用到";
         QTest::newRow("out of bounds") << "\nset IntQtyDefNum 9\n"
                                        << "第 2 行: 数值框";
         QTest::newRow("unknown verb") << "press btnOK\n"
@@ -126,6 +212,185 @@ private slots:
         const Run r = app.run({}, script);
         QCOMPARE(r.exitCode, 3);
         QVERIFY2(r.out.contains(message), qPrintable(r.out));
+    }
+
+    void aScriptTicksAClosingOptionAndSavesIt() {
+        App app;
+        const Run r = app.run({"--screenshot", app.dir.filePath("shots")},
+                              "click Stab(7)\n"
+                              "set chkHS_CheckBillPosted 1\n"
+                              "click cmdSetCheckItem\n"
+                              "expect-window frmICSystemProfiles\n"
+                              "set chkHS_UnCheckBillByRedSaleFP 1\n"
+                              "click btnSave\n"
+                              "dump\n"
+                              "shot closing\n"
+                              "click btnOK\n"
+                              "expect-window frmSystemProfiles\n"
+                              "answer no\n"
+                              "click btnClose\n"
+                              "expect-closed\n");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QCOMPARE(control(r.out, "chkHS_UnCheckBillByRedSaleFP").value("value").toInt(), 1);
+        QCOMPARE(control(r.out, "btnSave").value("enabled").toBool(), false);
+        QVERIFY(QFileInfo(app.dir.filePath("shots/closing.png")).size() > 0);
+        QCOMPARE(app.param("IC", "UnCheckBillByRedSaleFP"), "1");
+        QCOMPARE(app.param("IC", "UnCheckBillByPrevSaleFP"), "0");
+    }
+
+    void aScriptListsTheChangeLogOfADateRange() {
+        App app;
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
+        const Run r = app.run({"--screenshot", app.dir.filePath("shots")},
+                              "click Stab(7)\n"
+                              "set chkIC_StoOut_QtyLargerQty 0\n"
+                              "click btnSave\n"
+                              "click Stab(8)\n"
+                              "click cmdOptHistory\n"
+                              "expect-window 参数修改日志\n"
+                              "set dtpBegin 2000-01-01\n"
+                              "set dtpEnd 2000-01-31\n"
+                              "click cmdOk\n"
+                              "dump\n"
+                              "set dtpEnd " +
+                                  today +
+                                  "\n"
+                                  "click cmdOk\n"
+                                  "dump\n"
+                                  "shot viewer\n"
+                                  "click cmdExit\n"
+                                  "expect-window 系统参数\n"
+                                  "click btnClose\n"
+                                  "expect-closed\n");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        const QList<QJsonObject> grids = controls(r.out, "fpList");
+        QCOMPARE(grids.size(), 2);
+        QCOMPARE(grids.at(0).value("items").toArray().size(), 0);
+        const QJsonArray rows = grids.at(1).value("items").toArray();
+        QCOMPARE(rows.size(), 1);
+        const QVariantList columns = grids.at(1).value("columns").toArray().toVariantList();
+        const QJsonArray row = rows.at(0).toArray();
+        QCOMPARE(row.at(columns.indexOf("修改前的值")).toString(), "启用");
+        QCOMPARE(row.at(columns.indexOf("修改后的值")).toString(), "不启用");
+        QCOMPARE(row.at(columns.indexOf("操作用户")).toString(), "administrator");
+        QVERIFY(QFileInfo(app.dir.filePath("shots/viewer.png")).size() > 0);
+    }
+
+    void aScriptBuildsA13PeriodCalendar() {
+        App app;
+        const Run r = app.run({},
+                              "click Stab(1)\n"
+                              "click cmdSetPeriod\n"
+                              "expect-window 会计期间设置\n"
+                              "set optCount13 1\n"
+                              "set txtFirstYear 2024\n"
+                              "set txtYears 3\n"
+                              "dump\n"
+                              "click cmdOK\n"
+                              "expect-window 系统参数\n"
+                              "dump\n");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QCOMPARE(control(r.out, "grdPeriods").value("items").toArray().size(), 13);
+        QCOMPARE(app.param("GL", "PeriodCount"), "13");
+        QCOMPARE(app.stored("SELECT COUNT(*) FROM t_perioddate"), "39");
+        QCOMPARE(app.stored("SELECT MAX(FYear) FROM t_perioddate"), "2026");
+        // The period page shows the calendar the window built.
+        QCOMPARE(control(r.out, "optPeriod13").value("value").toBool(), true);
+        QCOMPARE(control(r.out, "txtStartPeriod").value("max").toInt(), 13);
+    }
+
+    void aScriptPicksTheProfitAccountInTheSelectionWindow() {
+        App app;
+        const Run r = app.run({},
+                              "click Stab(2)\n"
+                              "click btnEarnAcct\n"
+                              "expect-window 选择会计科目\n"
+                              "set txtFilter 310\n"
+                              "set lstAccounts 3103\n"
+                              "dump\n"
+                              "click btnOK\n"
+                              "expect-window 系统参数\n"
+                              "dump\n"
+                              "click btnSave\n");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        // The filter left the three accounts beginning with 310.
+        QCOMPARE(control(r.out, "lstAccounts").value("items").toArray(),
+                 (QJsonArray{"3101", "3102", "3103"}));
+        QCOMPARE(control(r.out, "txtEarnAcct").value("text").toString(), "3103");
+        QCOMPARE(app.param("GL", "EarnAccount"),
+                 app.stored("SELECT FAccountID FROM t_Account WHERE FNumber = '3103'"));
+    }
+
+    void messagesOpenAsWindowsOfTheScript() {
+        App app;
+        // A question without a prepared answer waits for the next lines.
+        const Run r = app.run({"--screenshot", app.dir.filePath("shots")},
+                              "set chkSettle 1\n"
+                              "click btnClose\n"
+                              "expect-window Zentrix提示\n"
+                              "dump\n"
+                              "shot question\n"
+                              "answer no\n"
+                              "expect-closed\n");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        const QJsonObject box = control(r.out, "MsgBox");
+        QCOMPARE(box.value("kind").toString(), "message");
+        QCOMPARE(box.value("text").toString(), "退出前是否保存修改?");
+        QCOMPARE(box.value("items").toArray(), (QJsonArray{"是", "否"}));
+        QVERIFY(QFileInfo(app.dir.filePath("shots/question.png")).size() > 0);
+        QCOMPARE(app.param("GL", "VoucherSettleType"), QString());
+
+        // A message with only 确定 is confirmed before the next line acts,
+        // an answer included: that one is kept for the question to come.
+        const Run told = app.run({},
+                                 "click Stab(2)\n"
+                                 "set txtEarnAcct 9999\n"
+                                 "answer no\n"
+                                 "set chkSettle 1\n"
+                                 "click btnClose\n"
+                                 "expect-closed\n");
+        QVERIFY2(told.exitCode == 0, qPrintable(told.out + told.err));
+        QVERIFY(told.out.contains("[提示] 科目[9999]不存在!"));
+        QVERIFY(told.out.contains("[回答] 否"));
+    }
+
+    void anErrorIsConfirmedAndShowsItsDetail() {
+        // The group controls the write-off switch: the save ends with an error.
+        App app;
+        QCOMPARE(app.run({"--dump-controls"}).exitCode, 0);
+        app.change("UPDATE t_SystemProfile SET FLevel = 8 WHERE FKey = 'TransCheckStart'");
+        const Run r = app.run({},
+                              "click Stab(2)\n"
+                              "click stabGl(3)\n"
+                              "set chkTransCheckStart 1\n"
+                              "click btnSave\n"
+                              "expect-window MsgBox\n"
+                              "dump\n"
+                              "answer no\n"
+                              "click btnClose\n"
+                              "expect-closed\n");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        const QJsonObject box = control(r.out, "MsgBox");
+        QCOMPARE(box.value("text").toString(), "集团控制参数【启用往来业务核销】不能修改！");
+        QVERIFY(box.value("detail").toString().contains("错误号: 5"));
+        QCOMPARE(box.value("items").toArray(), (QJsonArray{"确定"}));
+        QCOMPARE(app.param("GL", "TransCheckStart"), "0");
+    }
+
+    void aLineThatHangsEndsTheScriptInTime() {
+        // A picture written onto a pipe nobody reads never finishes.
+        App app;
+        QVERIFY(QDir().mkpath(app.dir.filePath("pipe")));
+        QCOMPARE(::mkfifo(QFile::encodeName(app.dir.filePath("pipe/stuck.png")).constData(), 0600),
+                 0);
+        QElapsedTimer clock;
+        clock.start();
+        const Run r = app.run({"--screenshot", app.dir.filePath("pipe"), "--script-timeout", "1"},
+                              "shot stuck\n");
+        QCOMPARE(r.exitCode, 3);
+        QVERIFY2(r.out.contains("[脚本错误] 第 1 行: 超过 1 秒仍未完成"), qPrintable(r.out));
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(app.run({"--script-timeout", "0"}).exitCode, 2);
     }
 
     void firstUseJourneyStartsTheLedger() {
