@@ -20,6 +20,11 @@ void Baseline::settle(const StateOf& now) {
     }
 }
 
+void Baseline::rebase(const Param& p, const QString& stored, const State& shown) {
+    if (!entries_.contains(&p)) order_ << &p;
+    entries_[&p] = {stored, shown, true};
+}
+
 QString Baseline::storedText(const Param& p) const {
     return entries_.value(&p).stored;
 }

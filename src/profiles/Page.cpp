@@ -54,6 +54,7 @@ void Page::save(const Param& p, host::ProfileWriter& writer) {
     const QVariant v = value(p);
     if (v.isValid()) {
         store::writeValue(writer, params::categoryName(p.cat), params::keyOf(p), v);
+        s.written << &p;
     }
 }
 

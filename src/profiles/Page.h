@@ -41,6 +41,7 @@ struct Shared {
     bool ReTickVoucherCheck = false;  // the approval guard is ticking its box again
     QString AutoInvoiceSnapshot;
     QStringList startedNow;  // the modules this save started, in the user's words
+    QList<const params::Param*> written;  // what the running save has written so far
 };
 
 class Page {

@@ -57,6 +57,34 @@ public:
     SaveLock& operator=(const SaveLock&) = delete;
 };
 
+// A save that stops part way has stored some of the user's changes: they are
+// the base of the next attempt, which must not take them for another
+// workstation's.
+class RebaseWritten {
+public:
+    RebaseWritten(Shared& s, const frame::Controls& c) : s_(s), c_(c) { s_.written.clear(); }
+    ~RebaseWritten() {
+        if (s_.written.isEmpty()) return;
+        ignoringErrors("save baseline", [this] {
+            auto stored = createObject<GLSystemProfile>();
+            stored->Refresh();
+            for (const params::Param* p : s_.written) {
+                s_.baseline.rebase(*p,
+                                   stored->GetSystemProfile(params::categoryName(p->cat),
+                                                            params::keyOf(*p), params::defaultOf(*p)),
+                                   c_.state(*p));
+            }
+        });
+        s_.written.clear();
+    }
+    RebaseWritten(const RebaseWritten&) = delete;
+    RebaseWritten& operator=(const RebaseWritten&) = delete;
+
+private:
+    Shared& s_;
+    const frame::Controls& c_;
+};
+
 bool hasVoucher(qint32 year, qint32 period) {
     return store::hasVoucherBefore(year, period);
 }
@@ -261,6 +289,7 @@ bool frmSystemProfiles::saveValues() {
     const SaveLock lock(store::roundToInt16(stored->GLGetCurrentYear()),
                         store::roundToInt16(stored->GLGetCurrentPeriod()));
     if (!checkConflicts()) return false;
+    const RebaseWritten rebaseWritten(*shared_, controls());
     general_->saveLedger(*writer);
     profit_->save(*writer);
     general_->savePrecisionsAndTax(*writer);

@@ -23,6 +23,9 @@ public:
     void loaded(const Param& p, const QString& stored);
     // Takes the state every loaded parameter shows now as the state to compare with.
     void settle(const StateOf& now);
+    // A parameter this dialog has written: what is stored now and shown now
+    // are the base of the next save.
+    void rebase(const Param& p, const QString& stored, const State& shown);
 
     bool has(const Param& p) const { return entries_.contains(&p); }
     QString storedText(const Param& p) const;
