@@ -58,7 +58,7 @@ private slots:
     void aFreshSetProposesTheLedgerStartAndSavesNothing() {
         DialogHarness h;
         QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
-        QVERIFY(!h.dialog->CashierStarted);
+        QVERIFY(!h.dialog->CashierStarted());
         QCOMPARE(h.c<IntText3D>("txtCnStartYear")->Text(), h.c<IntText3D>("txtStartYear")->Text());
         QCOMPARE(h.c<IntText3D>("txtCnStartPeriod")->Value(), 0);
         for (const char* name :
@@ -157,7 +157,7 @@ private slots:
         DialogHarness h("administrator",
                         [](DialogHarness& d) { refhost::startDemoModules(*d.set.db); });
         QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
-        QVERIFY(h.dialog->CashierStarted);
+        QVERIFY(h.dialog->CashierStarted());
         QVERIFY(!h.c<IntText3D>("txtCnStartYear")->isEnabled());
         QVERIFY(!h.c<IntText3D>("txtCnStartPeriod")->isEnabled());
         QCOMPARE(h.c<IntText3D>("txtCnStartYear")->Value(), 2024);
@@ -179,9 +179,9 @@ private slots:
     void theSettlementCentreBoxAloneIsNoChange() {
         DialogHarness h;
         h.c<QCheckBox>("chkUseESC")->click();
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
         h.c<QCheckBox>("chkAllowEditVchNumber")->click();
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
     }
 
     void getMaxPeriodTakesTheLaterOfDataAndCurrentPeriod_data() {

@@ -56,7 +56,7 @@ private slots:
         }
         QCOMPARE(h.c<IntText3D>("DeprRateScale")->Value(), 0);
         QCOMPARE(h.c<IntText3D>("DeprRateQty")->Value(), 0);
-        QCOMPARE(h.dialog->NoDeprAtStart, 0);
+        QCOMPARE(h.dialog->NoDeprAtStart(), 0);
         QVERIFY(h.dialog->AllowSetStartYearPeriod());
     }
 
@@ -91,9 +91,9 @@ private slots:
         QVERIFY(h.c<QCheckBox>("ChkFAtoGL")->isChecked());
         h.c<QCheckBox>("ChkFAtoGL")->click();  // unticked, and no change of its own
         QVERIFY(!h.c<QCheckBox>("ChkFAtoGL")->isChecked());
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
         h.c<QCheckBox>("chkMustChecked")->click();
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
         h.c<QCheckBox>("chkVouchSingle")->setChecked(false);
         h.c<IntText3D>("DeprRateScale")->setValue(5);
         h.c<IntText3D>("DeprRateQty")->setValue(3);

@@ -80,7 +80,7 @@ private slots:
         auto* startYear = h.c<IntText3D>("txtIC_StartYear");
         QCOMPARE(startYear->Value(), QDate::currentDate().year());
         QVERIFY(startYear->isEnabled());
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
     }
 
     // The three check-box rules read the same texts differently; the save
@@ -200,7 +200,7 @@ private slots:
         QCOMPARE(expiry.c<QComboBox>("cmbIC_BatchNoFieldName(1)")->currentIndex(), 1);
         QCOMPARE(expiry.c<QComboBox>("cmbIC_BatchNoFieldName(2)")->currentIndex(), 0);
         QCOMPARE(expiry.c<QComboBox>("cmbIC_BatchNoOrder(0)")->currentIndex(), 0);
-        QVERIFY(!expiry.dialog->IsChanged);
+        QVERIFY(!expiry.dialog->IsChanged());
     }
 
     void itemNameRenamesItsCaptions() {
@@ -262,7 +262,7 @@ private slots:
         h.c<QCheckBox>("chkUpdateBomStock")->click();  // on and off again: no row
         h.c<QCheckBox>("chkUpdateBomStock")->click();
         h.c<QPushButton>("btnSave")->click();
-        QVERIFY2(!h.dialog->IsChanged, qPrintable(h.shown.join('\n')));
+        QVERIFY2(!h.dialog->IsChanged(), qPrintable(h.shown.join('\n')));
         QCOMPARE(column(h,
                         "SELECT FKey || ':' || FOrigValue || '>' || FNewValue FROM "
                         "t_SystemProfile_Log ORDER BY FID"),
@@ -272,7 +272,7 @@ private slots:
 
         h.c<QCheckBox>("chkIC_UseShortNumber")->click();  // a change that is not watched
         h.c<QPushButton>("btnSave")->click();
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
         QCOMPARE(h.param("IC", "UseShortNumber"), QString("1"));
         QCOMPARE(h.set.count("t_SystemProfile_Log"), 2);
     }

@@ -252,7 +252,7 @@ private slots:
         h.answerNo();
         box->click();
         QVERIFY(box->isChecked());
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
         QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
         QCOMPARE(h.shownOf("question").size(), 1);
         QVERIFY(h.shownOf("question").first().startsWith("是否确认取消此控制参数？"));
@@ -260,7 +260,7 @@ private slots:
         h.answerYes();
         box->click();
         QVERIFY(!box->isChecked());
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
         QVERIFY(!h.dialog->ReTickVoucherCheck);
     }
 
@@ -313,13 +313,13 @@ private slots:
         h.c<QCheckBox>("ChkUseCussent")->setChecked(false);
         QVERIFY(!enabled(h, "ChkNotCloseOff"));
 
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
     }
 
     void aViewerGetsNoEnabledOptions() {
         DialogHarness h(
             "viewer", params({{"IC", "AutoMakeInvoiceCG", "1"}, {"IC", "ShowUnderCalcType", "1"}}));
-        QVERIFY(!h.dialog->CanModify);
+        QVERIFY(!h.dialog->CanModify());
         for (const char* name : {"cmbIC_AutoMakeInvoiceCG", "chkIC_ShowUnderCalcTypeAndInv",
                                  "txtIC_StartYear", "chkIC_NegBalance", "OptType1(0)"}) {
             QVERIFY2(!enabled(h, name), name);

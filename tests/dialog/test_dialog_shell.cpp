@@ -18,8 +18,8 @@ class DialogShellTest : public QObject {
 private slots:
     void fillingThePagesIsNoChange() {
         DialogHarness h;
-        QVERIFY(h.dialog->CanModify);
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(h.dialog->CanModify());
+        QVERIFY(!h.dialog->IsChanged());
         QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
         QVERIFY(h.c<QPushButton>("btnOK")->isEnabled());
         QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
@@ -29,14 +29,14 @@ private slots:
         DialogHarness h;
         h.dialog->show();
         h.c<QCheckBox>("chkSettle")->click();
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
         QVERIFY(h.c<QPushButton>("btnSave")->isEnabled());
 
         h.answerNo();  // discard
         h.c<QPushButton>("btnClose")->click();
         QCOMPARE(h.shownOf("question"), QStringList{"退出前是否保存修改?"});
         QVERIFY(!h.dialog->isVisible());
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
         QCOMPARE(h.param("GL", "VoucherSettleType"), QString());  // nothing written
     }
 
@@ -67,19 +67,19 @@ private slots:
         } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
             button->click();
         }
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
         QVERIFY(h.c<QPushButton>("btnSave")->isEnabled());
     }
 
     void aViewerNeverSavesAndIsNeverAsked() {
         DialogHarness h("viewer");
         h.dialog->show();
-        QVERIFY(!h.dialog->CanModify);
+        QVERIFY(!h.dialog->CanModify());
         QVERIFY(!h.c<QPushButton>("btnOK")->isEnabled());
         QVERIFY(!h.c<QLineEdit>("txtCompanyName")->isEnabled());
         // Changed on screen all the same (say by a script): still no save.
         h.c<QCheckBox>("chkSettle")->setChecked(true);
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
         QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
         h.c<QPushButton>("btnClose")->click();
         QVERIFY(h.shownOf("question").isEmpty());
@@ -88,7 +88,7 @@ private slots:
 
     void anEditorMayModify() {
         DialogHarness h("editor");
-        QVERIFY(h.dialog->CanModify);
+        QVERIFY(h.dialog->CanModify());
         QVERIFY(h.c<QPushButton>("btnOK")->isEnabled());
     }
 

@@ -59,7 +59,7 @@ private slots:
         QVERIFY(h.c<QRadioButton>("OptByDebit")->isChecked());
         QCOMPARE(h.c<IntText3D>("txtStartYear")->Value(), QDate::currentDate().year());
         QCOMPARE(h.c<QLineEdit>("txtCurYear")->text(), QString());
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
     }
 
     void organisationType_data() {
@@ -125,7 +125,7 @@ private slots:
                                                  {"GL", "StartPeriod", "3"},
                                                  {"GL", "CurrentYear", "2025"},
                                                  {"GL", "CurrentPeriod", "4"}}));
-        QVERIFY(h.dialog->LedgerStarted);
+        QVERIFY(h.dialog->LedgerStarted());
         for (const char* name : {"txtStartYear", "txtCyNumber", "txtCyName", "txtCyScale"}) {
             QVERIFY2(!h.c<QWidget>(name)->isEnabled(), name);
         }
@@ -178,15 +178,15 @@ private slots:
         DialogHarness h("administrator",
                         params({{"General", "TaxType", "1"}, {"General", "TaxRate", "17.00"}}));
         QVERIFY(h.c<QRadioButton>("rdoTaxType(1)")->isChecked());
-        QCOMPARE(h.dialog->OrigTaxType, "1");
+        QCOMPARE(h.dialog->OrigTaxType(), "1");
         QCOMPARE(h.c<IntText3D>("txtTaxRate")->Value(), 17);
     }
 
     void aBadPrecisionStopsTheLoadWithAnError() {
         DialogHarness h("administrator", params({{"IC", "SInvoiceDecimal", "abc"}}));
         QCOMPARE(h.shownOf("error").size(), 1);
-        QVERIFY(!h.dialog->Loading);
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->Loading());
+        QVERIFY(!h.dialog->IsChanged());
     }
 };
 

@@ -54,14 +54,14 @@ private slots:
         DialogHarness h;
         h.c<QPushButton>("btnEarnAssignAcct")->click();  // cancelled: nothing queued
         QCOMPARE(box(h, "txtEarnAssignAcct")->text(), "3141");
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
 
         lookups.picks << "3103";
         h.c<QPushButton>("btnEarnAcct")->click();
         QCOMPARE(lookups.openedOn, (QStringList{"3141", "3131"}));
         QCOMPARE(box(h, "txtEarnAcct")->text(), "3103");
         QCOMPARE(tagOf(h, "txtEarnAcct"), accountId(h, "3103"));
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
         QVERIFY(h.shown.isEmpty());
 
         // A locked box opens no window.

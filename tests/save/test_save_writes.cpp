@@ -87,7 +87,7 @@ private slots:
         QCOMPARE(itemMasterRate(h, 1), QString("13"));
         QCOMPARE(registeredName(h), registered);
         QCOMPARE(h.param("GL", "Closed"), QString("0"));
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
     }
 
     void changedControlsAreWrittenByTheirKind() {
@@ -134,7 +134,7 @@ private slots:
         const QString notice = "修改公司纳税性质设置后，请调整核算项目-物料中的税率设置";
         QCOMPARE(h.shownOf("message"), QStringList{notice});
         QCOMPARE(h.param("General", "TaxType"), QString("1"));
-        QCOMPARE(h.dialog->OrigTaxType, QString("1"));
+        QCOMPARE(h.dialog->OrigTaxType(), QString("1"));
 
         h.shown.clear();
         QVERIFY(h.dialog->SaveProfiles());
@@ -230,7 +230,7 @@ private slots:
         QCOMPARE(h.param("GL", "VoucherSettleType"), QString("1"));
         QCOMPARE(h.param("GL", "EndVoucherDate"), QString());
         QCOMPARE(h.param("GL", "SysNum"), QString());
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
         QCOMPARE(h.c<IntText3D>("IntEndVoucherDate")->Value(), 25);
         QCOMPARE(zx::MNetControl::LockHandle(), 0);
         QVERIFY(lockIsFree(0, 0));
@@ -255,7 +255,7 @@ private slots:
                  QStringList{"当前使用的功能与当前或其他用户有冲突,可能无法使用! "
                              "请在软件的【系统工具】--【网络控制工具】中进行处理。"});
         QCOMPARE(writtenKeys(h), QStringList());
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
         QCOMPARE(zx::MNetControl::LockHandle(), 0);
 
         holder.write("commit\n");
