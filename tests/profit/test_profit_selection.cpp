@@ -19,11 +19,8 @@ QLineEdit* box(DialogHarness& h, const QString& name) {
 }
 
 void choose(DialogHarness& h, const QString& boxName) {
-    if (boxName == QLatin1String("txtEarnAcct")) {
-        h.dialog->btnEarnAcct_Click();
-    } else {
-        h.dialog->btnEarnAssignAcct_Click();
-    }
+    h.c<QPushButton>(boxName == QLatin1String("txtEarnAcct") ? "btnEarnAcct" : "btnEarnAssignAcct")
+        ->click();
 }
 
 // An AccountInfo whose first list fails, as a lost connection would.
@@ -66,7 +63,7 @@ private slots:
 
         // A locked box opens no window.
         DialogHarness viewer("viewer");
-        viewer.dialog->btnEarnAcct_Click();
+        viewer.c<QPushButton>("btnEarnAcct")->click();
         QCOMPARE(lookups.openedOn.size(), 2);
     }
 
