@@ -123,6 +123,14 @@ private slots:
         QCOMPARE(h.c<QLineEdit>("txtCurPeriod")->text(), QString("1"));
         QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
         QCOMPARE(h.dialog->Tag(), QString("OK"));
+
+        // Started once: a later save leaves the start alone and asks nothing.
+        h.shown.clear();
+        h.c<QCheckBox>("chkSettle")->click();
+        h.c<QPushButton>("btnSave")->click();
+        QVERIFY2(h.shown.isEmpty(), qPrintable(h.shown.join('\n')));
+        QCOMPARE(h.param("GL", "VoucherSettleType"), QString("1"));
+        QCOMPARE(h.param("GL", "StartPeriod"), QString("1"));
     }
 
     void periodSetUpRefreshesThePage() {

@@ -84,10 +84,11 @@ struct DialogHarness {
 
     // Every stored parameter ("Category/Key" -> text), of one category or all.
     QMap<QString, QString> stored(const QString& category = QString()) {
-        auto rs = set.db->nativeQuery(
-            QStringLiteral("SELECT FCategory, FKey, FValue FROM t_SystemProfile "
-                           "WHERE ? = '' OR FCategory = ?"),
-            {category, category});
+        const QString sql = QStringLiteral("SELECT FCategory, FKey, FValue FROM t_SystemProfile");
+        auto rs =
+            category.isEmpty()
+                ? set.db->nativeQuery(sql)
+                : set.db->nativeQuery(sql + QStringLiteral(" WHERE FCategory = ?"), {category});
         QMap<QString, QString> out;
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             out.insert(rs->Field(0).toString() + QLatin1Char('/') + rs->Field(1).toString(),
