@@ -37,8 +37,8 @@
 #include "zx/frame/IntText3D.h"
 #include "zx/profiles/frmSystemProfiles.h"
 
-using zx::profiles::frmSystemProfiles;
 using zx::frame::IntText3D;
+using zx::profiles::frmSystemProfiles;
 
 namespace app {
 
@@ -189,6 +189,10 @@ QJsonObject describe(QWidget* w) {
         o[QStringLiteral("items")] = tableRows(grid);
     } else {
         o[QStringLiteral("kind")] = QStringLiteral("page");
+    }
+    // Boxes, options and lists of a read-only dialog ignore the mouse and the focus.
+    if (w->testAttribute(Qt::WA_TransparentForMouseEvents) && w->focusPolicy() == Qt::NoFocus) {
+        locked = true;
     }
     o[QStringLiteral("locked")] = locked;
     o[QStringLiteral("tooltip")] = w->toolTip();

@@ -37,6 +37,12 @@ bool SystemSetting::ShowSystemSetting() {
         // The one error trap of the entry: a missing right, a service that
         // cannot be made, an error escaping the dialog.
         host::env().dialogService().ShowError(error, {});
+    } catch (const std::exception& error) {
+        // Any other failure is shown the same way rather than ending the host.
+        host::env().dialogService().ShowError(
+            host::HostError(host::kGenericError, QStringLiteral("SystemSetting"),
+                            QString::fromLocal8Bit(error.what())),
+            {});
     }
     return false;
 }

@@ -49,9 +49,13 @@ bool ChangeLog::UpdateLogItem(const QString& category, const QString& key,
 }
 
 void ChangeLog::WriteLog() {
-    // The log must never stop a save that has already been stored.
-    ignoringErrors("change log", [this] { writeRows(); });
-    for (Item& item : items_) item.origValue = item.newValue;
+    // The log must never stop a save that has already been stored. Records
+    // are re-based only once their rows were handed over (a failed insert
+    // included): an error before that leaves them to the next save.
+    ignoringErrors("change log", [this] {
+        writeRows();
+        for (Item& item : items_) item.origValue = item.newValue;
+    });
 }
 
 void ChangeLog::writeRows() {

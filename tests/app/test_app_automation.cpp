@@ -137,7 +137,12 @@ private slots:
         const Run r = app.run({"--user", "viewer", "--dump-controls"});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(control(r.out, "btnOK").value("enabled").toBool(), false);
-        QCOMPARE(control(r.out, "txtCompanyName").value("enabled").toBool(), false);
+        QCOMPARE(control(r.out, "lblReadOnlyNotice").value("visible").toBool(), true);
+        // Locked alike, still readable.
+        for (const char* name : {"txtCompanyName", "chkSettle", "OptBud(0)", "IntQtyDefNum"}) {
+            QVERIFY2(control(r.out, name).value("locked").toBool(), name);
+        }
+        QCOMPARE(control(r.out, "txtCompanyName").value("text").toString(), "演示科技有限公司");
     }
 
     void screenshotsOfEveryVisiblePage() {

@@ -11,8 +11,8 @@
 #include "zx/frame/IntText3D.h"
 #include "zx/profiles/frmSystemProfiles.h"
 
-using zx::profiles::frmSystemProfiles;
 using zx::frame::IntText3D;
+using zx::profiles::frmSystemProfiles;
 
 namespace {
 
@@ -58,9 +58,9 @@ private slots:
     void aFreshSetProposesTheLedgerStartAndSavesNothing() {
         DialogHarness h;
         QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
-        QVERIFY(!h.dialog->CashierStarted);
+        QVERIFY(!h.dialog->CashierStarted());
         QCOMPARE(h.c<IntText3D>("txtCnStartYear")->Text(), h.c<IntText3D>("txtStartYear")->Text());
-        QCOMPARE(h.c<IntText3D>("txtCnStartPeriod")->Value(), 0);
+        QCOMPARE(h.c<IntText3D>("txtCnStartPeriod")->Text(), QString());  // none stored
         for (const char* name :
              {"txtCnCurrentYear", "txtCnCurrentPeriod", "txtCnMaxYear", "txtCnMaxPeriod"}) {
             QCOMPARE(h.c<QLineEdit>(name)->text(), QString());
@@ -72,9 +72,9 @@ private slots:
 
         const int before = cashierParams(h);
         h.c<IntText3D>("txtLenXj")->setValue(6);
-        QVERIFY(h.dialog->SaveCashier());
+        QVERIFY(h.dialog->SaveProfiles());
         QCOMPARE(cashierParams(h), before);
-        QVERIFY(h.shown.isEmpty());
+        QVERIFY2(h.shown.isEmpty(), qPrintable(h.shown.join('\n')));
     }
 
     void aStartBeforeTheLedgerIsRefused_data() {
@@ -99,14 +99,14 @@ private slots:
         h.c<IntText3D>("txtLenXj")->setValue(6);
         const int before = cashierParams(h);
 
-        QVERIFY(!h.dialog->SaveCashier());
+        QVERIFY(!h.dialog->SaveProfiles());
         QCOMPARE(h.shownOf("message"), QStringList{message});
         QVERIFY(h.shownOf("question").isEmpty());
         QCOMPARE(cashierParams(h), before);  // not even the options
         QCOMPARE(h.dialog->Tag(), QString());
     }
 
-    void decliningTheStartStillSavesTheOptions() {
+    void decliningTheStartStillSavesTheChangedOptions() {
         DialogHarness h("administrator", ledgerAt(2024, 5));
         typeStart(h, 2024, 5);
         h.c<QRadioButton>("optYh(1)")->setChecked(true);
@@ -116,27 +116,34 @@ private slots:
         h.c<QCheckBox>("chkUseESC")->setChecked(true);
         h.answerNo();
 
-        QVERIFY(h.dialog->SaveCashier());
+        QVERIFY(h.dialog->SaveProfiles());
         QCOMPARE(h.shownOf("question"), QStringList{kConfirm});
         QCOMPARE(h.dialog->Stab()->currentIndex(), 3);
         QCOMPARE(h.dialog->Tag(), QString());
         QCOMPARE(h.param("CN", "CN_START_YEAR"), QString());
         QCOMPARE(h.param("CN", "CN_CURRENT_PERIOD"), QString());
+        // What the user changed, and nothing else.
         const QList<std::pair<const char*, const char*>> options = {
-            {"CN_Xjrjz_FixRate", "1"},         {"CN_Yhrjz_FixRate", "0"},
-            {"CN_Xjrjz_Rate_Len", "6"},        {"CN_Yhrjz_Rate_Len", "4"},
-            {"CN_RJZ_MAKEJOURNAL", "1"},       {"CN_JZ_GLDIFFNOTSETTLE", "0"},
-            {"CN_RJZ_JOURNALFROMGL", "0"},     {"chkJournalFromARAP", "0"},
-            {"CN_RJZ_AllowEditVchNumber", "1"}};
-        for (const auto& [key, value] : options) QCOMPARE(h.param("CN", key), QString(value));
-        QCOMPARE(h.param("CN", "CN_UseESC"), QString());
+            {"CN_Xjrjz_FixRate", nullptr},
+            {"CN_Yhrjz_FixRate", "0"},
+            {"CN_Xjrjz_Rate_Len", "6"},
+            {"CN_Yhrjz_Rate_Len", nullptr},
+            {"CN_RJZ_MAKEJOURNAL", "1"},
+            {"CN_JZ_GLDIFFNOTSETTLE", nullptr},
+            {"CN_RJZ_JOURNALFROMGL", "0"},
+            {"chkJournalFromARAP", nullptr},
+            {"CN_RJZ_AllowEditVchNumber", nullptr},
+            {"CN_UseESC", "1"}};
+        for (const auto& [key, value] : options) {
+            QCOMPARE(h.param("CN", key), value ? QString(value) : QString());
+        }
     }
 
     void aConfirmedStartSetsStartAndCurrentPeriodAndTheMark() {
         DialogHarness h("administrator", ledgerAt(2024, 5));
         typeStart(h, 2024, 7);
         h.answerYes();
-        QVERIFY(h.dialog->SaveCashier());
+        QVERIFY(h.dialog->SaveProfiles());
         QCOMPARE(h.dialog->Tag(), QString("OK"));
         for (const auto& [key, value] : {std::pair{"CN_START_YEAR", "2024"},
                                          {"CN_START_PERIOD", "7"},
@@ -144,22 +151,24 @@ private slots:
                                          {"CN_CURRENT_PERIOD", "7"}}) {
             QCOMPARE(h.param("CN", key), QString(value));
         }
-        QCOMPARE(h.param("CN", "CN_Xjrjz_Rate_Len"), QString("4"));
+        QCOMPARE(h.param("CN", "CN_Xjrjz_Rate_Len"), QString());  // untouched
 
         // Reopened, the start stands in its current period and is not asked again.
         h.open();
         QCOMPARE(h.c<QLineEdit>("txtCnCurrentPeriod")->text(), QString("7"));
-        QVERIFY(h.dialog->SaveCashier());
+        QVERIFY(h.dialog->SaveProfiles());
         QCOMPARE(h.shownOf("question").size(), 1);
     }
 
-    void aStartedCashierIsShownReadOnly() {
+    void aStartedCashierKeepsItsStart() {
         DialogHarness h("administrator",
                         [](DialogHarness& d) { refhost::startDemoModules(*d.set.db); });
         QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
-        QVERIFY(h.dialog->CashierStarted);
-        QVERIFY(!h.c<IntText3D>("txtCnStartYear")->isEnabled());
-        QVERIFY(!h.c<IntText3D>("txtCnStartPeriod")->isEnabled());
+        QVERIFY(h.dialog->CashierStarted());
+        for (const char* name : {"txtCnStartYear", "txtCnStartPeriod"}) {
+            QVERIFY(!h.c<IntText3D>(name)->isEnabled());
+            QCOMPARE(h.c<IntText3D>(name)->toolTip(), QString("出纳系统已启用，不能再修改。"));
+        }
         QCOMPARE(h.c<IntText3D>("txtCnStartYear")->Value(), 2024);
         QCOMPARE(h.c<IntText3D>("txtCnStartPeriod")->Value(), 1);
         QCOMPARE(h.c<QLineEdit>("txtCnCurrentYear")->text(), QString("2024"));
@@ -170,18 +179,45 @@ private slots:
         QVERIFY(h.c<QCheckBox>("chkSubSys")->isChecked());
 
         h.c<QCheckBox>("chkGLDiffNotSettle")->setChecked(true);
-        QVERIFY(h.dialog->SaveCashier());
+        QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
         QVERIFY(h.shownOf("question").isEmpty());
         QCOMPARE(h.param("CN", "CN_JZ_GLDIFFNOTSETTLE"), QString("1"));
         QCOMPARE(h.param("CN", "CN_START_PERIOD"), QString("1"));
     }
 
-    void theSettlementCentreBoxAloneIsNoChange() {
-        DialogHarness h;
+    void theSettlementCentreBoxIsStoredWhenChanged() {
+        DialogHarness h("administrator",
+                        [](DialogHarness& d) { refhost::startDemoModules(*d.set.db); });
         h.c<QCheckBox>("chkUseESC")->click();
-        QVERIFY(!h.dialog->IsChanged);
-        h.c<QCheckBox>("chkAllowEditVchNumber")->click();
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
+        QVERIFY(h.dialog->SaveProfiles());
+        QCOMPARE(h.param("CN", "CN_UseESC"), QString("1"));
+        h.open();
+        QVERIFY(h.c<QCheckBox>("chkUseESC")->isChecked());
+    }
+
+    // Closing with the ledger's periods is kept by month-end closing, for the
+    // cashier's current period.
+    void closingWithTheLedgerIsStoredThroughMonthEnd() {
+        DialogHarness h("administrator", [](DialogHarness& d) {
+            refhost::startDemoModules(*d.set.db);
+            d.setParam("CN", "CN_CURRENT_PERIOD", "7");  // the calendar stands at 2024/6
+        });
+        auto* subSys = h.c<QCheckBox>("chkSubSys");
+        QVERIFY(subSys->isEnabled());
+        QVERIFY(!subSys->isChecked());
+        subSys->click();
+        QVERIFY(h.dialog->IsChanged());
+        QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
+        auto row = h.set.db->nativeQuery(
+            "SELECT FYear, FPeriod, Fperiodsynch FROM t_MonthEndSubSys WHERE UPPER(FSubSys) = "
+            "'CN'");
+        QCOMPARE(row->RecordCount(), 1);
+        QCOMPARE(row->Field(0).toInt(), 2024);
+        QCOMPARE(row->Field(1).toInt(), 7);
+        QCOMPARE(row->Field(2).toInt(), 1);
+        h.open();
+        QVERIFY(h.c<QCheckBox>("chkSubSys")->isChecked());
     }
 
     void getMaxPeriodTakesTheLaterOfDataAndCurrentPeriod_data() {

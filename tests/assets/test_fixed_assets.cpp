@@ -1,5 +1,5 @@
-// The fixed-asset options: load, save order and values, the depreciation
-// switch in a started module, and the start-period question of the module.
+// The fixed-asset options: load, what a save writes, the depreciation switch
+// in a started module, and the start-period question of the module.
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -56,7 +56,7 @@ private slots:
         }
         QCOMPARE(h.c<IntText3D>("DeprRateScale")->Value(), 0);
         QCOMPARE(h.c<IntText3D>("DeprRateQty")->Value(), 0);
-        QCOMPARE(h.dialog->NoDeprAtStart, 0);
+        QCOMPARE(h.dialog->NoDeprAtStart(), 0);
         QVERIFY(h.dialog->AllowSetStartYearPeriod());
     }
 
@@ -75,43 +75,55 @@ private slots:
 
     void aUserWithoutTheModifyRightCanNeitherChangeNorSave() {
         DialogHarness h("viewer");
-        for (const char* name : kFlagBoxes) QVERIFY2(!h.c<QCheckBox>(name)->isEnabled(), name);
-        QVERIFY(!h.c<IntText3D>("DeprRateScale")->isEnabled());
-        QVERIFY(!h.c<IntText3D>("DeprRateQty")->isEnabled());
+        for (const char* name : kFlagBoxes) QVERIFY2(h.locked(name), name);
+        QVERIFY(h.locked("DeprRateScale"));
+        QVERIFY(h.locked("DeprRateQty"));
 
-        QVERIFY(!h.dialog->SaveFixedAssets());
-        QCOMPARE(h.shownOf("error").size(), 1);
-        QCOMPARE(h.param("FA", "FALinkedGL"), QString());
+        const auto before = h.stored();
+        QVERIFY(!h.dialog->SaveProfiles());
+        QCOMPARE(h.stored(), before);
     }
 
-    void theSaveWritesEveryOptionAndKeepsTheLedgerLink() {
-        DialogHarness h("administrator",
-                        [](DialogHarness& d) { d.setParam("FA", "FALinkedGL", "1"); });
+    // Only what the user changed is written; the ledger link is forced on.
+    void theSaveWritesWhatChangedAndKeepsTheLedgerLink() {
+        DialogHarness h("administrator", [](DialogHarness& d) {
+            d.setParam("FA", "FALinkedGL", "0");
+            d.setParam("FA", "MustBalance", "2");   // ticked in its own spelling
+            d.setParam("FA", "DeprRateQty", "12");  // beyond what typing reaches
+        });
         h.dialog->show();
-        QVERIFY(h.c<QCheckBox>("ChkFAtoGL")->isChecked());
-        h.c<QCheckBox>("ChkFAtoGL")->click();  // unticked, and no change of its own
         QVERIFY(!h.c<QCheckBox>("ChkFAtoGL")->isChecked());
-        QVERIFY(!h.dialog->IsChanged);
+        h.c<QCheckBox>("ChkFAtoGL")->click();  // ticked, and no change of its own
+        QVERIFY(!h.dialog->IsChanged());
         h.c<QCheckBox>("chkMustChecked")->click();
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
         h.c<QCheckBox>("chkVouchSingle")->setChecked(false);
         h.c<IntText3D>("DeprRateScale")->setValue(5);
-        h.c<IntText3D>("DeprRateQty")->setValue(3);
+        QCOMPARE(h.c<IntText3D>("DeprRateQty")->Text(), QString("12"));
 
-        QVERIFY(h.dialog->SaveFixedAssets());
+        const auto before = h.stored("FA");
+        QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
         QVERIFY(h.c<QCheckBox>("ChkFAtoGL")->isChecked());
-        const QList<std::pair<const char*, const char*>> expected = {
-            {"FALinkedGL", "1"},           {"NoDepr", "0"},
-            {"MustChecked", "1"},          {"NoVoucher", "0"},
-            {"VchChecked", "0"},           {"LocationFullName", "0"},
-            {"ChangeBaseDataNumber", "0"}, {"DeprRateScale", "5"},
-            {"DeprRateQty", "3"},          {"MustBalance", "0"},
-            {"DeptAlterNextDepr", "0"},    {"chkVoucherSingle", "0"}};
-        for (const auto& [key, value] : expected) QCOMPARE(h.param("FA", key), QString(value));
+        const auto after = h.stored("FA");
+        QCOMPARE(DialogHarness::differing(before, after),
+                 (QStringList{"FA/DeprRateScale", "FA/FALinkedGL", "FA/MustChecked",
+                              "FA/chkVoucherSingle"}));
+        QCOMPARE(after.value("FA/FALinkedGL"), QString("1"));
+        QCOMPARE(after.value("FA/MustChecked"), QString("1"));
+        QCOMPARE(after.value("FA/chkVoucherSingle"), QString("0"));
+        QCOMPARE(after.value("FA/DeprRateScale"), QString("5"));
+        QCOMPARE(after.value("FA/MustBalance"), QString("2"));
+        QCOMPARE(after.value("FA/DeprRateQty"), QString("12"));
         // Depreciation was not switched, the module takes no part in the month-end.
         QCOMPARE(h.param("FA", "WithoutDepr"), QString());
         QCOMPARE(monthEndPastStart(h), -1);
         QVERIFY(h.shownOf("message").isEmpty());
+
+        // Ticked already: forcing it on writes nothing.
+        h.open();
+        const auto again = h.stored("FA");
+        QVERIFY(h.dialog->SaveProfiles());
+        QCOMPARE(h.stored("FA"), again);
     }
 
     void switchingDepreciationOnInAStartedModule_data() {
@@ -133,7 +145,7 @@ private slots:
         QVERIFY(!h.dialog->AllowSetStartYearPeriod());
 
         h.c<QCheckBox>("chkNoDepr")->setChecked(false);
-        QVERIFY(h.dialog->SaveFixedAssets());
+        QVERIFY(h.dialog->SaveProfiles());
 
         QCOMPARE(h.param("FA", "NoDepr"), QString("0"));
         QCOMPARE(h.param("FA", "WithoutDepr"), QString("1"));
@@ -152,7 +164,7 @@ private slots:
             d.set.db->nativeExec("UPDATE t_FACard SET FDeprPeriods = 7");
         });
         h.c<QCheckBox>("chkNoDepr")->setChecked(true);
-        QVERIFY(h.dialog->SaveFixedAssets());
+        QVERIFY(h.dialog->SaveProfiles());
         QCOMPARE(deprPeriods(h).value("FA001"), 0);
         QCOMPARE(h.param("FA", "WithoutDepr"), QString("1"));
         QVERIFY(h.shownOf("message").isEmpty());
@@ -162,7 +174,7 @@ private slots:
         DialogHarness h("administrator", started);
         h.c<QCheckBox>("chkNoDepr")->setChecked(false);
         h.c<QCheckBox>("chkNoDepr")->setChecked(true);
-        QVERIFY(h.dialog->SaveFixedAssets());
+        QVERIFY(h.dialog->SaveProfiles());
         QCOMPARE(h.param("FA", "WithoutDepr"), QString("0"));
         QCOMPARE(deprPeriods(h).value("FA001"), 0);
         QVERIFY(h.shownOf("message").isEmpty());

@@ -41,8 +41,7 @@ private slots:
         QCOMPARE(h.c<QCheckBox>("chkCheckBeClose")->isChecked(), ticked);
         QVERIFY(h.c<QCheckBox>("ChkPeriod")->isChecked());
 
-        QVERIFY(h.dialog->CheckPayrollSave());
-        QVERIFY(h.dialog->SavePayroll());
+        QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
         QCOMPARE(h.param("PA", "CheckBeforeClose"), stored);
         for (const char* key : kAlwaysOff) QCOMPARE(h.param("PA", key), QString("0"));
     }
@@ -51,7 +50,7 @@ private slots:
         DialogHarness h("administrator",
                         [](DialogHarness& d) { d.setParam("PA", "CheckBeforeClose", "1"); });
         h.c<QCheckBox>("chkCheckBeClose")->setChecked(false);
-        QVERIFY(h.dialog->SavePayroll());
+        QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
         QCOMPARE(h.param("PA", "CheckBeforeClose"), QString("0"));
     }
 
@@ -72,7 +71,7 @@ private slots:
                 "WHERE FSubSys = 'PA'");
         });
         if (untick) h.c<QCheckBox>("ChkPeriod")->setChecked(false);
-        QVERIFY(h.dialog->SavePayroll());
+        QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
         QCOMPARE(monthEndRow(h), (QList<int>{2024, 7, synch}));
         // What payroll does not pass stays as it was.
         QCOMPARE(h.set.db
@@ -83,10 +82,10 @@ private slots:
                  1);
     }
 
-    void aViewerSeesBothBoxesDisabled() {
+    void aViewerSeesBothBoxesLocked() {
         DialogHarness h("viewer");
-        QVERIFY(!h.c<QCheckBox>("chkCheckBeClose")->isEnabled());
-        QVERIFY(!h.c<QCheckBox>("ChkPeriod")->isEnabled());
+        QVERIFY(h.locked("chkCheckBeClose"));
+        QVERIFY(h.locked("ChkPeriod"));
         QVERIFY(h.c<QCheckBox>("ChkPeriod")->isChecked());
     }
 };

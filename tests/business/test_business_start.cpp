@@ -72,7 +72,7 @@ private slots:
         QVERIFY(enabled(h, "txtStartYear"));
         h.c<QCheckBox>("chkIC_UseShortNumber")->setChecked(true);
         typeStart(h, 2024, 1);
-        QVERIFY(!h.dialog->SaveBusiness());
+        QVERIFY(!h.dialog->SaveProfiles());
         QCOMPARE(h.shownOf("message"),
                  QStringList{"业务系统启用年度及期间必须在账务系统启用年度及期间后！"});
         QVERIFY(h.shownOf("question").isEmpty());
@@ -102,7 +102,7 @@ private slots:
         typeStart(h, year, period);
         h.answerYes();  // confirm the start
         h.answerYes();  // confirm the audit setting
-        const bool saved = h.dialog->SaveBusiness();
+        const bool saved = h.dialog->SaveProfiles();
         QCOMPARE(saved, refusal.isEmpty());
         QCOMPARE(h.shownOf("message"), refusal.isEmpty() ? QStringList() : QStringList{refusal});
         if (refusal.isEmpty()) {
@@ -125,7 +125,7 @@ private slots:
         typeStart(standard, 2024, 6);
         standard.answerNo();
         standard.answerNo();
-        QVERIFY(!standard.dialog->SaveBusiness());
+        QVERIFY(!standard.dialog->SaveProfiles());
         QCOMPARE(standard.shownOf("question"), (QStringList{kConfirm, kProduction}));
         QCOMPARE(standard.param("IC", "CurrentYear"), QString("0"));
         QCOMPARE(standard.param("IC", "UPSTOCKWHENSAVE"), QString());  // step 9 not reached
@@ -134,18 +134,18 @@ private slots:
         DialogHarness warehouse("administrator", startedLedger(2));
         typeStart(warehouse, 2024, 6);
         warehouse.answerYes();
-        QVERIFY(warehouse.dialog->SaveBusiness());
+        QVERIFY(warehouse.dialog->SaveProfiles());
         QCOMPARE(warehouse.shownOf("question"),
                  QStringList{"请确认仓存初始参数的设置，系统将不允许再次修改，是否确认启用！"});
         QVERIFY(warehouse.unanswered.isEmpty());
         QCOMPARE(warehouse.param("IC", "CurrentPeriod"), QString("6"));
-        QCOMPARE(warehouse.param("IC", "UPSTOCKWHENSAVE"), QString("0"));
+        QCOMPARE(warehouse.param("IC", "UPSTOCKWHENSAVE"), QString());  // untouched
     }
 
     void noStartPeriodNoStart() {
         DialogHarness h("administrator", startedLedger());
         typeStart(h, 2025, 0);
-        QVERIFY(h.dialog->SaveBusiness());
+        QVERIFY(h.dialog->SaveProfiles());
         QVERIFY(h.shown.isEmpty());
         QCOMPARE(h.param("IC", "StartYear"), QString("0"));
     }
@@ -161,6 +161,7 @@ private slots:
               "OptUPSTOCKWHENSAVE(0)", "OptUPSTOCKWHENSAVE(1)", "optHS_ZanguMethod(0)",
               "optHS_CalculateType(0)", "chkIC_MOQtyCheck"}) {
             QVERIFY2(!enabled(h, name), name);
+            QVERIFY2(!h.c<QWidget>(name)->toolTip().isEmpty(), name);  // says why
         }
         QCOMPARE(h.c<IntText3D>("txtIC_StartYear")->Value(), 2024);
         QCOMPARE(h.c<QLineEdit>("txtIC_CurrPeriod")->text(), QString("5"));
@@ -168,7 +169,7 @@ private slots:
         // Whatever the locked controls show, the save neither asks nor writes them.
         h.c<QRadioButton>("OptUPSTOCKWHENSAVE(1)")->setChecked(true);
         h.c<QCheckBox>("chkIC_NegBalance")->setChecked(false);
-        QVERIFY(h.dialog->SaveBusiness());
+        QVERIFY(h.dialog->SaveProfiles());
         QVERIFY(h.shownOf("question").isEmpty());
         QCOMPARE(h.param("IC", "UPSTOCKWHENSAVE"), QString());
         QCOMPARE(h.param("IC", "UnderStock"), QString("1"));
@@ -221,7 +222,7 @@ private slots:
         h.c<QRadioButton>("OptUPSTOCKWHENSAVE(1)")->setChecked(true);
         QVERIFY(!ticked(h, "chkIC_MOQtyCheck"));
         QVERIFY(!enabled(h, "chkIC_MOQtyCheck"));
-        QVERIFY(h.dialog->SaveBusiness());
+        QVERIFY(h.dialog->SaveProfiles());
         QCOMPARE(h.param("IC", "upDiscountSave"), QString("0"));
         QCOMPARE(h.param("IC", "UPSTOCKWHENSAVE"), QString("1"));
         QCOMPARE(h.param("IC", "MoCheckQty"), QString("2"));
@@ -252,16 +253,19 @@ private slots:
         h.answerNo();
         box->click();
         QVERIFY(box->isChecked());
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
         QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
         QCOMPARE(h.shownOf("question").size(), 1);
         QVERIFY(h.shownOf("question").first().startsWith("是否确认取消此控制参数？"));
 
+        // Declined once, the guard asks again the next time.
         h.answerYes();
         box->click();
         QVERIFY(!box->isChecked());
-        QVERIFY(h.dialog->IsChanged);
-        QVERIFY(!h.dialog->ReTickVoucherCheck);
+        QVERIFY(h.dialog->IsChanged());
+        QCOMPARE(h.shownOf("question").size(), 2);
+        QVERIFY(h.dialog->SaveProfiles());
+        QCOMPARE(h.param("GL", "VchMakeANDChkSame"), QString("0"));
     }
 
     void controlsFollowOneAnother() {
@@ -313,17 +317,22 @@ private slots:
         h.c<QCheckBox>("ChkUseCussent")->setChecked(false);
         QVERIFY(!enabled(h, "ChkNotCloseOff"));
 
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
     }
 
-    void aViewerGetsNoEnabledOptions() {
+    void aViewerGetsEveryOptionLocked() {
         DialogHarness h(
             "viewer", params({{"IC", "AutoMakeInvoiceCG", "1"}, {"IC", "ShowUnderCalcType", "1"}}));
-        QVERIFY(!h.dialog->CanModify);
-        for (const char* name : {"cmbIC_AutoMakeInvoiceCG", "chkIC_ShowUnderCalcTypeAndInv",
-                                 "txtIC_StartYear", "chkIC_NegBalance", "OptType1(0)"}) {
-            QVERIFY2(!enabled(h, name), name);
+        QVERIFY(!h.dialog->CanModify());
+        for (const char* name :
+             {"cmbIC_AutoMakeInvoiceCG", "chkIC_ShowUnderCalcTypeAndInv", "txtIC_StartYear",
+              "chkIC_NegBalance", "OptType1(0)", "cmbIC_BOMType", "txtIC_Item4Name"}) {
+            QVERIFY2(h.locked(name), name);
         }
+        // Locked, not disabled: the values stay readable as they are.
+        QVERIFY(enabled(h, "cmbIC_AutoMakeInvoiceCG"));
+        QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
+        QVERIFY(!h.c<QPushButton>("btnOK")->isEnabled());
     }
 };
 

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -62,7 +63,7 @@ class ClosingOptionsTest : public QObject {
 private slots:
     void init() { zx::MNetControl::LockHandle() = 0; }
 
-    void saveWritesAllFourKeysAndReleasesTheLock() {
+    void saveWritesTheChangedKeyAndReleasesTheLock() {
         DialogHarness h("administrator", stored({QString(), "2", "0", "abc"}));
         Closing c(h);
         QCOMPARE(c.box(0)->isChecked(), false);  // absent
@@ -79,7 +80,8 @@ private slots:
         QVERIFY(c.dialog.IsChanged());
         QVERIFY(c.button("btnSave")->isEnabled());
         c.button("btnSave")->click();
-        QCOMPARE(params(h), (QStringList{"0", "1", "1", "0"}));
+        // Only the clicked box is written; the others stay as stored.
+        QCOMPARE(params(h), (QStringList{QString(), "2", "1", "abc"}));
         QCOMPARE(zx::MNetControl::LockHandle(), 0);
         QVERIFY(!c.dialog.IsChanged());
         QVERIFY(c.dialog.isVisible());  // Save reloads and stays
@@ -129,7 +131,8 @@ private slots:
         Closing c(h);
         QVERIFY(!c.dialog.CanModify());
         QVERIFY(!c.button("btnOK")->isEnabled());
-        for (int i = 0; i < 4; ++i) QVERIFY(!c.box(i)->isEnabled());
+        QVERIFY(c.dialog.findChild<QLabel*>("lblReadOnlyNotice")->isVisible());
+        for (int i = 0; i < 4; ++i) QVERIFY(DialogHarness::locked(c.box(i)));
         c.box(0)->setChecked(false);  // even when set from code, Close does not ask
         QVERIFY(!c.button("btnSave")->isEnabled());
         c.button("btnClose")->click();

@@ -2,6 +2,7 @@
 // questions, rights, the help key.
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -18,8 +19,8 @@ class DialogShellTest : public QObject {
 private slots:
     void fillingThePagesIsNoChange() {
         DialogHarness h;
-        QVERIFY(h.dialog->CanModify);
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(h.dialog->CanModify());
+        QVERIFY(!h.dialog->IsChanged());
         QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
         QVERIFY(h.c<QPushButton>("btnOK")->isEnabled());
         QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
@@ -29,14 +30,14 @@ private slots:
         DialogHarness h;
         h.dialog->show();
         h.c<QCheckBox>("chkSettle")->click();
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
         QVERIFY(h.c<QPushButton>("btnSave")->isEnabled());
 
         h.answerNo();  // discard
         h.c<QPushButton>("btnClose")->click();
         QCOMPARE(h.shownOf("question"), QStringList{"退出前是否保存修改?"});
         QVERIFY(!h.dialog->isVisible());
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
         QCOMPARE(h.param("GL", "VoucherSettleType"), QString());  // nothing written
     }
 
@@ -67,20 +68,27 @@ private slots:
         } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
             button->click();
         }
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
         QVERIFY(h.c<QPushButton>("btnSave")->isEnabled());
     }
 
     void aViewerNeverSavesAndIsNeverAsked() {
         DialogHarness h("viewer");
         h.dialog->show();
-        QVERIFY(!h.dialog->CanModify);
+        QVERIFY(!h.dialog->CanModify());
         QVERIFY(!h.c<QPushButton>("btnOK")->isEnabled());
-        QVERIFY(!h.c<QLineEdit>("txtCompanyName")->isEnabled());
-        // Changed on screen all the same (say by a script): still no save.
+        auto* notice = h.c<QLabel>("lblReadOnlyNotice");
+        QVERIFY(notice->isVisible());
+        QCOMPARE(notice->text(), QString("只读：您没有修改系统参数的权限。"));
+        for (const char* name : {"txtCompanyName", "IntQtyDefNum", "chkSettle", "OptBud(1)"}) {
+            QVERIFY2(h.locked(name), name);
+        }
+        // Changed on screen all the same (say by a script): no change, no save.
         h.c<QCheckBox>("chkSettle")->setChecked(true);
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
         QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
+        QVERIFY(!h.dialog->SaveProfiles());
+        QCOMPARE(h.param("GL", "VoucherSettleType"), QString());
         h.c<QPushButton>("btnClose")->click();
         QVERIFY(h.shownOf("question").isEmpty());
         QVERIFY(!h.dialog->isVisible());
@@ -88,8 +96,11 @@ private slots:
 
     void anEditorMayModify() {
         DialogHarness h("editor");
-        QVERIFY(h.dialog->CanModify);
+        h.dialog->show();
+        QVERIFY(h.dialog->CanModify());
         QVERIFY(h.c<QPushButton>("btnOK")->isEnabled());
+        QVERIFY(!h.c<QLabel>("lblReadOnlyNotice")->isVisible());
+        QVERIFY(!h.locked("txtCompanyName"));
     }
 
     void okWithoutChangesJustHides() {
@@ -103,6 +114,9 @@ private slots:
     void f1OpensTheDialogsHelp() {
         DialogHarness h;
         h.dialog->show();
+        // A key whose low bits match F1's is not the help key.
+        QTest::keyClick(h.c<QLineEdit>("txtCompanyName"), Qt::Key_VolumeDown);
+        QVERIFY(h.set.host->helpRequests().isEmpty());
         QTest::keyClick(h.c<QLineEdit>("txtCompanyName"), Qt::Key_F1);
         const auto requests = h.set.host->helpRequests();
         QCOMPARE(requests.size(), 1);

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -59,7 +60,7 @@ private slots:
         QVERIFY(h.c<QRadioButton>("OptByDebit")->isChecked());
         QCOMPARE(h.c<IntText3D>("txtStartYear")->Value(), QDate::currentDate().year());
         QCOMPARE(h.c<QLineEdit>("txtCurYear")->text(), QString());
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
     }
 
     void organisationType_data() {
@@ -125,9 +126,10 @@ private slots:
                                                  {"GL", "StartPeriod", "3"},
                                                  {"GL", "CurrentYear", "2025"},
                                                  {"GL", "CurrentPeriod", "4"}}));
-        QVERIFY(h.dialog->LedgerStarted);
+        QVERIFY(h.dialog->LedgerStarted());
         for (const char* name : {"txtStartYear", "txtCyNumber", "txtCyName", "txtCyScale"}) {
             QVERIFY2(!h.c<QWidget>(name)->isEnabled(), name);
+            QCOMPARE(h.c<QWidget>(name)->toolTip(), QString("总账系统已启用，不能再修改。"));
         }
         QVERIFY(h.c<QWidget>("txtStartPeriod")->isEnabled());
         QCOMPARE(h.c<QLineEdit>("txtCurYear")->text(), "2025");
@@ -142,6 +144,7 @@ private slots:
     void closedInitialBalancesLockTheStartPeriod() {
         DialogHarness h("administrator", params({{"GL", "InitClosed", "1"}}));
         QVERIFY(!h.c<QWidget>("txtStartPeriod")->isEnabled());
+        QVERIFY(!h.c<QWidget>("txtStartPeriod")->toolTip().isEmpty());
         QVERIFY(h.c<QWidget>("txtStartYear")->isEnabled());
     }
 
@@ -170,6 +173,8 @@ private slots:
     void interCompanyOptionFollowsItsSwitch() {
         DialogHarness off;
         QVERIFY(!off.c<QWidget>("ChkNotCloseOff")->isEnabled());
+        QCOMPARE(off.c<QWidget>("ChkNotCloseOff")->toolTip(),
+                 QString("须先选中“启用内部往来凭证协同处理”。"));
         DialogHarness on("administrator", params({{"GL", "UseCussent", "1"}}));
         QVERIFY(on.c<QWidget>("ChkNotCloseOff")->isEnabled());
     }
@@ -178,15 +183,33 @@ private slots:
         DialogHarness h("administrator",
                         params({{"General", "TaxType", "1"}, {"General", "TaxRate", "17.00"}}));
         QVERIFY(h.c<QRadioButton>("rdoTaxType(1)")->isChecked());
-        QCOMPARE(h.dialog->OrigTaxType, "1");
-        QCOMPARE(h.c<IntText3D>("txtTaxRate")->Value(), 17);
+        QCOMPARE(h.dialog->OrigTaxType(), "1");
+        QCOMPARE(h.c<IntText3D>("txtTaxRate")->Text(), QString("17"));
+
+        DialogHarness decimal("administrator", params({{"General", "TaxRate", "17.5"}}));
+        QCOMPARE(decimal.c<IntText3D>("txtTaxRate")->Text(), QString("17.5"));
     }
 
-    void aBadPrecisionStopsTheLoadWithAnError() {
+    // The error names what could not be read; nothing half-loaded can be saved.
+    void aBadPrecisionStopsTheLoadAndTheSaves() {
         DialogHarness h("administrator", params({{"IC", "SInvoiceDecimal", "abc"}}));
-        QCOMPARE(h.shownOf("error").size(), 1);
-        QVERIFY(!h.dialog->Loading);
-        QVERIFY(!h.dialog->IsChanged);
+        const QStringList errors = h.shownOf("error");
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains("IC/SInvoiceDecimal") && errors.first().contains("abc"),
+                 qPrintable(errors.first()));
+        QVERIFY(!h.dialog->Loading());
+        QVERIFY(!h.dialog->IsChanged());
+
+        QCOMPARE(h.c<QLabel>("lblReadOnlyNotice")->text(),
+                 QString("参数读取出错，本次不能保存修改。"));
+        QVERIFY(h.locked("txtFax"));
+        h.c<QLineEdit>("txtFax")->setText("021-1");
+        QVERIFY(!h.dialog->IsChanged());
+        QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
+        QVERIFY(!h.c<QPushButton>("btnOK")->isEnabled());
+        const auto before = h.stored();
+        QVERIFY(!h.dialog->SaveProfiles());
+        QCOMPARE(h.stored(), before);
     }
 };
 

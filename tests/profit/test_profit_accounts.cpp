@@ -55,7 +55,7 @@ private slots:
         QCOMPARE(tagOf(h, "txtEarnAssignAcct"), accountId(h, "3141"));
         QVERIFY(!h.c<QWidget>("btnEarnAcct")->isHidden());
         QVERIFY(!h.c<QWidget>("btnEarnAssignAcct")->isHidden());
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
 
         // A stored id the chart no longer has leaves the box empty.
         DialogHarness gone("viewer", params({{"GL", "EarnAccount", "99999"}}));

@@ -19,11 +19,8 @@ QLineEdit* box(DialogHarness& h, const QString& name) {
 }
 
 void choose(DialogHarness& h, const QString& boxName) {
-    if (boxName == QLatin1String("txtEarnAcct")) {
-        h.dialog->btnEarnAcct_Click();
-    } else {
-        h.dialog->btnEarnAssignAcct_Click();
-    }
+    h.c<QPushButton>(boxName == QLatin1String("txtEarnAcct") ? "btnEarnAcct" : "btnEarnAssignAcct")
+        ->click();
 }
 
 // An AccountInfo whose first list fails, as a lost connection would.
@@ -54,19 +51,19 @@ private slots:
         DialogHarness h;
         h.c<QPushButton>("btnEarnAssignAcct")->click();  // cancelled: nothing queued
         QCOMPARE(box(h, "txtEarnAssignAcct")->text(), "3141");
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
 
         lookups.picks << "3103";
         h.c<QPushButton>("btnEarnAcct")->click();
         QCOMPARE(lookups.openedOn, (QStringList{"3141", "3131"}));
         QCOMPARE(box(h, "txtEarnAcct")->text(), "3103");
         QCOMPARE(tagOf(h, "txtEarnAcct"), accountId(h, "3103"));
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
         QVERIFY(h.shown.isEmpty());
 
         // A locked box opens no window.
         DialogHarness viewer("viewer");
-        viewer.dialog->btnEarnAcct_Click();
+        viewer.c<QPushButton>("btnEarnAcct")->click();
         QCOMPARE(lookups.openedOn.size(), 2);
     }
 

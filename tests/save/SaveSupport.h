@@ -40,9 +40,12 @@ inline void recordWrites(DialogHarness& h) {
 
 // "Category/Key" of each recorded write, in order.
 inline QStringList writtenKeys(DialogHarness& h, const QString& category = QString()) {
-    auto rs = h.set.db->nativeQuery(
-        "SELECT FCategory, FKey FROM t_TestWrites WHERE ? = '' OR FCategory = ? ORDER BY FNo",
-        {category, category});
+    // A null text would bind as NULL, which equals nothing.
+    auto rs = category.isEmpty()
+                  ? h.set.db->nativeQuery("SELECT FCategory, FKey FROM t_TestWrites ORDER BY FNo")
+                  : h.set.db->nativeQuery(
+                        "SELECT FCategory, FKey FROM t_TestWrites WHERE FCategory = ? ORDER BY FNo",
+                        {category});
     QStringList out;
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
         out << rs->Field(0).toString() + u'/' + rs->Field(1).toString();

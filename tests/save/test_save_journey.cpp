@@ -28,7 +28,7 @@ private slots:
         h.c<QPushButton>("btnClose")->click();
         QCOMPARE(h.shownOf("message"), QStringList{"请设置本位币名称"});
         QVERIFY(h.dialog->isVisible());
-        QVERIFY(h.dialog->IsChanged);
+        QVERIFY(h.dialog->IsChanged());
         QCOMPARE(h.param("GL", "VoucherSettleType"), QString());
 
         h.c<QLineEdit>("txtCyName")->setText("人民币");
@@ -49,7 +49,7 @@ private slots:
         h.c<QPushButton>("btnSave")->click();
 
         QVERIFY(h.dialog->isVisible());
-        QVERIFY(!h.dialog->IsChanged);
+        QVERIFY(!h.dialog->IsChanged());
         QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
         QCOMPARE(h.c<QLineEdit>("txtCurYear")->text(), QString("2024"));
         QVERIFY(h.c<QCheckBox>("chkSettle")->isChecked());
@@ -114,7 +114,7 @@ private slots:
         QCOMPARE(currency->Field(2).toInt(), 3);
 
         // The reload shows a started ledger.
-        QVERIFY(h.dialog->LedgerStarted);
+        QVERIFY(h.dialog->LedgerStarted());
         QVERIFY(!h.c<IntText3D>("txtStartYear")->isEnabled());
         for (const char* box : {"txtCyNumber", "txtCyName", "txtCyScale"}) {
             QVERIFY2(!h.dialog->findChild<QWidget*>(box)->isEnabled(), box);
@@ -123,6 +123,14 @@ private slots:
         QCOMPARE(h.c<QLineEdit>("txtCurPeriod")->text(), QString("1"));
         QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
         QCOMPARE(h.dialog->Tag(), QString("OK"));
+
+        // Started once: a later save leaves the start alone and asks nothing.
+        h.shown.clear();
+        h.c<QCheckBox>("chkSettle")->click();
+        h.c<QPushButton>("btnSave")->click();
+        QVERIFY2(h.shown.isEmpty(), qPrintable(h.shown.join('\n')));
+        QCOMPARE(h.param("GL", "VoucherSettleType"), QString("1"));
+        QCOMPARE(h.param("GL", "StartPeriod"), QString("1"));
     }
 
     void periodSetUpRefreshesThePage() {

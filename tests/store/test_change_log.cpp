@@ -1,14 +1,13 @@
 #include <QCheckBox>
 #include <QComboBox>
-#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "DialogHarness.h"
 #include "ScriptedHost.h"
 #include "StoreFakes.h"
 #include "sql/Database.h"
 #include "zx/store/ChangeLog.h"
-#include "zx/store/WatchedParams.h"
 
 using zx::store::ChangeLog;
 
@@ -73,7 +72,7 @@ private slots:
     void failureBeforeTheInsertKeepsTheRecords();
     void duplicateRegistrationUpdatesTheFirstOnly();
     void unknownWorkstationWrittenAsEmpty();
-    void watchedParamsReadTheirControls();
+    void theDialogWatchesTheProductionKeys();
 };
 
 void ChangeLogTest::unchangedValuesMakeNoCallAtAll() {
@@ -209,43 +208,39 @@ void ChangeLogTest::unknownWorkstationWrittenAsEmpty() {
     QVERIFY(env.statements().value(0).endsWith("'不启用','启用','','')"));
 }
 
-void ChangeLogTest::watchedParamsReadTheirControls() {
-    using namespace zx::store;
-    QWidget page;
-    QHash<QString, QWidget*> controls;
-    for (const WatchedParam& param : watchedParams()) {
-        QWidget* control = nullptr;
-        if (param.value == WatchedValue::CheckState) control = new QCheckBox(&page);
-        if (param.value == WatchedValue::ComboText) {
-            auto* box = new QComboBox(&page);
-            box->addItems(
-                {QStringLiteral("标准用量/(1-损耗率%)"), QStringLiteral("标准用量*(1+损耗率%)")});
-            control = box;
-        }
-        if (param.value == WatchedValue::WholeNumber) control = new QSpinBox(&page);
-        control->setObjectName(param.control);
-        controls.insert(param.key, control);
+// The dialog registers the watched keys of the business page as loaded and
+// logs what a save changed.
+void ChangeLogTest::theDialogWatchesTheProductionKeys() {
+    DialogHarness h("administrator", [](DialogHarness& d) {
+        d.setParam("IC", "MoCheckQty", "1");
+        d.setParam("IC", "ManufactureAlarmDateCount", "12000");
+    });
+    const auto& items = h.dialog->changeLog().items();
+    QStringList keys;
+    for (const auto& item : items) {
+        QCOMPARE(item.category, QString("IC"));
+        keys << item.key + '=' + item.origValue;
     }
-    qobject_cast<QCheckBox*>(controls["MoCheckQty1"])->setCheckState(Qt::Checked);
-    qobject_cast<QSpinBox*>(controls["ManufactureAlarmDateCount"])->setValue(5);
+    QCOMPARE(keys,
+             (QStringList{"CProOutQtyLargerQty=不启用", "MoCommitQty=不启用", "MoCheckQty=启用",
+                          "MoCheckQty1=不启用", "upDiscountSave=不启用", "CStoOutQtyLargerQty=启用",
+                          "AlertMO=提示，并允许制单人继续保存", "BOMType=标准用量/(1-损耗率%)",
+                          "UpdateBomStock=不启用", "ManufactureAlarmDateCount=12000",
+                          "MoCheckNoApportionFee=不启用", "OutMoCheckNoOutExpense=不启用"}));
+    // The second box of the pair has a sentence of its own; the others their captions.
+    QCOMPARE(items[3].desc, QString("生产任务单/委外加工单需部分生产领料/委外发料即可入库"));
+    QCOMPARE(items[1].desc, h.c<QCheckBox>("chkIC_MoCommitQty")->text());
 
-    ChangeLog log;
-    registerWatchedParams(log, &page);
-    QCOMPARE(log.items().size(), 12);
-    QCOMPARE(log.items()[3].key, QString("MoCheckQty1"));
-    QCOMPARE(log.items()[3].origValue, QString("启用"));
-    QCOMPARE(log.items()[2].origValue, QString("不启用"));  // element 0 is its own box
-    QCOMPARE(log.items()[9].origValue, QString("5"));
-    for (const auto& item : log.items()) QCOMPARE(item.category, QString("IC"));
-
-    qobject_cast<QCheckBox*>(controls["MoCheckQty1"])->setCheckState(Qt::PartiallyChecked);
-    qobject_cast<QComboBox*>(controls["BOMType"])->setCurrentIndex(1);
-    reportWatchedParams(log, &page);
-    QStringList changed;
-    for (const auto& item : log.items()) {
-        if (item.newValue != item.origValue) changed << item.key + "=" + item.newValue;
-    }
-    QCOMPARE(changed, QStringList({"MoCheckQty1=不启用", "BOMType=标准用量*(1+损耗率%)"}));
+    h.c<QCheckBox>("chkIC_MoCommitQty")->click();
+    QVERIFY(h.dialog->SaveProfiles());
+    auto rows =
+        h.set.db->nativeQuery("SELECT FKey, FDesc, FOrigValue, FNewValue FROM t_SystemProfile_Log");
+    QCOMPARE(rows->RecordCount(), 1);
+    rows->MoveFirst();
+    QCOMPARE(rows->Field(0).toString(), QString("MoCommitQty"));
+    QCOMPARE(rows->Field(1).toString(), items[1].desc);
+    QCOMPARE(rows->Field(2).toString(), QString("不启用"));
+    QCOMPARE(rows->Field(3).toString(), QString("启用"));
 }
 
 QTEST_MAIN(ChangeLogTest)

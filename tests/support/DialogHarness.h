@@ -4,6 +4,8 @@
 // first activation has run, questions are answered from a queue, and every
 // text the host shows is recorded. Link zxsystemsetting and zx_refhost.
 
+#include <QLineEdit>
+#include <QMap>
 #include <QQueue>
 #include <QStringList>
 #include <QTest>
@@ -11,6 +13,7 @@
 #include <memory>
 
 #include "DemoSet.h"
+#include "zx/frame/IntText3D.h"
 #include "zx/host/Environment.h"
 #include "zx/profiles/frmSystemProfiles.h"
 #include "zx/session/Session.h"
@@ -78,6 +81,45 @@ struct DialogHarness {
         rs->MoveFirst();
         return rs->Field(0).toString();
     }
+
+    // Every stored parameter ("Category/Key" -> text), of one category or all.
+    QMap<QString, QString> stored(const QString& category = QString()) {
+        const QString sql = QStringLiteral("SELECT FCategory, FKey, FValue FROM t_SystemProfile");
+        auto rs =
+            category.isEmpty()
+                ? set.db->nativeQuery(sql)
+                : set.db->nativeQuery(sql + QStringLiteral(" WHERE FCategory = ?"), {category});
+        QMap<QString, QString> out;
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+            out.insert(rs->Field(0).toString() + QLatin1Char('/') + rs->Field(1).toString(),
+                       rs->Field(2).toString());
+        }
+        return out;
+    }
+    // "Category/Key" of the parameters whose stored text differs between two
+    // snapshots (added or removed rows included).
+    static QStringList differing(const QMap<QString, QString>& before,
+                                 const QMap<QString, QString>& after) {
+        QStringList out;
+        for (auto it = after.begin(); it != after.end(); ++it) {
+            if (!before.contains(it.key()) || before.value(it.key()) != it.value()) out << it.key();
+        }
+        for (auto it = before.begin(); it != before.end(); ++it) {
+            if (!after.contains(it.key())) out << it.key();
+        }
+        out.sort();
+        return out;
+    }
+
+    // The read-only state's lock: a value stays readable, but nothing the
+    // user does changes it.
+    static bool locked(const QWidget* w) {
+        if (auto* number = qobject_cast<const zx::frame::IntText3D*>(w)) return number->Locked();
+        if (auto* edit = qobject_cast<const QLineEdit*>(w)) return edit->isReadOnly();
+        return w->testAttribute(Qt::WA_TransparentForMouseEvents) &&
+               w->focusPolicy() == Qt::NoFocus;
+    }
+    bool locked(const QString& name) { return locked(c<QWidget>(name)); }
 
     void answer(zx::host::MsgResult result) { answers.enqueue(result); }
     void answerYes() { answer(zx::host::MsgResult::Yes); }
