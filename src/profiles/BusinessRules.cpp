@@ -248,7 +248,7 @@ void BusinessPage::connectReactions() {
         auto* box = get<IntText3D>(business->control);
         auto* target = get<IntText3D>(ledger->control);
         QObject::connect(box, &IntText3D::textChanged, &s.dialog, [box, target] {
-            if (GetAppInfo().appType == 1) target->setText(box->Text().trimmed());
+            if (GetAppInfo().appType == 1) target->setText(TrimBlanks(box->Text()));
         });
     }
 }

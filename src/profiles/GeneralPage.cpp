@@ -264,9 +264,7 @@ void GeneralPage::connectReactions() {
 std::optional<rules::Refusal> GeneralPage::checkCompanyName() {
     auto trimBlanks = [this](const Param& p) {
         auto* box = get<QLineEdit>(p.control);
-        QString text = box->text();
-        while (text.startsWith(u' ')) text.remove(0, 1);
-        while (text.endsWith(u' ')) text.chop(1);
+        const QString text = TrimBlanks(box->text());
         if (text != box->text() && changed(p)) box->setText(text);
         return text;
     };

@@ -154,12 +154,12 @@ bool ProfitPage::validate(const Box& spec) {
         bool& flag = s.*spec.changed;
         if (!flag) return true;
         auto* box = get<QLineEdit>(spec.param.control);
-        const QString text = box->text().trimmed();
+        const QString text = TrimBlanks(box->text());
         if (box->text() != text) box->setText(text);
         // Cleared after the trim: the trimmed text is the one being checked.
         flag = false;
 
-        if (get<QLineEdit>(spec.other.control)->text().trimmed() == text) {
+        if (TrimBlanks(get<QLineEdit>(spec.other.control)->text()) == text) {
             say(QStringLiteral("本年利润科目和利润分配科目不能为同一科目！"));
             box->setFocus();
             return true;
@@ -217,7 +217,7 @@ bool ProfitPage::HasItemClasses(const QString& number) {
     auto info = createService<AccountInfo>();
     // Trimmed as the ledger looks accounts up; quoted, so an apostrophe typed
     // in the number stays text.
-    const QString n = number.trimmed();
+    const QString n = TrimBlanks(number);
     const QString filter = QStringLiteral("FNumber = ") + SqlQuote(n, true, false) +
                            QStringLiteral(" Or FNumber Like ") +
                            SqlQuote(n + QStringLiteral(".%"), true, false);
@@ -234,7 +234,7 @@ bool ProfitPage::HasItemClasses(const QString& number) {
 void ProfitPage::select(const Box& spec) {
     auto* box = get<QLineEdit>(spec.param.control);
     if (box->isReadOnly()) return;
-    const QString oldText = box->text().trimmed();
+    const QString oldText = TrimBlanks(box->text());
     bool chosen = false;
     for (;;) {
         const AccountLookupResult result = GetGLView()->AccountLookup(box->text());

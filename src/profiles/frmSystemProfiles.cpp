@@ -380,7 +380,7 @@ void frmSystemProfiles::GetMaxPeriod(qint32& lngYear, qint32& lngPeriod, bool bl
 }
 
 bool frmSystemProfiles::IsValidIDNew(const QString& strValue) {
-    const QString value = strValue.trimmed();
+    const QString value = TrimBlanks(strValue);
     if (value.isEmpty()) return false;
     for (QChar c : value) {
         if (c == u'\'' || c == u'\\' || c == u'$' || c == u'"') return false;

@@ -471,4 +471,12 @@ void ignoringErrors(const char* what, const std::function<void()>& work) {
     }
 }
 
+QString TrimBlanks(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ') ++begin;
+    while (end > begin && text.at(end - 1) == u' ') --end;
+    return text.mid(begin, end - begin);
+}
+
 }  // namespace zx

@@ -78,6 +78,10 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// The text without the ASCII blanks at either end; other white space (tabs,
+// the full-width space) is part of the text.
+QString TrimBlanks(const QString& text);
+
 // The leading number of a text: leading blanks skipped, the longest numeric
 // prefix read, 0 for an empty or non-numeric text.
 double Val(const QString& text);
