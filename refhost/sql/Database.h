@@ -14,6 +14,7 @@
 
 namespace refhost {
 
+class Cursors;
 class Dialect;
 
 // One account set's database. Everything the component sends arrives here as
@@ -37,7 +38,8 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // T-SQL from the component: one query; returns its rows.
+    // T-SQL from the component: one query; returns its rows. A long result
+    // is read from the backend as the caller moves through it.
     zx::host::RecordSetPtr query(const QString& tsql);
     // T-SQL from the component: a statement or a query (nullptr for a statement).
     zx::host::RecordSetPtr execute(const QString& tsql);
@@ -65,8 +67,8 @@ public:
     QSqlDatabase handle() const;
 
     // Round trips to the backend since open (or since the last reset).
-    int roundTrips() const { return roundTrips_; }
-    void resetRoundTrips() { roundTrips_ = 0; }
+    int roundTrips() const;
+    void resetRoundTrips();
 
 private:
     Database(std::unique_ptr<Dialect> dialect, QString location, QString connectionName);
@@ -82,6 +84,7 @@ private:
     int transactionDepth_ = 0;
     bool onServer_ = false;
     std::map<QString, std::unique_ptr<QSqlQuery>> prepared_;
+    std::unique_ptr<Cursors> cursors_;  // results read on demand
 };
 
 }  // namespace refhost
