@@ -29,15 +29,17 @@ HostError closedError() {
                      QStringLiteral("账套数据库已关闭, 记录集不能再读"));
 }
 
-// Runs `sql`; raises with the backend's message when it fails.
-void run(QSqlQuery& query, const QString& sql) {
+// Runs `sql`; raises with the backend's message when it fails, naming
+// `shown` (by default `sql`): the query as its caller knows it.
+void run(QSqlQuery& query, const QString& sql, const QString& shown = QString()) {
     query.setForwardOnly(true);
     if (!query.exec(sql)) {
         const QSqlError error = query.lastError();
         const QString text = error.databaseText().trimmed();
         throw HostError(kBackendError, kSource,
                         QStringLiteral("数据库执行 SQL 失败: %1\nSQL: %2")
-                            .arg(text.isEmpty() ? error.text().trimmed() : text, sql));
+                            .arg(text.isEmpty() ? error.text().trimmed() : text,
+                                 shown.isEmpty() ? sql : shown));
     }
 }
 
@@ -130,14 +132,14 @@ protected:
 class PgQuery : public OpenQuery {
 public:
     PgQuery(std::shared_ptr<Cursors::State> state, const TranslatedStatement& statement)
-        : OpenQuery(std::move(state)), reader_(state_->takeReader()) {
+        : OpenQuery(std::move(state)), reader_(state_->takeReader()), shown_(statement.sql) {
         try {
             QSqlQuery q(database());
             run(q, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
             ++state_->trips;
-            run(q, QStringLiteral("DECLARE zx_rows NO SCROLL CURSOR FOR ") + statement.sql);
+            run(q, QStringLiteral("DECLARE zx_rows NO SCROLL CURSOR FOR ") + statement.sql, shown_);
             ++state_->trips;
-            run(q, statement.countSql);
+            run(q, statement.countSql, shown_);
             count_ = q.next() ? q.value(0).toInt() : 0;
         } catch (const HostError&) {
             close();
@@ -154,7 +156,7 @@ public:
         try {
             QSqlQuery q(database());
             ++state_->trips;
-            run(q, QStringLiteral("FETCH FORWARD %1 FROM zx_rows").arg(rows));
+            run(q, QStringLiteral("FETCH FORWARD %1 FROM zx_rows").arg(rows), shown_);
             got = readRows(q, into);
         } catch (const HostError&) {
             close();
@@ -183,6 +185,7 @@ private:
     QSqlDatabase database() const { return QSqlDatabase::database(reader_, false); }
 
     QString reader_;
+    QString shown_;  // the query its errors name
     int count_ = 0;
     bool open_ = true;
 };
@@ -196,7 +199,7 @@ CursorRowSet::Opened openPg(const std::shared_ptr<Cursors::State>& state,
         // statement on the account set's connection.
         QSqlQuery q(state->database());
         ++state->trips;
-        run(q, firstRowsSql);
+        run(q, firstRowsSql, statement.sql);
         columns = columnNames(q);
         out.rows = std::make_unique<RowSetBuilder>(columns, statement.dateTimeColumns);
         out.count = readRows(q, *out.rows);
@@ -218,8 +221,10 @@ CursorRowSet::Opened openPg(const std::shared_ptr<Cursors::State>& state,
 // A statement stepped as its rows are asked for.
 class SqliteQuery : public OpenQuery {
 public:
-    SqliteQuery(std::shared_ptr<Cursors::State> state, sqlite3* con, const QString& sql)
-        : OpenQuery(std::move(state)), con_(con), statement_(con, sql) {
+    // Errors name `shown`: the query as its caller knows it.
+    SqliteQuery(std::shared_ptr<Cursors::State> state, sqlite3* con, const QString& sql,
+                const QString& shown)
+        : OpenQuery(std::move(state)), con_(con), statement_(con, sql, shown) {
         ++state_->trips;
     }
     ~SqliteQuery() override { close(); }
@@ -261,15 +266,10 @@ private:
 // Whether SQLite sorts the rows of `sql` for its ORDER BY before the first
 // one comes out.
 bool sortsForOrder(sqlite3* con, const QString& sql) {
-    std::optional<SqliteStatement> plan;
-    try {
-        plan.emplace(con, QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
-    } catch (const HostError&) {
-        throw sqliteError(con, sql);  // the message names the query itself
-    }
+    const SqliteStatement plan(con, QStringLiteral("EXPLAIN QUERY PLAN ") + sql, sql);
     int rc;
-    while ((rc = sqlite3_step(plan->get())) == SQLITE_ROW) {
-        const auto* detail = reinterpret_cast<const char*>(sqlite3_column_text(plan->get(), 3));
+    while ((rc = sqlite3_step(plan.get())) == SQLITE_ROW) {
+        const auto* detail = reinterpret_cast<const char*>(sqlite3_column_text(plan.get(), 3));
         if (detail && std::strstr(detail, "TEMP B-TREE") && std::strstr(detail, "ORDER BY")) {
             return true;
         }
@@ -324,9 +324,9 @@ CursorRowSet::Opened openSqlite(const std::shared_ptr<Cursors::State>& state, sq
     std::optional<SqliteStatement> counting;
     bool counted = false;
     auto count = [&] {
-        counting.emplace(con, statement.countSql);
+        counting.emplace(con, statement.countSql, statement.sql);
         ++state->trips;
-        if (sqlite3_step(counting->get()) != SQLITE_ROW) throw sqliteError(con, statement.countSql);
+        if (sqlite3_step(counting->get()) != SQLITE_ROW) throw sqliteError(con, statement.sql);
         out.count = int(std::min<sqlite3_int64>(sqlite3_column_int64(counting->get(), 0),
                                                 std::numeric_limits<int>::max()));
         counted = true;
@@ -338,7 +338,7 @@ CursorRowSet::Opened openSqlite(const std::shared_ptr<Cursors::State>& state, sq
         !sortsForOrder(con, statement.keyOrderSql)) {
         count();
         if (out.count >= kWalkFrom) {
-            query = std::make_unique<SqliteQuery>(state, con, statement.keyOrderSql);
+            query = std::make_unique<SqliteQuery>(state, con, statement.keyOrderSql, statement.sql);
             out.rows = std::make_unique<RowSetBuilder>(query->columns(), statement.dateTimeColumns);
             int code = SQLITE_OK;
             try {
@@ -351,7 +351,7 @@ CursorRowSet::Opened openSqlite(const std::shared_ptr<Cursors::State>& state, sq
         }
     }
     if (!query) {
-        query = std::make_unique<SqliteQuery>(state, con, statement.sql);
+        query = std::make_unique<SqliteQuery>(state, con, statement.sql, statement.sql);
         out.rows = std::make_unique<RowSetBuilder>(query->columns(), statement.dateTimeColumns);
         more = query->fetch(*out.rows, Cursors::kFirstRows + 1);
     }

@@ -192,12 +192,13 @@ HostError sqliteError(sqlite3* con, const QString& sql) {
                          .arg(QString::fromUtf8(sqlite3_errmsg(con)), sql));
 }
 
-SqliteStatement::SqliteStatement(sqlite3* con, const QString& sql) : sql_(sql) {
+SqliteStatement::SqliteStatement(sqlite3* con, const QString& sql, const QString& shown)
+    : sql_(shown.isEmpty() ? sql : shown) {
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(con, text.constData(), int(text.size()), &handle_, nullptr) !=
             SQLITE_OK ||
         !handle_) {
-        const HostError error = sqliteError(con, sql);
+        const HostError error = sqliteError(con, sql_);
         finalize();
         throw error;
     }

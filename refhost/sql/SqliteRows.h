@@ -26,13 +26,15 @@ zx::host::HostError sqliteError(sqlite3* con, const QString& sql);
 // A prepared statement, finalized when it goes (or earlier, by finalize()).
 class SqliteStatement {
 public:
-    // Raises sqliteError when SQLite refuses the text.
-    SqliteStatement(sqlite3* con, const QString& sql);
+    // Raises sqliteError when SQLite refuses the text. Errors name `shown`
+    // (by default `sql`): the query as its caller knows it.
+    SqliteStatement(sqlite3* con, const QString& sql, const QString& shown = QString());
     ~SqliteStatement() { finalize(); }
     SqliteStatement(const SqliteStatement&) = delete;
     SqliteStatement& operator=(const SqliteStatement&) = delete;
 
     sqlite3_stmt* get() const { return handle_; }
+    // The SQL its errors name.
     const QString& sql() const { return sql_; }
     QStringList columns() const;
     void finalize();
