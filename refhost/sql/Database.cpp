@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <limits>
 
+#include "Cursor.h"
 #include "Dialect.h"
 #include "PgUrl.h"
 #include "RowSet.h"
@@ -163,10 +164,12 @@ void removeSqliteFiles(const QString& path) {
 Database::Database(std::unique_ptr<Dialect> dialect, QString location, QString connectionName)
     : dialect_(std::move(dialect)),
       location_(std::move(location)),
-      connectionName_(std::move(connectionName)) {}
+      connectionName_(std::move(connectionName)),
+      cursors_(std::make_unique<Cursors>(connectionName_)) {}
 
 Database::~Database() {
-    prepared_.clear();  // prepared queries go before their connection
+    cursors_->closeAll();  // open queries and their connections go first
+    prepared_.clear();     // prepared queries go before their connection
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
         if (db.isOpen()) db.close();
@@ -499,9 +502,16 @@ zx::host::RecordSetPtr Database::query(const QString& tsql) {
         throw HostError(kUnsupportedSql, kSource,
                         QStringLiteral("此处只能执行查询语句: %1").arg(statement.tsql));
     }
+    // A long result (a log kept for years) is read as the caller moves
+    // through it. Inside a transaction everything is read at once: a server
+    // reads on demand on a connection of its own, which would not see the
+    // transaction's writes.
+    if (transactionDepth_ == 0) {
+        if (auto rows = cursors_->open(statement, *dialect_, onServer_)) return rows;
+    }
     ++roundTrips_;
-    // A long result (a log kept for years) is read straight from SQLite when
-    // this process can: no value object per cell on the way.
+    // Read straight from SQLite when this process can: no value object per
+    // cell on the way.
     if (auto rows = readSqliteRows(handle(), statement.sql, statement.dateTimeColumns)) {
         return rows;
     }
@@ -604,6 +614,15 @@ zx::host::RecordSetPtr Database::run(const QString& nativeSql, const QVariantLis
     ++roundTrips_;
     execOrThrow(q, nativeSql, binds);
     return wantRows ? readRows(q, {}) : nullptr;
+}
+
+int Database::roundTrips() const {
+    return roundTrips_ + cursors_->roundTrips();
+}
+
+void Database::resetRoundTrips() {
+    roundTrips_ = 0;
+    cursors_->resetRoundTrips();
 }
 
 void Database::registerProcedure(const QString& name, Procedure procedure) {

@@ -15,6 +15,7 @@
 
 namespace refhost {
 
+class Cursors;
 class Dialect;
 
 // Error numbers of the host about the account set as a whole.
@@ -63,7 +64,8 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // T-SQL from the component: one query; returns its rows.
+    // T-SQL from the component: one query; returns its rows. A long result
+    // is read from the backend as the caller moves through it.
     zx::host::RecordSetPtr query(const QString& tsql);
     // T-SQL from the component: a statement or a query (nullptr for a statement).
     zx::host::RecordSetPtr execute(const QString& tsql);
@@ -111,8 +113,8 @@ public:
     QSqlDatabase handle() const;
 
     // Round trips to the backend since open (or since the last reset).
-    int roundTrips() const { return roundTrips_; }
-    void resetRoundTrips() { roundTrips_ = 0; }
+    int roundTrips() const;
+    void resetRoundTrips();
 
 private:
     Database(std::unique_ptr<Dialect> dialect, QString location, QString connectionName);
@@ -142,6 +144,7 @@ private:
     QString readOnlyReason_;
     int lockWaitMs_ = kLockWaitMs;
     std::map<QString, std::unique_ptr<QSqlQuery>> prepared_;
+    std::unique_ptr<Cursors> cursors_;  // results read on demand
 };
 
 }  // namespace refhost

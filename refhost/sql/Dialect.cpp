@@ -38,6 +38,17 @@ QString SqliteDialect::concatOperator() const {
 // server's column would, so a text too long fails alike on both.
 QString SqliteDialect::lengthCheck(const QString& column, int size) const {
     return QStringLiteral(" CHECK (length(%1) <= %2)").arg(column).arg(size);
+QString SqliteDialect::countRows(const QString& select) const {
+    // The limit keeps SQLite from folding the query into the count. Kept
+    // apart, the query leaves out its outer-joined tables that give no
+    // column and at most one row each: they change no count, and reaching
+    // them row by row would cost most of it.
+    return QStringLiteral("SELECT COUNT(*) FROM (") + select +
+           QStringLiteral(" LIMIT -1) AS zx_rows");
+}
+
+QString SqliteDialect::withoutIndexes() const {
+    return QStringLiteral("NOT INDEXED");
 }
 
 QString SqliteDialect::columnType(SqlType type, int size) const {

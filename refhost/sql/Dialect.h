@@ -37,6 +37,13 @@ public:
     virtual QString textLength(const QString& expr) const = 0;
     // The operator that joins texts.
     virtual QString concatOperator() const = 0;
+    // A query of the number of rows of `select`.
+    virtual QString countRows(const QString& select) const {
+        return QStringLiteral("SELECT COUNT(*) FROM (") + select + QStringLiteral(") AS zx_rows");
+    }
+    // What follows a table of FROM to keep the backend from reaching it
+    // through its indexes; empty when the backend cannot be told.
+    virtual QString withoutIndexes() const { return {}; }
 
     // Column type for the schema; `size` is a maximum length for texts (0: unbounded).
     virtual QString columnType(SqlType type, int size = 0) const = 0;
@@ -81,6 +88,8 @@ public:
     QString textLength(const QString& expr) const override;
     QString concatOperator() const override;
     QString lengthCheck(const QString& column, int size) const override;
+    QString countRows(const QString& select) const override;
+    QString withoutIndexes() const override;
     QString columnType(SqlType type, int size = 0) const override;
     QString castType(SqlType type) const override;
     QString createIndexIfNotExists(const QString& index, const QString& table,

@@ -12,11 +12,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "SqliteRows.h"
 #include "zx/host/HostError.h"
-
-#if ZX_REFHOST_SQLITE_DIRECT
-#include <sqlite3.h>
-#endif
 
 namespace refhost {
 
@@ -35,82 +32,65 @@ constexpr std::size_t kPoolTextBytes = 512;
 
 }  // namespace
 
-// Fills a RowSet row by row, sharing the repeated texts of each column.
-class RowSetBuilder {
-public:
-    RowSetBuilder(QStringList columns, QList<int> dateTimeColumns)
-        : set_(std::make_shared<RowSet>(std::move(columns))),
-          dateTime_(std::move(dateTimeColumns)),
-          utf8Pools_(std::size_t(set_->FieldCount())),
-          textPools_(std::size_t(set_->FieldCount())) {
-        for (int c : dateTime_) {
-            if (c >= 0 && c < set_->FieldCount()) {
-                if (isDateTime_.size() <= std::size_t(c)) isDateTime_.resize(std::size_t(c) + 1);
-                isDateTime_[std::size_t(c)] = true;
-            }
+// ----- RowSetBuilder ------------------------------------------------------
+
+RowSetBuilder::RowSetBuilder(QStringList columns, QList<int> dateTimeColumns)
+    : set_(std::make_shared<RowSet>(std::move(columns))),
+      utf8Pools_(std::size_t(set_->FieldCount())),
+      textPools_(std::size_t(set_->FieldCount())) {
+    for (int c : dateTimeColumns) {
+        if (c >= 0 && c < set_->FieldCount()) {
+            if (isDateTime_.size() <= std::size_t(c)) isDateTime_.resize(std::size_t(c) + 1);
+            isDateTime_[std::size_t(c)] = true;
         }
     }
+}
 
-    int columns() const { return set_->FieldCount(); }
-
-    void add(int column, QVariant value) {
-        if (value.isNull()) {
-            value = QVariant();
-        } else if (value.typeId() == QMetaType::QString) {
-            value = pooled(column, value.toString());
-        }
-        push(column, std::move(value));
+void RowSetBuilder::add(int column, QVariant value) {
+    if (value.isNull()) {
+        value = QVariant();
+    } else if (value.typeId() == QMetaType::QString) {
+        value = pooled(column, value.toString());
     }
+    push(column, std::move(value));
+}
 
-    void addUtf8(int column, std::string_view text) {
-        auto& pool = utf8Pools_[std::size_t(column)];
-        const auto found = pool.find(text);
-        if (found != pool.end()) {
-            push(column, found->second);
-            return;
-        }
-        const QString value = QString::fromUtf8(text.data(), qsizetype(text.size()));
-        if (pool.size() < kPoolEntries && text.size() <= kPoolTextBytes) {
-            pool.emplace(std::string(text), value);
-        }
-        push(column, value);
+void RowSetBuilder::addUtf8(int column, std::string_view text) {
+    auto& pool = utf8Pools_[std::size_t(column)];
+    const auto found = pool.find(text);
+    if (found != pool.end()) {
+        push(column, found->second);
+        return;
     }
-
-    void endRow() { ++set_->rows_; }
-    std::shared_ptr<RowSet> finish() { return set_; }
-    void reserveRows(qsizetype rows) { set_->cells_.reserve(rows * set_->FieldCount()); }
-
-private:
-    struct Hash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view v) const {
-            return std::hash<std::string_view>{}(v);
-        }
-    };
-
-    QString pooled(int column, const QString& text) {
-        auto& pool = textPools_[std::size_t(column)];
-        const auto found = pool.constFind(text);
-        if (found != pool.constEnd()) return *found;
-        if (std::size_t(pool.size()) < kPoolEntries && std::size_t(text.size()) <= kPoolTextBytes) {
-            pool.insert(text, text);
-        }
-        return text;
+    const QString value = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    if (pool.size() < kPoolEntries && text.size() <= kPoolTextBytes) {
+        pool.emplace(std::string(text), value);
     }
+    push(column, value);
+}
 
-    void push(int column, QVariant value) {
-        if (std::size_t(column) < isDateTime_.size() && isDateTime_[std::size_t(column)]) {
-            value = serverDateTime(value);
-        }
-        set_->cells_.append(std::move(value));
+std::shared_ptr<RowSet> RowSetBuilder::takeRows() {
+    auto rows = std::move(set_);
+    set_ = std::make_shared<RowSet>(rows->columns_);
+    return rows;
+}
+
+QString RowSetBuilder::pooled(int column, const QString& text) {
+    auto& pool = textPools_[std::size_t(column)];
+    const auto found = pool.constFind(text);
+    if (found != pool.constEnd()) return *found;
+    if (std::size_t(pool.size()) < kPoolEntries && std::size_t(text.size()) <= kPoolTextBytes) {
+        pool.insert(text, text);
     }
+    return text;
+}
 
-    std::shared_ptr<RowSet> set_;
-    QList<int> dateTime_;
-    std::vector<bool> isDateTime_;
-    std::vector<std::unordered_map<std::string, QString, Hash, std::equal_to<>>> utf8Pools_;
-    std::vector<QHash<QString, QString>> textPools_;
-};
+void RowSetBuilder::push(int column, QVariant value) {
+    if (std::size_t(column) < isDateTime_.size() && isDateTime_[std::size_t(column)]) {
+        value = serverDateTime(value);
+    }
+    set_->cells_.append(std::move(value));
+}
 
 // ----- RowSet -------------------------------------------------------------
 
@@ -164,26 +144,34 @@ QVariant serverDateTime(const QVariant& value) {
     return value;
 }
 
-zx::host::RecordSetPtr readRows(QSqlQuery& query, const QList<int>& dateTimeColumns) {
+QStringList columnNames(const QSqlQuery& query) {
     const QSqlRecord record = query.record();
     QStringList columns;
     for (int i = 0; i < record.count(); ++i) columns.append(record.fieldName(i));
-    RowSetBuilder rows(columns, dateTimeColumns);
+    return columns;
+}
+
+int readRows(QSqlQuery& query, RowSetBuilder& rows) {
+    int read = 0;
     while (query.next()) {
         for (int i = 0; i < rows.columns(); ++i) rows.add(i, query.value(i));
         rows.endRow();
+        ++read;
     }
-    return rows.finish();
+    return read;
+}
+
+zx::host::RecordSetPtr readRows(QSqlQuery& query, const QList<int>& dateTimeColumns) {
+    RowSetBuilder rows(columnNames(query), dateTimeColumns);
+    readRows(query, rows);
+    return rows.takeRows();
 }
 
 #if ZX_REFHOST_SQLITE_DIRECT
 
-namespace {
-
-// The connection behind a Qt SQLite database, when this process's SQLite
-// library can drive it: Qt's driver must run the very same SQLite build, or
-// its connection handle means nothing to ours. Checked once by asking the
-// driver's SQLite for its source id.
+// Qt's driver must run the very same SQLite build, or its connection handle
+// means nothing to ours. Checked once by asking the driver's SQLite for its
+// source id.
 sqlite3* sqliteHandle(const QSqlDatabase& db) {
     if (!db.isOpen() || db.driverName() != QLatin1String("QSQLITE")) return nullptr;
     const QVariant handle = db.driver()->handle();
@@ -198,68 +186,74 @@ sqlite3* sqliteHandle(const QSqlDatabase& db) {
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
-HostError backendError(sqlite3* con, const QString& sql) {
+HostError sqliteError(sqlite3* con, const QString& sql) {
     return HostError(kBackendError, kSource,
                      QStringLiteral("数据库执行 SQL 失败: %1\nSQL: %2")
                          .arg(QString::fromUtf8(sqlite3_errmsg(con)), sql));
 }
 
-struct Statement {
-    sqlite3_stmt* handle = nullptr;
-    ~Statement() { sqlite3_finalize(handle); }
-};
+SqliteStatement::SqliteStatement(sqlite3* con, const QString& sql, const QString& shown)
+    : sql_(shown.isEmpty() ? sql : shown) {
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(con, text.constData(), int(text.size()), &handle_, nullptr) !=
+            SQLITE_OK ||
+        !handle_) {
+        const HostError error = sqliteError(con, sql_);
+        finalize();
+        throw error;
+    }
+}
 
-}  // namespace
+QStringList SqliteStatement::columns() const {
+    QStringList out;
+    for (int i = 0; i < sqlite3_column_count(handle_); ++i)
+        out.append(QString::fromUtf8(sqlite3_column_name(handle_, i)));
+    return out;
+}
+
+void SqliteStatement::finalize() {
+    sqlite3_finalize(handle_);
+    handle_ = nullptr;
+}
+
+void addSqliteRow(sqlite3_stmt* st, RowSetBuilder& rows) {
+    for (int i = 0; i < rows.columns(); ++i) {
+        switch (sqlite3_column_type(st, i)) {
+            case SQLITE_INTEGER:
+                rows.add(i, QVariant(qlonglong(sqlite3_column_int64(st, i))));
+                break;
+            case SQLITE_FLOAT:
+                rows.add(i, QVariant(sqlite3_column_double(st, i)));
+                break;
+            case SQLITE_NULL:
+                rows.add(i, QVariant());
+                break;
+            case SQLITE_BLOB: {
+                const auto* data = static_cast<const char*>(sqlite3_column_blob(st, i));
+                rows.add(i, QVariant(QByteArray(data, sqlite3_column_bytes(st, i))));
+                break;
+            }
+            default: {
+                const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+                const int bytes = sqlite3_column_bytes(st, i);
+                rows.addUtf8(i, std::string_view(data ? data : "", std::size_t(bytes)));
+                break;
+            }
+        }
+    }
+    rows.endRow();
+}
 
 zx::host::RecordSetPtr readSqliteRows(const QSqlDatabase& db, const QString& sql,
                                       const QList<int>& dateTimeColumns) {
     sqlite3* con = sqliteHandle(db);
     if (!con) return nullptr;
-
-    const QByteArray text = sql.toUtf8();
-    Statement st;
-    if (sqlite3_prepare_v2(con, text.constData(), int(text.size()), &st.handle, nullptr) !=
-            SQLITE_OK ||
-        !st.handle) {
-        throw backendError(con, sql);
-    }
-    const int count = sqlite3_column_count(st.handle);
-    QStringList columns;
-    for (int i = 0; i < count; ++i)
-        columns.append(QString::fromUtf8(sqlite3_column_name(st.handle, i)));
-
-    RowSetBuilder rows(columns, dateTimeColumns);
+    SqliteStatement st(con, sql);
+    RowSetBuilder rows(st.columns(), dateTimeColumns);
     int rc;
-    while ((rc = sqlite3_step(st.handle)) == SQLITE_ROW) {
-        for (int i = 0; i < count; ++i) {
-            switch (sqlite3_column_type(st.handle, i)) {
-                case SQLITE_INTEGER:
-                    rows.add(i, QVariant(qlonglong(sqlite3_column_int64(st.handle, i))));
-                    break;
-                case SQLITE_FLOAT:
-                    rows.add(i, QVariant(sqlite3_column_double(st.handle, i)));
-                    break;
-                case SQLITE_NULL:
-                    rows.add(i, QVariant());
-                    break;
-                case SQLITE_BLOB: {
-                    const auto* data = static_cast<const char*>(sqlite3_column_blob(st.handle, i));
-                    rows.add(i, QVariant(QByteArray(data, sqlite3_column_bytes(st.handle, i))));
-                    break;
-                }
-                default: {
-                    const auto* data =
-                        reinterpret_cast<const char*>(sqlite3_column_text(st.handle, i));
-                    const int bytes = sqlite3_column_bytes(st.handle, i);
-                    rows.addUtf8(i, std::string_view(data ? data : "", std::size_t(bytes)));
-                    break;
-                }
-            }
-        }
-        rows.endRow();
-    }
-    if (rc != SQLITE_DONE) throw backendError(con, sql);
-    return rows.finish();
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) addSqliteRow(st.get(), rows);
+    if (rc != SQLITE_DONE) throw sqliteError(con, sql);
+    return rows.takeRows();
 }
 
 #else

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "zx/host/RecordSet.h"
 
@@ -42,11 +47,50 @@ private:
     int current_ = 0;
 };
 
+// Fills a RowSet row by row, sharing the repeated texts of each column. A
+// result read in blocks takes each block's rows with takeRows(); the shared
+// texts stay shared from one block to the next.
+class RowSetBuilder {
+public:
+    RowSetBuilder(QStringList columns, QList<int> dateTimeColumns);
+
+    int columns() const { return set_->FieldCount(); }
+    int rows() const { return set_->rows_; }
+
+    void add(int column, QVariant value);
+    void addUtf8(int column, std::string_view text);
+    void endRow() { ++set_->rows_; }
+    void reserveRows(qsizetype rows) { set_->cells_.reserve(rows * set_->FieldCount()); }
+
+    // The rows added so far; the builder starts afresh with none.
+    std::shared_ptr<RowSet> takeRows();
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view v) const {
+            return std::hash<std::string_view>{}(v);
+        }
+    };
+
+    QString pooled(int column, const QString& text);
+    void push(int column, QVariant value);
+
+    std::shared_ptr<RowSet> set_;
+    std::vector<bool> isDateTime_;
+    std::vector<std::unordered_map<std::string, QString, Hash, std::equal_to<>>> utf8Pools_;
+    std::vector<QHash<QString, QString>> textPools_;
+};
+
 // The server's clock as a date-time (SQLite hands it out as text).
 QVariant serverDateTime(const QVariant& value);
 
+// The result columns of an executed query.
+QStringList columnNames(const QSqlQuery& query);
 // The rows of an executed query. `dateTimeColumns` hold the server's clock.
 zx::host::RecordSetPtr readRows(QSqlQuery& query, const QList<int>& dateTimeColumns);
+// Adds the rows of an executed query to `rows`; returns how many.
+int readRows(QSqlQuery& query, RowSetBuilder& rows);
 
 // Runs a query straight on an SQLite connection, without a value object per
 // cell on the way. Returns nullptr when `db` is not an SQLite connection this

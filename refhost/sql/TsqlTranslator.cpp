@@ -301,6 +301,7 @@ public:
         markConcatenations(0, int(t_.size()));
         if (out.kind == TranslatedStatement::Kind::Query) {
             out.sql = translateSelect(0, int(t_.size()), &out.dateTimeColumns);
+            readingForms(out);
         } else {
             out.sql = translateDml();
         }
@@ -398,6 +399,152 @@ private:
             if ((k.kind == Token::Symbol && !arithmetic) || isKeyword(k)) flush();
         }
         flush();
+    }
+
+    // Where a top-level SELECT's clauses lie.
+    struct Shape {
+        bool compound = false;   // UNION, EXCEPT or INTERSECT
+        bool top = false;        // TOP in the first SELECT
+        bool distinct = false;   // DISTINCT in the first SELECT
+        bool grouped = false;    // GROUP BY or HAVING
+        bool aggregate = false;  // an aggregate in the select list
+        int from = -1;           // the first SELECT's FROM
+        int order = -1;          // the closing ORDER
+    };
+
+    Shape shape() const {
+        Shape s;
+        const int n = int(t_.size());
+        int list = 1;
+        if (list < n && isOneOf(t_[list], {"distinct", "all"})) {
+            s.distinct = t_[list].is(QLatin1String("distinct"));
+            ++list;
+        }
+        s.top = list < n && t_[list].is(QLatin1String("top"));
+        for (int i = 0; i < n; ++i) {
+            const Token& k = t_[i];
+            if (k.isSymbol(QLatin1String("("))) {
+                i = match_[i];
+            } else if (isOneOf(k, {"union", "except", "intersect"})) {
+                s.compound = true;
+            } else if (k.is(QLatin1String("from")) && s.from < 0 && !s.compound) {
+                s.from = i;
+            } else if (isOneOf(k, {"group", "having"})) {
+                s.grouped = true;
+            } else if (k.is(QLatin1String("order")) && i + 1 < n &&
+                       t_[i + 1].is(QLatin1String("by"))) {
+                s.order = i;
+            } else if (s.from < 0 && !s.compound &&
+                       isOneOf(k, {"count", "sum", "min", "max", "avg"}) && i + 1 < n &&
+                       t_[i + 1].isSymbol(QLatin1String("("))) {
+                s.aggregate = true;
+            }
+        }
+        return s;
+    }
+
+    // The forms in which the host reads a long result on demand: the count
+    // of its rows, and the query with the table of its leading order walked
+    // in that order.
+    void readingForms(TranslatedStatement& out) const {
+        const Shape s = shape();
+        if (s.top) return;  // a result cut to its first rows is read whole
+        const int n = int(t_.size());
+        const int end = s.order >= 0 ? s.order : n;
+        // Without DISTINCT, grouping or aggregates a query has as many rows
+        // as its FROM and WHERE give, whatever it selects.
+        const bool plain = !s.compound && !s.distinct && !s.grouped && !s.aggregate && s.from > 0;
+        out.countSql = d_.countRows(plain ? QStringLiteral("SELECT 1 ") + render(s.from, end)
+                                          : translateSelect(0, end, nullptr));
+
+        const QString hint = d_.withoutIndexes();
+        if (hint.isEmpty() || s.compound || s.from < 0 || s.order < 0) return;
+        const int table = orderedTable(s);
+        if (table < 0) return;
+        StatementTranslator told = *this;
+        told.hintAfter_ = table;
+        told.hint_ = hint;
+        out.keyOrderSql = told.translateSelect(0, n, nullptr);
+    }
+
+    // A table's or alias's name.
+    bool isName(int i, int e) const {
+        return i < e && ((t_[i].kind == Token::Word && !isKeyword(t_[i]) &&
+                          !refusedWords().contains(t_[i].text.toUpper())) ||
+                         t_[i].kind == Token::Quoted);
+    }
+
+    // The last token of the FROM item whose column leads the ORDER BY, or -1
+    // when that is no table of FROM (a derived table, a select-list alias
+    // of a query on several tables, an expression).
+    int orderedTable(const Shape& s) const {
+        const int n = int(t_.size());
+        int i = s.order + 2;
+        QString qualifier;
+        if (!isName(i, n)) return -1;
+        if (i + 2 < n && t_[i + 1].isSymbol(QLatin1String("."))) {
+            if (!isName(i + 2, n)) return -1;
+            qualifier = t_[i].text;
+            i += 2;
+        }
+        if (i + 1 < n && !t_[i + 1].isSymbol(QLatin1String(",")) &&
+            !isOneOf(t_[i + 1], {"asc", "desc"})) {
+            return -1;
+        }
+
+        int end = s.order;
+        for (int k = s.from + 1; k < s.order; ++k) {
+            if (t_[k].isSymbol(QLatin1String("("))) {
+                k = match_[k];
+            } else if (isOneOf(t_[k], {"where", "group", "having"})) {
+                end = k;
+                break;
+            }
+        }
+        struct Item {
+            QString name;  // empty for a derived table
+            QString alias;
+            int last = -1;  // -1 for a derived table
+        };
+        QList<Item> items;
+        for (int k = s.from + 1; k < end;) {
+            Item item;
+            if (t_[k].isSymbol(QLatin1String("("))) {
+                k = match_[k] + 1;
+            } else if (isName(k, end)) {  // [owner.]table
+                item.name = t_[k].text;
+                item.last = k++;
+                while (k + 1 < end && t_[k].isSymbol(QLatin1String(".")) && isName(k + 1, end)) {
+                    item.name = t_[k + 1].text;
+                    item.last = k + 1;
+                    k += 2;
+                }
+            } else {
+                return -1;
+            }
+            if (k < end && t_[k].is(QLatin1String("as"))) ++k;
+            if (isName(k, end)) {
+                item.alias = t_[k].text;
+                if (item.last >= 0) item.last = k;
+                ++k;
+            }
+            items.append(item);
+            // On to the next item: after JOIN or a comma.
+            while (k < end && !t_[k].is(QLatin1String("join")) &&
+                   !t_[k].isSymbol(QLatin1String(","))) {
+                if (t_[k].isSymbol(QLatin1String("("))) k = match_[k];
+                ++k;
+            }
+            ++k;
+        }
+        for (const Item& item : items) {
+            const QString& name = item.alias.isEmpty() ? item.name : item.alias;
+            const bool named = qualifier.isEmpty()
+                                   ? items.size() == 1
+                                   : name.compare(qualifier, Qt::CaseInsensitive) == 0;
+            if (named) return item.last;
+        }
+        return -1;
     }
 
     QString translateDml() const {
@@ -717,6 +864,7 @@ private:
                 default:
                     put(k, k.text);
             }
+            if (i == hintAfter_) out += QLatin1Char(' ') + hint_;
         }
         return out;
     }
@@ -775,6 +923,8 @@ private:
     Tokens t_;
     QVector<int> match_;
     QSet<int> concat_;
+    int hintAfter_ = -1;  // the token after which `hint_` is written
+    QString hint_;
 };
 
 QList<Tokens> splitStatements(const Tokens& tokens) {

@@ -21,7 +21,14 @@ struct TranslatedStatement {
     QString procedure;           // Procedure: the name as written, without owner
     QStringList arguments;       // Procedure: the argument values (a null text for NULL)
     QList<int> dateTimeColumns;  // Query: result columns that hold GetDate()
-    QString tsql;                // the statement as the component wrote it
+    // Query without TOP: a query of the number of its rows (empty otherwise).
+    QString countSql;
+    // Query ordered first by a column of one of its tables, on a backend that
+    // can be told to reach that table without its indexes: the query so
+    // told. The same rows in the order its ORDER BY asks for; only the way
+    // to them may differ.
+    QString keyOrderSql;
+    QString tsql;  // the statement as the component wrote it
 };
 
 // Translates the T-SQL subset the component sends: SELECT (TOP, DISTINCT,

@@ -1,8 +1,21 @@
 #include "zx/optlog/OptLogModel.h"
 
+#include <QDateTime>
+#include <algorithm>
+#include <exception>
+
 namespace zx::optlog {
 
 namespace {
+
+// A field's plain text form: null as the empty text, a stored text as is.
+QString fieldText(const QVariant& value) {
+    if (value.isNull()) return QString();
+    if (value.typeId() == QMetaType::QDateTime) {
+        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    return value.toString();
+}
 
 struct Column {
     const char* name;
@@ -20,16 +33,66 @@ constexpr Column kColumnsInfo[OptLogModel::kColumns] = {
 
 OptLogModel::OptLogModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void OptLogModel::setRows(int count, std::vector<Row> rows) {
+OptLogModel::~OptLogModel() = default;
+
+void OptLogModel::clear() {
     beginResetModel();
-    count_ = count < 0 ? 0 : count;
-    rows_ = std::move(rows);
-    if (rows_.size() > size_t(count_)) rows_.resize(size_t(count_));
+    count_ = 0;
+    records_.reset();
+    rows_.clear();
+    rows_.shrink_to_fit();
     endResetModel();
 }
 
+void OptLogModel::setRecords(zx::host::RecordSetPtr records) {
+    clear();
+    if (!records) return;
+    beginResetModel();
+    count_ = std::max(records->RecordCount(), 0);
+    // Fields by position: looked up by name once, not once per cell. A
+    // record set without a log field fills no row, as any error of the fill.
+    bool complete = true;
+    for (int c = 1; c < kColumns && complete; ++c) {
+        const QString name = columnName(c);
+        int found = -1;
+        for (int i = 0; i < records->FieldCount() && found < 0; ++i) {
+            if (records->FieldName(i).compare(name, Qt::CaseInsensitive) == 0) found = i;
+        }
+        fields_[size_t(c - 1)] = found;
+        complete = found >= 0;
+    }
+    if (complete && count_ > 0) records_ = std::move(records);
+    endResetModel();
+}
+
+void OptLogModel::readUpTo(int row) const {
+    try {
+        while (records_ && int(rows_.size()) <= row) {
+            if (records_->Eof()) {
+                records_.reset();
+                break;
+            }
+            Row values;
+            for (size_t f = 0; f < values.size(); ++f) {
+                values[f] = fieldText(records_->Field(fields_[f]));
+            }
+            rows_.push_back(std::move(values));
+            records_->MoveNext();
+            // The last record read lets the record set go (and with it
+            // whatever it holds open on the database).
+            if (int(rows_.size()) >= count_) records_.reset();
+        }
+    } catch (const std::exception&) {
+        // An error while reading (a host error or another) ends the list
+        // quietly: the rows read so far stay, the others stay blank.
+        records_.reset();
+    }
+}
+
 QString OptLogModel::text(int row, int column) const {
-    if (row < 0 || row >= int(rows_.size()) || column < 0 || column >= kColumns) return {};
+    if (row < 0 || row >= count_ || column < 0 || column >= kColumns) return {};
+    readUpTo(row);
+    if (row >= int(rows_.size())) return {};
     // The newest row carries the highest number, the oldest 1.
     if (column == 0) return QString::number(count_ - row);
     return rows_[size_t(row)][size_t(column - 1)];

@@ -11,8 +11,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
-#include <algorithm>
-#include <array>
 
 #include "zx/host/Environment.h"
 #include "zx/optlog/OptLogModel.h"
@@ -48,15 +46,6 @@ void guarded(const std::function<void()>& handler) {
             HostError(kGenericError, QStringLiteral("frmOptLog"), QString::fromLocal8Bit(e.what())),
             {});
     }
-}
-
-// A field's plain text form: null as the empty text, a stored text as is.
-QString fieldText(const QVariant& value) {
-    if (value.isNull()) return QString();
-    if (value.typeId() == QMetaType::QDateTime) {
-        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    }
-    return value.toString();
 }
 
 }  // namespace
@@ -129,6 +118,9 @@ void frmOptLog::buildFace() {
 }
 
 void frmOptLog::Form_Load() {
+    // The host's icon and font, before anything measures text.
+    guarded([this] { env().dialogService().PrepareForm(this); });
+
     // The grid: ten data columns after the sequence number, no rows yet.
     fpList_->verticalHeader()->hide();
     // Every row has the same height: the view never measures rows one by one.
@@ -210,35 +202,9 @@ void frmOptLog::QueryLog() {
     // A failed query has shown its message already; the grid stays empty.
     const RecordSetPtr records = GetRecordset(QueryText(), QString(), true);
     if (!records) return;
-
-    const int count = records->RecordCount();
-    std::vector<OptLogModel::Row> rows;
-    try {
-        rows.reserve(size_t(std::max(count, 0)));
-        // Fields by position: looked up by name once, not once per cell.
-        std::array<int, OptLogModel::kColumns - 1> fields{};
-        for (int c = 1; c < OptLogModel::kColumns; ++c) {
-            const QString name = OptLogModel::columnName(c);
-            int found = -1;
-            for (int i = 0; i < records->FieldCount() && found < 0; ++i) {
-                if (records->FieldName(i).compare(name, Qt::CaseInsensitive) == 0) found = i;
-            }
-            if (found < 0) {
-                throw HostError(3265, QStringLiteral("frmOptLog"),
-                                QStringLiteral("记录集中没有字段: %1").arg(name));
-            }
-            fields[size_t(c - 1)] = found;
-        }
-        while (!records->Eof() && int(rows.size()) < count) {
-            OptLogModel::Row row;
-            for (size_t f = 0; f < row.size(); ++f) row[f] = fieldText(records->Field(fields[f]));
-            rows.push_back(std::move(row));
-            records->MoveNext();
-        }
-    } catch (...) {
-        // Any other error ends the fill quietly; the rows filled so far stay.
-    }
-    model_->setRows(count, std::move(rows));
+    // The grid gets the record count's rows at once; each row is read from
+    // the record set when it is first shown.
+    model_->setRecords(records);
 }
 
 void frmOptLog::cmdExit_Click() {

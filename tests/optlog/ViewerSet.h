@@ -51,6 +51,19 @@ struct ViewerSet {
             .toLongLong();
     }
 
+    // `rows` log rows at `time`, one statement for them all, each with its
+    // own key, description and values; users by turn.
+    void logMany(int rows, const QString& time) {
+        set.db->nativeExec(
+            QStringLiteral(
+                "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+                "INSERT INTO t_SystemProfile_Log (FOptTime, FUserID, FCategory, FKey, FDesc, "
+                "FOrigValue, FNewValue, FMachineName, FIpAddress) "
+                "SELECT ?, 1 + i % 3, 'IC', 'Key' || i, 'Desc ' || i, 'was ' || i, 'is ' || i, "
+                "'WS-' || (i % 7), '192.0.2.' || (i % 50) FROM n"),
+            {rows - 1, time});
+    }
+
     // The viewer's remembered values of the logged-in user.
     QString profile(const QString& key) {
         auto rs = set.db->nativeQuery(

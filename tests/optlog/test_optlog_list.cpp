@@ -1,6 +1,6 @@
 // The change-log viewer's list: the date range, the row order and sequence
-// numbers, the texts shown, a failing query, and opening from the parameter
-// dialog.
+// numbers, the texts shown, a long range read as it is shown, a failing
+// query, and opening from the parameter dialog.
 
 #include <QDateEdit>
 #include <QPushButton>
@@ -110,6 +110,63 @@ private slots:
         QCOMPARE(m->text(2, 10), QStringLiteral("192.0.2.7"));
     }
 
+    // A long range lists what a full read of it gives: the same rows in the
+    // same order, numbered down from the total, on the first screen and on
+    // the last; only the rows shown are read.
+    void aLongRangeShowsWhatTheFullReadGives() {
+        ViewerSet v;
+        v.logMany(300, "2024-06-30 23:59:59");
+        v.logMany(2600, "2024-07-01 08:00:00");
+        v.log("2024-07-01 09:00:00", QVariant());  // a row without a user
+        v.logMany(1400, "2024-07-02 18:30:00");
+        v.logMany(200, "2024-07-03 00:00:00");
+
+        auto full = v.set.db->nativeQuery(
+            QStringLiteral("SELECT A.FID, A.FOptTime, B.FName, A.FCategory, A.FKey, A.FDesc, "
+                           "A.FOrigValue, A.FNewValue, A.FMachineName, A.FIpAddress "
+                           "FROM t_SystemProfile_Log A LEFT JOIN t_User B ON A.FUserID = "
+                           "B.FUserID WHERE A.FOptTime >= ? AND A.FOptTime < ? "
+                           "ORDER BY A.FID DESC"),
+            {QStringLiteral("2024-07-01"), QStringLiteral("2024-07-03")});
+        const int total = full->RecordCount();
+        QCOMPARE(total, 4001);
+        QList<QStringList> expected;
+        for (full->MoveFirst(); !full->Eof(); full->MoveNext()) {
+            QStringList row{QString::number(total - int(expected.size()))};
+            for (int f = 0; f < full->FieldCount(); ++f) {
+                const QVariant value = full->Field(f);
+                row << (value.isNull() ? QString() : value.toString());
+            }
+            expected << row;
+        }
+
+        frmOptLog viewer;
+        viewer.setRange(QDate(2024, 7, 1), QDate(2024, 7, 2));
+        viewer.QueryLog();
+        const auto* m = viewer.model();
+        QCOMPARE(m->rowCount(), total);
+        QCOMPARE(m->rowsRead(), 0);
+        auto shown = [&](int row) {
+            QStringList out;
+            for (int c = 0; c < zx::optlog::OptLogModel::kColumns; ++c) out << m->text(row, c);
+            return out;
+        };
+        const int screen = 40;
+        for (int row = 0; row < screen; ++row) QCOMPARE(shown(row), expected.at(row));
+        QCOMPARE(m->rowsRead(), screen);
+        for (int row = total - screen; row < total; ++row) QCOMPARE(shown(row), expected.at(row));
+        QCOMPARE(m->rowsRead(), total);
+        QCOMPARE(m->text(total - 1, 0), QStringLiteral("1"));
+        QCOMPARE(m->text(total, 0), QString());  // no row after the last
+        QVERIFY(v.shown.isEmpty());
+
+        // And a range with nothing in it lists nothing.
+        viewer.setRange(QDate(2024, 7, 4), QDate(2024, 7, 30));
+        viewer.QueryLog();
+        QCOMPARE(m->rowCount(), 0);
+        QCOMPARE(m->text(0, 0), QString());
+    }
+
     void aFailingQueryShowsItsSqlAndLeavesTheGridEmpty() {
         ViewerSet v;
         v.log("2024-02-29 08:00:00", v.userId("administrator"));
@@ -133,6 +190,22 @@ private slots:
             "Order By A.FID Desc");
         QVERIFY2(messages.first().endsWith(QLatin1Char('\n') + sql), qPrintable(messages.first()));
         QVERIFY(messages.first().size() > sql.size() + 1);  // the backend's reason comes first
+        // The reason names the query as sent, not the host's ways of reading it.
+        for (const char* way : {"EXPLAIN", "NOT INDEXED", "COUNT(", "LIMIT"}) {
+            QVERIFY2(!messages.first().contains(QLatin1String(way)), qPrintable(messages.first()));
+        }
+    }
+
+    // Loading the viewer lets the host prepare it: the host's icon and font.
+    void theHostPreparesTheViewerAsItLoads() {
+        ViewerSet v;
+        frmOptLog viewer;
+        QWidget prepared;
+        v.set.host->PrepareForm(&prepared);
+        QVERIFY(!viewer.windowIcon().isNull());
+        QCOMPARE(viewer.windowIcon().pixmap(16).toImage(),
+                 prepared.windowIcon().pixmap(16).toImage());
+        QCOMPARE(viewer.font().family(), prepared.font().family());
     }
 
     void theHistoryButtonOpensTheLastThreeMonths() {

@@ -160,6 +160,90 @@ private slots:
                     .dateTimeColumns.isEmpty());
     }
 
+    // The forms a long result is read with: the count of its rows, and the
+    // table of its leading order walked without indexes.
+    void readingForms_data() {
+        QTest::addColumn<QString>("tsql");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("keyOrder");
+        const QString log =
+            "Select A.FID,A.FOptTime,B.FName As FUser\r\nFrom t_SystemProfile_Log A\r\n"
+            "Left Join t_User B On A.FUserID=B.FUserID\r\nWhere A.FOptTime>='2024-01-01'\r\n"
+            "Order By A.FID Desc";
+        QTest::newRow("the log viewer's query")
+            << log
+            << "SELECT COUNT(*) FROM (SELECT 1 From t_SystemProfile_Log A Left Join t_User B On "
+               "A.FUserID=B.FUserID Where A.FOptTime>='2024-01-01' LIMIT -1) AS zx_rows"
+            << "Select A.FID,A.FOptTime,B.FName As FUser From t_SystemProfile_Log A NOT INDEXED "
+               "Left Join t_User B On A.FUserID=B.FUserID Where A.FOptTime>='2024-01-01' Order "
+               "By A.FID Desc";
+        QTest::newRow("ordered by the joined table, written with AS")
+            << "select a.FKey from t_SystemProfile_Log as a join t_User as u on "
+               "a.FUserID=u.FUserID order by u.FName, a.FID"
+            << "SELECT COUNT(*) FROM (SELECT 1 from t_SystemProfile_Log as a join t_User as u "
+               "on a.FUserID=u.FUserID LIMIT -1) AS zx_rows"
+            << "select a.FKey from t_SystemProfile_Log as a join t_User as u NOT INDEXED on "
+               "a.FUserID=u.FUserID order by u.FName, a.FID";
+        QTest::newRow("one table, column unqualified")
+            << "select FName from t_User where FUserID>1 order by FUserID"
+            << "SELECT COUNT(*) FROM (SELECT 1 from t_User where FUserID>1 LIMIT -1) AS zx_rows"
+            << "select FName from t_User NOT INDEXED where FUserID>1 order by FUserID";
+        QTest::newRow("an unqualified column of several tables")
+            << "select FName from t_User, t_Account order by FName"
+            << "SELECT COUNT(*) FROM (SELECT 1 from t_User, t_Account LIMIT -1) AS zx_rows"
+            << "";
+        QTest::newRow("ordered by an expression")
+            << "select FName from t_User order by len(FName)"
+            << "SELECT COUNT(*) FROM (SELECT 1 from t_User LIMIT -1) AS zx_rows"
+            << "";
+        QTest::newRow("distinct rows are counted as selected")
+            << "select distinct FYear from t_perioddate order by FYear"
+            << "SELECT COUNT(*) FROM (select distinct FYear from t_perioddate LIMIT -1) AS "
+               "zx_rows"
+            << "select distinct FYear from t_perioddate NOT INDEXED order by FYear";
+        QTest::newRow("groups and aggregates are counted as selected")
+            << "select FYear, count(*) from t_perioddate group by FYear"
+            << "SELECT COUNT(*) FROM (select FYear, count(*) from t_perioddate group by FYear "
+               "LIMIT -1) AS zx_rows"
+            << "";
+        QTest::newRow("an aggregate alone is one row")
+            << "select max(FID) from t_SystemProfile_Log"
+            << "SELECT COUNT(*) FROM (select max(FID) from t_SystemProfile_Log LIMIT -1) AS "
+               "zx_rows"
+            << "";
+        QTest::newRow("a union is counted whole, without its order")
+            << "select FName from t_User union select FName from t_Account order by 1"
+            << "SELECT COUNT(*) FROM (select FName from t_User union select FName from "
+               "t_Account LIMIT -1) AS zx_rows"
+            << "";
+        QTest::newRow("a derived table leads the order")
+            << "select x.FName from (select FName from t_User) x order by x.FName"
+            << "SELECT COUNT(*) FROM (SELECT 1 from (select FName from t_User) x LIMIT -1) AS "
+               "zx_rows"
+            << "";
+        QTest::newRow("a subquery's order is not the query's")
+            << "select FName from t_User where FUserID in (select top 1 FUserID from t_UserRight "
+               "order by FUserID)"
+            << "SELECT COUNT(*) FROM (SELECT 1 from t_User where FUserID in (select FUserID from "
+               "t_UserRight order by FUserID LIMIT 1) LIMIT -1) AS zx_rows"
+            << "";
+        QTest::newRow("a result cut by TOP is read whole")
+            << "select top 5 FName from t_User order by FUserID"
+            << ""
+            << "";
+    }
+    void readingForms() {
+        QFETCH(QString, tsql);
+        QFETCH(QString, count);
+        QFETCH(QString, keyOrder);
+        const TranslatedStatement statement = translator.translate(tsql);
+        QCOMPARE(statement.countSql, count);
+        QCOMPARE(statement.keyOrderSql, keyOrder);
+        // The backend that cannot be told to leave out indexes has no such form.
+        refhost::PgDialect pg;
+        QVERIFY(TsqlTranslator(pg).translate(tsql).keyOrderSql.isEmpty());
+    }
+
     void refusals_data() {
         QTest::addColumn<QString>("tsql");
         QTest::addColumn<QString>("named");

@@ -5,11 +5,16 @@
 #include <array>
 #include <vector>
 
+#include "zx/host/RecordSet.h"
+
 namespace zx::optlog {
 
 // The rows of the change-log grid. Column 0 is the sequence number, columns 1
-// to 10 the log fields in the order of the query. The grid asks only for the
-// cells it paints, so a long list costs one string per field and nothing more.
+// to 10 the log fields in the order of the query. The grid has as many rows
+// as the record set's record count from the start, but a row is read from
+// the record set only when it is first shown (or asked for), in the record
+// set's order: the first screen of a long list costs its own rows, and the
+// memory grows with the rows scrolled through.
 class OptLogModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -18,11 +23,14 @@ public:
     using Row = std::array<QString, kColumns - 1>;
 
     explicit OptLogModel(QObject* parent = nullptr);
+    ~OptLogModel() override;
 
-    // `count` rows, the first rows.size() of them filled; the rest stay blank
-    // (a fill that stopped early keeps what it had).
-    void setRows(int count, std::vector<Row> rows);
-    void clear() { setRows(0, {}); }
+    // Lists the records of `records`, one grid row per record of its count.
+    void setRecords(zx::host::RecordSetPtr records);
+    void clear();
+
+    // Rows read from the record set so far.
+    int rowsRead() const { return int(rows_.size()); }
 
     // The text shown in a cell, for callers that read the grid.
     QString text(int row, int column) const;
@@ -38,8 +46,13 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
+    // Reads records until row `row` is there, the records end or one fails.
+    void readUpTo(int row) const;
+
     int count_ = 0;
-    std::vector<Row> rows_;
+    mutable zx::host::RecordSetPtr records_;  // dropped once read to its end
+    std::array<int, kColumns - 1> fields_{};  // field positions of columns 1 to 10
+    mutable std::vector<Row> rows_;
 };
 
 }  // namespace zx::optlog
