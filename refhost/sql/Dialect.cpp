@@ -38,6 +38,8 @@ QString SqliteDialect::concatOperator() const {
 // server's column would, so a text too long fails alike on both.
 QString SqliteDialect::lengthCheck(const QString& column, int size) const {
     return QStringLiteral(" CHECK (length(%1) <= %2)").arg(column).arg(size);
+}
+
 QString SqliteDialect::countRows(const QString& select) const {
     // The limit keeps SQLite from folding the query into the count. Kept
     // apart, the query leaves out its outer-joined tables that give no
