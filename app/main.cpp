@@ -206,6 +206,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("systemsetting"));
     QApplication::setApplicationDisplayName(QStringLiteral("系统参数"));
+    refhost::installChineseTranslations();
 
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QCommandLineParser parser;

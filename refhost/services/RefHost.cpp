@@ -3,9 +3,14 @@
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <QDialog>
+#include <QTextBrowser>
+#include <QVBoxLayout>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -130,12 +135,6 @@ QIcon builtinIcon() {
     return QIcon(pixmap);
 }
 
-bool hasDisplay() {
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
-    const QString platform = QGuiApplication::platformName();
-    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
-}
-
 // The page for a help file and topic: <help>/<file without .chm>/<topic>.html,
 // matched without regard to case, else that folder's index.html.
 QString helpPage(const QString& installDir, const QString& file, const QString& topic) {
@@ -181,6 +180,7 @@ RefHost::RefHost(std::shared_ptr<Database> db, QString installDir)
 
 
 RefHost::~RefHost() {
+    delete helpWindow_;
     if (pointer_ != zx::host::kPointerDefault) setMousePointer(zx::host::kPointerDefault);
     zx::host::setEnvironment(nullptr);
 }
@@ -332,7 +332,11 @@ MsgResult RefHost::box(const QString& kind, const QString& text, MsgButtons butt
         if (QAbstractButton* b = box.button(button)) b->setText(caption);
     }
     if (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) {
-        box.setDefaultButton(QMessageBox::Yes);
+        // A question that changes the books for good (a start-up, dropping
+        // a control) waits for a deliberate 是; Enter keeps things as they
+        // are. Only the question before leaving offers to keep the changes.
+        const bool keepsChanges = text.contains(QStringLiteral("是否保存"));
+        box.setDefaultButton(keepsChanges ? QMessageBox::Yes : QMessageBox::No);
     }
     if (buttons != MsgButtons::Ok) {
         box.setEscapeButton(buttons == MsgButtons::YesNo ? QMessageBox::No : QMessageBox::Cancel);
@@ -446,17 +450,48 @@ void RefHost::setMousePointer(int code) {
 
 // ----- Help ----------------------------------------------------------------
 
+// Help opens in a window of the host's own: no browser needed.
+bool RefHost::openHelpWindow(const QString& page) {
+    if (!helpWindow_) {
+        helpWindow_ = new QDialog(nullptr, Qt::Window);
+        helpWindow_->setObjectName(QStringLiteral("frmHelp"));
+        helpWindow_->setWindowTitle(QStringLiteral("帮助"));
+        helpWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
+        auto* layout = new QVBoxLayout(helpWindow_);
+        auto* browser = new QTextBrowser(helpWindow_);
+        browser->setObjectName(QStringLiteral("helpText"));
+        browser->setOpenExternalLinks(false);
+        layout->addWidget(browser);
+        helpWindow_->resize(640, 520);
+        PrepareForm(helpWindow_);
+    }
+    auto* browser = helpWindow_->findChild<QTextBrowser*>(QStringLiteral("helpText"));
+    browser->setSource(QUrl::fromLocalFile(page));
+    helpWindow_->show();
+    helpWindow_->raise();
+    return !browser->toPlainText().isEmpty();
+}
+
 void RefHost::showHelp(const QString& file, const QString& topic, qint32 context) {
     HelpRequest request{file, topic, context, helpPage(installDir_, file, topic), false};
     if (request.page.isEmpty()) {
         tell(QStringLiteral("help"), QStringLiteral("没有找到帮助: %1 %2").arg(file, topic));
     } else {
         tell(QStringLiteral("help"), request.page);
-        if (hasDisplay()) {
-            request.opened = QDesktopServices::openUrl(QUrl::fromLocalFile(request.page));
-        }
+        if (!headless()) request.opened = openHelpWindow(request.page);
     }
     helpRequests_.append(request);
+}
+
+bool installChineseTranslations() {
+    static QTranslator qt;
+    if (!qt.isEmpty()) return true;
+    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!qt.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                 QStringLiteral("_"), dir)) {
+        return false;
+    }
+    return QCoreApplication::installTranslator(&qt);
 }
 
 }  // namespace refhost

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QVariantMap>
 #include <functional>
@@ -10,6 +11,8 @@
 #include <utility>
 
 #include "zx/host/Environment.h"
+
+class QDialog;
 
 namespace refhost {
 
@@ -135,6 +138,7 @@ public:
     bool IsBlank(const QString& text) override;
 
 private:
+    bool openHelpWindow(const QString& page);
     zx::host::MsgResult box(const QString& kind, const QString& text, zx::host::MsgButtons buttons,
                             zx::host::MsgIcon icon, const QString& title, const QString& detail,
                             QWidget* parent);
@@ -152,9 +156,14 @@ private:
     int pointer_ = 0;
     std::optional<bool> interactive_;
     QList<HelpRequest> helpRequests_;
+    QPointer<QDialog> helpWindow_;
     QString helpTopic_;
     mutable std::optional<std::pair<QString, QString>> acct_;  // (id, name)
     std::shared_ptr<RefHost* const> token_ = std::make_shared<RefHost* const>(this);
 };
+
+// Qt's own texts (the details button of a message box, the standard buttons)
+// in Chinese, from the system's Qt translations; false when none is installed.
+bool installChineseTranslations();
 
 }  // namespace refhost

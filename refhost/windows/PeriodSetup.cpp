@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QDateEdit>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QSignalBlocker>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -258,6 +260,16 @@ PeriodSetupWindow::PeriodSetupWindow(RefHost& host, QWidget* parent)
     grdPeriods_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     grdPeriods_->setMinimumHeight(grdPeriods_->verticalHeader()->defaultSectionSize() * 14);
 
+    // Every year of the calendar can be looked at, not only the first.
+    auto* showRow = new QHBoxLayout;
+    auto* lblShowYear = new QLabel(QStringLiteral("查看年度："), this);
+    lblShowYear->setObjectName(QStringLiteral("lblShowYear"));
+    cmbShowYear_ = new QComboBox(this);
+    cmbShowYear_->setObjectName(QStringLiteral("cmbShowYear"));
+    showRow->addWidget(lblShowYear);
+    showRow->addWidget(cmbShowYear_);
+    showRow->addStretch(1);
+
     lblNote_ = new QLabel(this);
     lblNote_->setObjectName(QStringLiteral("lblNote"));
     lblNote_->setWordWrap(true);
@@ -274,6 +286,7 @@ PeriodSetupWindow::PeriodSetupWindow(RefHost& host, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(countBox);
     layout->addWidget(yearBox);
+    layout->addLayout(showRow);
     layout->addWidget(grdPeriods_, 1);
     layout->addWidget(lblNote_);
     layout->addWidget(buttons);
@@ -286,8 +299,47 @@ PeriodSetupWindow::PeriodSetupWindow(RefHost& host, QWidget* parent)
         connect(option, &QRadioButton::toggled, this, [this] { refresh(); });
     }
     connect(dtpStartDate_, &QDateEdit::dateChanged, this, [this] { showPreview(); });
-    connect(txtFirstYear_, &QSpinBox::valueChanged, this, [this] { showPreview(); });
-    refresh();
+    connect(txtFirstYear_, &QSpinBox::valueChanged, this, [this] { fillShownYears(); });
+    connect(txtYears_, &QSpinBox::valueChanged, this, [this] { fillShownYears(); });
+    connect(cmbShowYear_, &QComboBox::currentIndexChanged, this, [this] { showPreview(); });
+    // A number box or list the user is not working in leaves the wheel alone.
+    for (QWidget* w : std::initializer_list<QWidget*>{txtFirstYear_, txtYears_, dtpStartDate_,
+                                                      cmbShowYear_}) {
+        w->setFocusPolicy(Qt::StrongFocus);
+        w->installEventFilter(this);
+    }
+    fillShownYears();
+    resize(480, 620);
+}
+
+bool PeriodSetupWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel && !static_cast<QWidget*>(watched)->hasFocus()) {
+        event->ignore();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// The years the list can show: those stored for a started ledger, else
+// those the entries would build.
+void PeriodSetupWindow::fillShownYears() {
+    const QString wanted = cmbShowYear_->currentText();
+    const QSignalBlocker quiet(cmbShowYear_);
+    cmbShowYear_->clear();
+    if (readOnly_) {
+        const auto rows = host_.db().nativeQuery(
+            QStringLiteral("SELECT DISTINCT FYear FROM t_perioddate ORDER BY FYear"));
+        for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
+            cmbShowYear_->addItem(rows->Field(0).toString());
+        }
+    } else {
+        for (int y = txtFirstYear_->value(); y < txtFirstYear_->value() + txtYears_->value(); ++y) {
+            cmbShowYear_->addItem(QString::number(y));
+        }
+    }
+    const int index = cmbShowYear_->findText(wanted);
+    cmbShowYear_->setCurrentIndex(index >= 0 ? index : 0);
+    showPreview();
 }
 
 PeriodCalendar PeriodSetupWindow::calendar() const {
@@ -318,9 +370,11 @@ void PeriodSetupWindow::refresh() {
     showPreview();
 }
 
-// The periods of the first year: as stored for a started ledger, else as the
-// entries would build them.
+// The periods of the year chosen: as stored for a started ledger, else as
+// the entries would build them.
 void PeriodSetupWindow::showPreview() {
+    if (!cmbShowYear_) return;
+    const int year = cmbShowYear_->currentText().toInt();
     QList<CalendarPeriod> periods;
     QString note;
     if (readOnly_) {
@@ -328,22 +382,23 @@ void PeriodSetupWindow::showPreview() {
         const auto rows = host_.db().nativeQuery(
             QStringLiteral("SELECT FPeriod, FStartDate, FEndDate FROM t_perioddate "
                            "WHERE FYear = ? ORDER BY FPeriod"),
-            {txtFirstYear_->value()});
+            {year});
         for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
-            periods.append({txtFirstYear_->value(), rows->Field(0).toInt(),
+            periods.append({year, rows->Field(0).toInt(),
                             QDate::fromString(rows->Field(1).toString().left(10), kDateForm),
                             QDate::fromString(rows->Field(2).toString().left(10), kDateForm)});
         }
     } else {
-        PeriodCalendar firstYear = calendar();
-        firstYear.years = 1;
         try {
-            periods = calendarPeriods(firstYear);
+            for (const CalendarPeriod& p : calendarPeriods(calendar())) {
+                if (p.year == year) periods.append(p);
+            }
         } catch (const HostError& error) {
             note = error.description();
         }
     }
     lblNote_->setText(note);
+    lblNote_->setVisible(!note.isEmpty());
     grdPeriods_->setRowCount(int(periods.size()));
     for (int row = 0; row < periods.size(); ++row) {
         const CalendarPeriod& p = periods.at(row);

@@ -10,6 +10,7 @@
 #include <optional>
 
 class QDateEdit;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -124,6 +125,11 @@ private:
     QTableWidget* grdPeriods_ = nullptr;
     QLabel* lblNote_ = nullptr;
     QPushButton* cmdOK_ = nullptr;
+    QComboBox* cmbShowYear_ = nullptr;  // which year of the calendar the list shows
+    void fillShownYears();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 // Opens the window on the host's account set and waits for it (see

@@ -50,8 +50,11 @@ double frmOptLog::toTwips(int pixels) const {
     return pixels * twipsPerPixel();
 }
 
+// "宋体" where it is installed, else the dialog's own (CJK) font: the grid
+// and the width unit use the same one.
 QFont frmOptLog::listFont(double pointSize) const {
-    QFont font(kFontFamily);
+    QFont font = fpList_->font();
+    font.setFamilies(QStringList{kFontFamily} + font.families());
     font.setPointSizeF(pointSize > 0 ? pointSize : kFontDefault);
     return font;
 }
@@ -86,9 +89,7 @@ void frmOptLog::ApplyFontSize() {
     if (!(size >= kFontMin && size <= kFontMax)) return;  // the designed fonts stay
 
     picCtrl_->setFont(listFont(size));
-    QFont cells = fpList_->font();
-    cells.setPointSizeF(size);
-    fpList_->setFont(cells);
+    fpList_->setFont(listFont(size));
 
     const double rowTwips =
         QFontMetricsF(picCtrl_->font()).height() * twipsPerPixel() + kRowPadding;
@@ -109,10 +110,15 @@ void frmOptLog::setColWidth(int column, double twips) {
 }
 
 void frmOptLog::SetDefaultColWidths() {
-    // The unit is the width of "字" at the grid's font size, in whole twips.
+    // The unit is the width of "字" at the grid's font size, in whole twips,
+    // measured in the font the grid shows. In "宋体" a "字" is two digits
+    // wide; a font whose digits are wider counts them, so that a time still
+    // fits its ten units.
     picCtrl_->setFont(listFont(fpList_->font().pointSizeF()));
-    const double unit = store::roundToInt32(
-        QFontMetricsF(picCtrl_->font()).horizontalAdvance(QStringLiteral("字")) * twipsPerPixel());
+    const QFontMetricsF metrics(fpList_->font());
+    const double glyph = std::max(metrics.horizontalAdvance(QStringLiteral("字")),
+                                  2 * metrics.horizontalAdvance(QStringLiteral("0")));
+    const double unit = store::roundToInt32(glyph * twipsPerPixel());
     for (int c = 0; c < OptLogModel::kColumns; ++c) setColWidth(c, kDefaultUnits[c] * unit);
 }
 
@@ -173,8 +179,9 @@ void frmOptLog::layoutControls() {
         const int top = picFilter_->y() + picFilter_->height();
         fpList_->setGeometry(left, top, width() - 2 * left, std::max(0, picCtrl_->y() - top));
         layoutButtons();
-    } catch (...) {
+    } catch (const std::exception& e) {
         // A layout that fails leaves the controls where they were.
+        qWarning("change-log viewer layout: %s", e.what());
     }
 }
 

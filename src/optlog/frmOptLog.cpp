@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -24,9 +25,10 @@ namespace {
 
 constexpr int kGenericError = 5;
 
-// Designed sizes, twips.
-constexpr double kDesignWidth = 12000;
-constexpr double kDesignHeight = 7200;
+// Designed sizes, twips: wide enough that the time, the user, the
+// description and both values show at the default column widths.
+constexpr double kDesignWidth = 19200;
+constexpr double kDesignHeight = 9000;
 constexpr double kFilterHeight = 540;
 constexpr double kCtrlHeight = 600;
 constexpr double kButtonLeft = 120;
@@ -108,7 +110,17 @@ void frmOptLog::buildFace() {
     picFilter_->resize(toPixels(kDesignWidth), toPixels(kFilterHeight));
     picCtrl_->resize(toPixels(kDesignWidth), toPixels(kCtrlHeight));
     setMinimumSize(toPixels(kMinWidth), toPixels(kMinHeight));
-    resize(toPixels(kDesignWidth), toPixels(kDesignHeight));
+    // Never wider or taller than the screen has room for.
+    const QScreen* scr = screen();
+    const QSize room = scr ? scr->availableGeometry().size() - QSize(8, 40) : QSize(1016, 728);
+    resize(std::min(toPixels(kDesignWidth), room.width()),
+           std::min(toPixels(kDesignHeight), room.height()));
+
+    // An empty range says so instead of showing an empty grid.
+    lblEmpty_ = new QLabel(QStringLiteral("没有修改记录"), fpList_->viewport());
+    lblEmpty_->setObjectName(QStringLiteral("lblEmpty"));
+    lblEmpty_->setAlignment(Qt::AlignCenter);
+    lblEmpty_->hide();
 
     connect(cmdOk_, &QPushButton::clicked, this, [this] { guarded([this] { cmdOk_Click(); }); });
     connect(cmdSetDefColWidth_, &QPushButton::clicked, this,
@@ -199,12 +211,17 @@ QString frmOptLog::QueryText() const {
 
 void frmOptLog::QueryLog() {
     model_->clear();
+    lblEmpty_->hide();
     // A failed query has shown its message already; the grid stays empty.
     const RecordSetPtr records = GetRecordset(QueryText(), QString(), true);
     if (!records) return;
     // The grid gets the record count's rows at once; each row is read from
     // the record set when it is first shown.
     model_->setRecords(records);
+    if (model_->rowCount() == 0) {
+        lblEmpty_->resize(fpList_->viewport()->size());
+        lblEmpty_->show();
+    }
 }
 
 void frmOptLog::cmdExit_Click() {

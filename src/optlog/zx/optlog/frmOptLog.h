@@ -95,6 +95,7 @@ private:
     QWidget* picFilter_ = nullptr;
     QLabel* lblFrom_ = nullptr;
     QLabel* lblTo_ = nullptr;
+    QLabel* lblEmpty_ = nullptr;  // "没有修改记录" over an empty grid
     QDateEdit* dtpBegin_ = nullptr;
     QDateEdit* dtpEnd_ = nullptr;
     QPushButton* cmdOk_ = nullptr;
