@@ -138,6 +138,14 @@ QJsonObject describe(QWidget* w) {
         QJsonArray items;
         for (int i = 0; i < cmb->count(); ++i) items.append(cmb->itemText(i));
         o[QStringLiteral("items")] = items;
+    } else if (auto* box = qobject_cast<IntText3D*>(w)) {
+        o[QStringLiteral("kind")] = QStringLiteral("number");
+        o[QStringLiteral("value")] = box->Value();
+        // What the box shows: an empty box holds no number.
+        o[QStringLiteral("text")] = box->Text();
+        o[QStringLiteral("min")] = box->Min();
+        o[QStringLiteral("max")] = box->Max();
+        locked = box->Locked();
     } else if (auto* num = qobject_cast<QSpinBox*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("number");
         o[QStringLiteral("value")] = num->value();
@@ -653,6 +661,18 @@ void ScriptRunner::setValue(int number, QWidget* w, const QString& name, const Q
             return;
         }
         cmb->setCurrentIndex(found);
+    } else if (auto* box = qobject_cast<IntText3D*>(w)) {
+        // As typed: a number within the box's limits (a decimal where it takes one).
+        const QString typed = value.trimmed();
+        const double v = box->decimals() ? typed.toDouble(&ok) : double(typed.toLongLong(&ok));
+        if (!typed.isEmpty() && (!ok || v < box->Min() || v > box->Max() || box->Locked())) {
+            fail(number, QStringLiteral("数值框 %1 不接受 %2 (范围 %3 至 %4)")
+                             .arg(name, value)
+                             .arg(box->Min())
+                             .arg(box->Max()));
+            return;
+        }
+        box->setText(typed);
     } else if (auto* num = qobject_cast<QSpinBox*>(w)) {
         const qint64 v = value.trimmed().toLongLong(&ok);
         if (!ok || v < num->minimum() || v > num->maximum() || num->isReadOnly()) {

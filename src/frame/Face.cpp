@@ -396,7 +396,8 @@ Nodes members(const P::Control& c) {
 }
 
 Node optionsOf(const P::Control& c, bool vertical) {
-    Node n = node(Kind::OptionGroup, QString::fromLatin1(c.name));
+    // The group has no name of its own: its options carry them.
+    Node n = node(Kind::OptionGroup);
     n.control = c;
     n.columns = vertical ? 1 : 0;
     return n;

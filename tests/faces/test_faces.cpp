@@ -60,6 +60,7 @@ private slots:
                 case P::Kind::Check:
                 case P::Kind::Options:
                 case P::Kind::Button:
+                    QVERIFY2(qobject_cast<QAbstractButton*>(w), qPrintable(name));
                     QCOMPARE(qobject_cast<QAbstractButton*>(w)->text(), caption);
                     break;
                 case P::Kind::Label:
