@@ -113,7 +113,11 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         const QJsonObject window = control(r.out, "frmSystemProfiles");
         QCOMPARE(window.value("kind").toString(), "window");
-        QCOMPARE(window.value("rect").toArray(), (QJsonArray{0, 0, 1200, 760}));
+        // Designed at 1200 x 760; a narrower screen gets a narrower window.
+        const QJsonArray rect = window.value("rect").toArray();
+        QVERIFY2(rect.size() == 4 && rect[2].toInt() <= 1200 && rect[2].toInt() >= 640 &&
+                     rect[3].toInt() == 760,
+                 qPrintable(QJsonDocument(rect).toJson(QJsonDocument::Compact)));
         // A box on a page not shown yet is seen once its tab is chosen, but
         // has no place on screen now; one in a hidden frame is not seen at all.
         const QJsonObject closePnl = control(r.out, "chkClosePnl");
@@ -240,7 +244,8 @@ private slots:
         QCOMPARE(control(r.out, "btnSave").value("enabled").toBool(), false);
         QVERIFY(QFileInfo(app.dir.filePath("shots/closing.png")).size() > 0);
         QCOMPARE(app.param("IC", "UnCheckBillByRedSaleFP"), "1");
-        QCOMPARE(app.param("IC", "UnCheckBillByPrevSaleFP"), "0");
+        // A check the user left alone is not written.
+        QCOMPARE(app.param("IC", "UnCheckBillByPrevSaleFP"), "");
     }
 
     void aScriptListsTheChangeLogOfADateRange() {
