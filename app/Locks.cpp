@@ -148,7 +148,8 @@ int runLocks(const QStringList& args) {
         QStringLiteral("N"));
     const QCommandLineOption forceOption(
         QStringLiteral("force"),
-        QStringLiteral("持有者仍在使用时也释放: 数据库服务器上结束它的会话, 账套文件上作废它的锁。"));
+        QStringLiteral(
+            "持有者仍在使用时也释放: 数据库服务器上结束它的会话, 账套文件上作废它的锁。"));
     const QCommandLineOption windowOption(QStringLiteral("window"),
                                           QStringLiteral("打开网络控制工具窗口。"));
     const QCommandLineOption screenshotOption(
@@ -204,11 +205,11 @@ int runLocks(const QStringList& args) {
     refhost::RefHost host(db, install);
     host.setMessageSink([](const QString& kind, const QString& text) {
         if (kind == QLatin1String("answer")) return;
-        put(stdout, QStringLiteral("[%1] %2")
-                        .arg(kind == QLatin1String("error") ? QStringLiteral("错误")
-                             : kind == QLatin1String("question") ? QStringLiteral("询问")
-                                                                  : QStringLiteral("提示"),
-                             text));
+        put(stdout, QStringLiteral("[%1] %2").arg(
+                        kind == QLatin1String("error")      ? QStringLiteral("错误")
+                        : kind == QLatin1String("question") ? QStringLiteral("询问")
+                                                            : QStringLiteral("提示"),
+                        text));
     });
     try {
         host.login(userName);
@@ -238,7 +239,8 @@ int runLocks(const QStringList& args) {
                 return written ? 0 : kExitUsage;
             }
             if (host.headless()) {
-                put(stdout, QStringLiteral("[提示] 没有显示器, 网络控制工具窗口不能打开, 改为列出:"));
+                put(stdout,
+                    QStringLiteral("[提示] 没有显示器, 网络控制工具窗口不能打开, 改为列出:"));
                 printList(control.list(), host);
                 return 0;
             }
@@ -254,8 +256,8 @@ int runLocks(const QStringList& args) {
         const QString spec = parser.value(releaseOption).trimmed();
         const std::optional<LockRecord> record = findRecord(records, spec);
         if (!record) {
-            put(stderr,
-                QStringLiteral("账套上没有 %1 这个锁 (编号或 功能/年度/期间); 现有的锁:").arg(spec));
+            put(stderr, QStringLiteral("账套上没有 %1 这个锁 (编号或 功能/年度/期间); 现有的锁:")
+                            .arg(spec));
             printList(records, host);
             return kExitRefused;
         }
@@ -265,7 +267,7 @@ int runLocks(const QStringList& args) {
         }
         const bool force = parser.isSet(forceOption);
         if (!record->gone && !record->ownProcess && !force) {
-            put(stderr, control.confirmation(*record));
+            put(stderr, control.liveHolder(*record));
             put(stderr, QStringLiteral("没有释放: 持有者仍在使用。确需释放, 请加 --force。"));
             return kExitRefused;
         }

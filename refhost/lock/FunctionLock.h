@@ -31,22 +31,20 @@ struct LockHolder {
 // A holder as recorded in t_NetLock when it took the lock, with what can be
 // told now about whether it is still there.
 struct LockRecord {
-    FunctionKey key;       // the code in lower case
-    QString token;         // names this one grant of the lock
-    QString machine;       // the workstation name the holder gave
+    FunctionKey key;  // the code in lower case
+    QString token;    // names this one grant of the lock
+    QString machine;  // the workstation name the holder gave
     qint32 userId = 0;
-    QString userName;      // empty when the user is no longer registered
+    QString userName;  // empty when the user is no longer registered
     QString ipAddress;
-    qint64 pid = 0;        // the holder's process on its workstation
-    qint64 session = 0;    // its server session; 0 on a file
-    QString since;         // "yyyy-MM-dd HH:mm:ss"
-    bool gone = false;     // the holder no longer holds the lock: its process or connection ended
+    qint64 pid = 0;      // the holder's process on its workstation
+    qint64 session = 0;  // its server session; 0 on a file
+    QString since;       // "yyyy-MM-dd HH:mm:ss"
+    bool gone = false;   // the holder no longer holds the lock: its process or connection ended
     bool ownProcess = false;  // held by this very process
 
     // The user's name, or the number when the name is unknown.
-    QString user() const {
-        return userName.isEmpty() ? QString::number(userId) : userName;
-    }
+    QString user() const { return userName.isEmpty() ? QString::number(userId) : userName; }
 };
 
 // What releasing a recorded lock from outside came to.

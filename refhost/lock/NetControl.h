@@ -35,8 +35,10 @@ public:
     // zx::host::HostError when the release itself fails.
     Result release(const LockRecord& record, bool confirmed);
 
-    // The question asked before a live holder's lock is taken away; it names
-    // the user and the workstation and says what happens to their work.
+    // Who holds a lock and is still there, and what releasing it does to
+    // their work: the user, the workstation, the function and since when.
+    QString liveHolder(const LockRecord& record) const;
+    // The question asked before a live holder's lock is taken away.
     QString confirmation(const LockRecord& record) const;
 
     // "pu08 2024年第3期"

@@ -57,24 +57,24 @@ frmNetControl::frmNetControl(RefHost& host, QWidget* parent)
 
     lblAcct_ = new QLabel(this);
     lblAcct_->setObjectName(QStringLiteral("lblAcct"));
-    lblAcct_->setText(QStringLiteral("账套: %1    位置: %2")
-                          .arg(host_.acctName(), host_.db().location()));
+    lblAcct_->setText(
+        QStringLiteral("账套: %1    位置: %2").arg(host_.acctName(), host_.db().location()));
     lblAcct_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     grdLocks_ = new QTableWidget(0, State + 1, this);
     grdLocks_->setObjectName(QStringLiteral("grdLocks"));
-    grdLocks_->setHorizontalHeaderLabels(
-        {QStringLiteral("功能"), QStringLiteral("年度"), QStringLiteral("期间"),
-         QStringLiteral("用户"), QStringLiteral("工作站"), QStringLiteral("IP地址"),
-         QStringLiteral("进程"), QStringLiteral("会话"), QStringLiteral("开始时间"),
-         QStringLiteral("状态")});
+    grdLocks_->setHorizontalHeaderLabels({QStringLiteral("功能"), QStringLiteral("年度"),
+                                          QStringLiteral("期间"), QStringLiteral("用户"),
+                                          QStringLiteral("工作站"), QStringLiteral("IP地址"),
+                                          QStringLiteral("进程"), QStringLiteral("会话"),
+                                          QStringLiteral("开始时间"), QStringLiteral("状态")});
     grdLocks_->verticalHeader()->hide();
     grdLocks_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdLocks_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdLocks_->setSelectionMode(QAbstractItemView::SingleSelection);
     grdLocks_->setFocusPolicy(Qt::StrongFocus);
     grdLocks_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    grdLocks_->horizontalHeader()->setStretchLastSection(true);
+    grdLocks_->horizontalHeader()->setSectionResizeMode(Machine, QHeaderView::Stretch);
     // The server session means nothing for an account set in a file.
     grdLocks_->setColumnHidden(Session, !host_.db().onServer());
     grdLocks_->setMinimumSize(760, grdLocks_->verticalHeader()->defaultSectionSize() * 8);
@@ -182,9 +182,8 @@ void frmNetControl::updateRelease() {
         why = QStringLiteral("这个锁由本程序自己持有, 不能在这里释放。");
     } else {
         enabled = true;
-        why = records_.at(row).gone
-                  ? QStringLiteral("持有者已不在: 释放只删除它留下的登记。")
-                  : QStringLiteral("持有者仍在使用: 释放前会请您确认。");
+        why = records_.at(row).gone ? QStringLiteral("持有者已不在: 释放只删除它留下的登记。")
+                                    : QStringLiteral("持有者仍在使用: 释放前会请您确认。");
     }
     cmdRelease_->setEnabled(enabled);
     cmdRelease_->setToolTip(why);
@@ -200,8 +199,8 @@ void frmNetControl::releaseChosen() {
                                      zx::host::MsgIcon::Question, QString(),
                                      this) == zx::host::MsgResult::Yes;
         if (!confirmed) {
-            lblStatus_->setText(QStringLiteral("没有释放功能 %1 的锁。")
-                                    .arg(NetControl::functionText(record)));
+            lblStatus_->setText(
+                QStringLiteral("没有释放功能 %1 的锁。").arg(NetControl::functionText(record)));
             return;
         }
     }

@@ -74,7 +74,7 @@ inline qint32 takeHere(DemoSet& set, int year, int period) {
 
 inline bool commitHere(DemoSet& set, qint32 handle) {
     return zx::host::createObject<zx::host::NetMutex>()->CommitTask(set.host->propsString(),
-                                                                   handle);
+                                                                    handle);
 }
 
 // A holder that is gone: the row it left in t_NetLock, with no lock behind it.

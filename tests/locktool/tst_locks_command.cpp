@@ -42,9 +42,9 @@ private slots:
         const Run list = locks(set, {});
         QCOMPARE(list.exitCode, 0);
         const QString row = list.out.section(u'\n', 2, 2);  // after the title and the header
-        for (const QString& part : {QStringLiteral("pu08"), QStringLiteral("editor"),
-                                    QStringLiteral("HOLDER"), QString::number(holder.pid()),
-                                    QStringLiteral("使用中")}) {
+        for (const QString& part :
+             {QStringLiteral("pu08"), QStringLiteral("editor"), QStringLiteral("HOLDER"),
+              QString::number(holder.pid()), QStringLiteral("使用中")}) {
             QVERIFY2(row.contains(part), qPrintable(list.out));
         }
 
