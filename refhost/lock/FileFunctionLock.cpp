@@ -183,8 +183,12 @@ qint32 FileFunctionLock::tryAcquire(const FunctionKey& rawKey, const LockHolder&
         struct flock lock = wholeFile(F_WRLCK);
         if (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
             const int error = errno;
+            // Held by someone else, unless by a holder whose file was
+            // replaced after it was opened here: then the new one is tried.
+            const bool replaced = !isAtPath(fd, path);
             closeFd(fd);
-            if (error == EAGAIN || error == EACCES) return 0;  // held by someone else
+            if ((error == EAGAIN || error == EACCES) && replaced) continue;
+            if (error == EAGAIN || error == EACCES) return 0;
             throw HostError(
                 kGenericError, kSource,
                 QStringLiteral("无法锁定网络控制文件 %1: %2").arg(path, systemError(error)));
