@@ -19,6 +19,7 @@
 #include <exception>
 
 #include "Automation.h"
+#include "Locks.h"
 #include "demo/Demo.h"
 #include "services/IniFile.h"
 #include "services/RefHost.h"
@@ -207,6 +208,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("systemsetting"));
     QApplication::setApplicationDisplayName(QStringLiteral("系统参数"));
     refhost::installChineseTranslations();
+    if (argc > 1 && QApplication::arguments().at(1) == QLatin1String("locks")) {
+        return app::runLocks(QApplication::arguments().mid(2));
+    }
 
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QCommandLineParser parser;

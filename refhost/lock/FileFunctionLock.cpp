@@ -1,6 +1,7 @@
 #include "lock/FileFunctionLock.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -33,6 +34,7 @@ struct HeldLock {
     int fd = -1;
     FunctionKey key;
     QString lockDir;
+    QString token;  // of its record in t_NetLock
 };
 
 struct HandleTable {
@@ -57,6 +59,15 @@ struct HandleTable {
         HeldLock lock = std::move(it->second);
         held.erase(it);
         return lock;
+    }
+
+    bool holdsToken(const QString& lockDir, const QString& token) {
+        if (token.isEmpty()) return false;
+        std::lock_guard guard(mutex);
+        for (const auto& [handle, lock] : held) {
+            if (lock.lockDir == lockDir && lock.token == token) return true;
+        }
+        return false;
     }
 };
 
@@ -97,6 +108,29 @@ int openLockFile(const QString& path, bool create) {
 void closeFd(int fd) {
     if (fd >= 0) ::close(fd);  // closing drops the lock; EINTR still closes on Linux
 }
+
+// True while the descriptor's file is still the one at the path: a lock file
+// that breakLock replaced locks nothing any more.
+bool isAtPath(int fd, const QString& path) {
+    struct stat opened {};
+    struct stat named {};
+    if (::fstat(fd, &opened) != 0) return false;
+    if (::stat(QFile::encodeName(path).constData(), &named) != 0) return false;
+    return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+// True when some descriptor, of any process, holds the lock file at the path.
+bool lockFileHeld(const QString& path) {
+    const int fd = openLockFile(path, false);
+    if (fd < 0) return false;  // never taken, or replaced and not taken since
+    struct flock probe = wholeFile(F_WRLCK);
+    const bool probed = ::fcntl(fd, F_OFD_GETLK, &probe) == 0;
+    closeFd(fd);
+    return probed && probe.l_type != F_UNLCK;
+}
+
+// How often a lock file may be found replaced under a taker before it gives up.
+constexpr int kReplacedTries = 10;
 
 }  // namespace
 
@@ -139,43 +173,62 @@ qint32 FileFunctionLock::tryAcquire(const FunctionKey& rawKey, const LockHolder&
                         QStringLiteral("无法创建网络控制目录: %1").arg(lockDir_));
     }
     const QString path = lockDir_ + u'/' + fileName(key);
-    const int fd = openLockFile(path, true);
-    if (fd < 0) {
-        throw HostError(
-            kGenericError, kSource,
-            QStringLiteral("无法打开网络控制文件 %1: %2").arg(path, systemError(errno)));
-    }
-    struct flock lock = wholeFile(F_WRLCK);
-    if (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
-        const int error = errno;
-        closeFd(fd);
-        if (error == EAGAIN || error == EACCES) return 0;  // held by someone else
-        throw HostError(
-            kGenericError, kSource,
-            QStringLiteral("无法锁定网络控制文件 %1: %2").arg(path, systemError(error)));
-    }
+    for (int attempt = 0; attempt < kReplacedTries; ++attempt) {
+        const int fd = openLockFile(path, true);
+        if (fd < 0) {
+            throw HostError(
+                kGenericError, kSource,
+                QStringLiteral("无法打开网络控制文件 %1: %2").arg(path, systemError(errno)));
+        }
+        struct flock lock = wholeFile(F_WRLCK);
+        if (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+            const int error = errno;
+            // Held by someone else, unless by a holder whose file was
+            // replaced after it was opened here: then the new one is tried.
+            const bool replaced = !isAtPath(fd, path);
+            closeFd(fd);
+            if ((error == EAGAIN || error == EACCES) && replaced) continue;
+            if (error == EAGAIN || error == EACCES) return 0;
+            throw HostError(
+                kGenericError, kSource,
+                QStringLiteral("无法锁定网络控制文件 %1: %2").arg(path, systemError(error)));
+        }
 
-    // Only the holder writes the information row, so the row it replaces can
-    // only be a leftover of a holder that is gone.
-    try {
-        db_->transaction([&] {
-            db_->nativeExec(QStringLiteral("DELETE FROM t_NetLock WHERE FFuncCode = ? AND "
-                                           "FYear = ? AND FPeriod = ?"),
-                            {key.code, key.year, key.period});
-            db_->nativeExec(
-                QStringLiteral("INSERT INTO t_NetLock (FFuncCode, FYear, FPeriod, FMachineName, "
-                               "FUserID, FPid, FSince) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-                {key.code, key.year, key.period, holder.machine, holder.userId, holder.pid,
-                 QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
-        });
-    } catch (const HostError& error) {
-        closeFd(fd);
-        throw saveRefused(*db_, error);
-    } catch (...) {
-        closeFd(fd);
-        throw;
+        // Only the holder writes the information row, so the row it replaces
+        // can only be a leftover of a holder that is gone.
+        const QString token = newLockToken();
+        bool current = false;
+        try {
+            db_->transaction([&] {
+                // The account set's write lock, held from the transaction's
+                // start, keeps breakLock from replacing the file between
+                // this check and the row.
+                current = isAtPath(fd, path);
+                if (!current) return;
+                db_->nativeExec(QStringLiteral("DELETE FROM t_NetLock WHERE FFuncCode = ? AND "
+                                               "FYear = ? AND FPeriod = ?"),
+                                {key.code, key.year, key.period});
+                db_->nativeExec(
+                    QStringLiteral(
+                        "INSERT INTO t_NetLock (FFuncCode, FYear, FPeriod, FMachineName, "
+                        "FUserID, FPid, FSince, FIpAddress, FSession, FToken) "
+                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, 0, ?)"),
+                    {key.code, key.year, key.period, holder.machine, holder.userId, holder.pid,
+                     QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                     holder.ipAddress, token});
+            });
+        } catch (const HostError& error) {
+            closeFd(fd);
+            throw saveRefused(*db_, error);
+        } catch (...) {
+            closeFd(fd);
+            throw;
+        }
+        if (current) return handles().add({fd, key, lockDir_, token});
+        closeFd(fd);  // locked a file that was replaced meanwhile: try the new one
     }
-    return handles().add({fd, key, lockDir_});
+    throw HostError(kGenericError, kSource,
+                    QStringLiteral("网络控制文件 %1 一再被替换, 无法锁定, 请稍后再试。").arg(path));
 }
 
 bool FileFunctionLock::release(qint32 handle) {
@@ -183,11 +236,10 @@ bool FileFunctionLock::release(qint32 handle) {
     const std::optional<HeldLock> held = handles().take(handle, lockDir_);
     if (!held) return false;
     // The row goes first, while the lock still keeps the next holder from
-    // writing its own.
+    // writing its own. Only this grant's row: after breakLock it may be
+    // another holder's.
     try {
-        db_->nativeExec(QStringLiteral("DELETE FROM t_NetLock WHERE FFuncCode = ? AND FYear = ? "
-                                       "AND FPeriod = ?"),
-                        {held->key.code, held->key.year, held->key.period});
+        removeLockRecord(*db_, held->key, held->token);
     } catch (const HostError&) {
         // The row is information only; the next holder overwrites it.
     }
@@ -198,24 +250,55 @@ bool FileFunctionLock::release(qint32 handle) {
 QString FileFunctionLock::holderOf(const FunctionKey& rawKey) {
     const FunctionKey key = normalised(rawKey);
     if (key.code.isEmpty()) return QString();
-    const int fd = openLockFile(lockDir_ + u'/' + fileName(key), false);
-    if (fd < 0) return QString();  // never taken
-    struct flock probe = wholeFile(F_WRLCK);
-    const bool probed = ::fcntl(fd, F_OFD_GETLK, &probe) == 0;
-    closeFd(fd);
-    if (!probed || probe.l_type == F_UNLCK) return QString();
+    if (!lockFileHeld(lockDir_ + u'/' + fileName(key))) return QString();
+    const QList<LockRecord> rows = readLockRecords(*db_, &key);
+    if (rows.isEmpty()) return QStringLiteral("持有者未登记");
+    return holderText(rows.first());
+}
 
-    const auto rows = db_->nativeQuery(
-        QStringLiteral("SELECT n.FMachineName, n.FUserID, u.FName, n.FPid, n.FSince "
-                       "FROM t_NetLock n LEFT JOIN t_User u ON u.FUserID = n.FUserID "
-                       "WHERE n.FFuncCode = ? AND n.FYear = ? AND n.FPeriod = ?"),
-        {key.code, key.year, key.period});
-    if (rows->RecordCount() == 0) return QStringLiteral("持有者未登记");
-    rows->MoveFirst();
-    const QString name = rows->Field(2).toString();
-    return QStringLiteral("工作站 %1, 用户 %2, 进程 %3, 自 %4 起")
-        .arg(rows->Field(0).toString(), name.isEmpty() ? rows->Field(1).toString() : name,
-             rows->Field(3).toString(), rows->Field(4).toString());
+QList<LockRecord> FileFunctionLock::records() {
+    QList<LockRecord> rows = readLockRecords(*db_);
+    for (LockRecord& r : rows) {
+        // The lock file is the truth: its lock ends with its holder's
+        // descriptor, also when the process dies.
+        r.gone = !lockFileHeld(lockDir_ + u'/' + fileName(r.key));
+        r.ownProcess = handles().holdsToken(lockDir_, r.token);
+    }
+    return rows;
+}
+
+BreakOutcome FileFunctionLock::breakLock(const LockRecord& record, bool evenIfLive) {
+    const FunctionKey key = normalised(record.key);
+    if (handles().holdsToken(lockDir_, record.token)) return BreakOutcome::OwnProcess;
+    const QString path = lockDir_ + u'/' + fileName(key);
+    BreakOutcome outcome = BreakOutcome::NotFound;
+    // Under the account set's write lock: the holder cannot give its record
+    // back meanwhile (it removes the record before it unlocks), and a new
+    // taker checks its file only after this has ended.
+    db_->transaction([&] {
+        const bool held = lockFileHeld(path);
+        if (held && !evenIfLive) {
+            const QList<LockRecord> now = readLockRecords(*db_, &key);
+            const bool still = !now.isEmpty() && now.first().token == record.token;
+            outcome = still ? BreakOutcome::HolderLive : BreakOutcome::NotFound;
+            return;
+        }
+        if (!removeLockRecord(*db_, key, record.token)) return;  // NotFound
+        if (!held) {
+            outcome = BreakOutcome::Cleared;
+            return;
+        }
+        // A lock of another process cannot be undone from here; the file is
+        // taken away instead. Its holder keeps a lock on a file nobody else
+        // opens any more, and the next taker creates a new one.
+        if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT) {
+            throw HostError(
+                kGenericError, kSource,
+                QStringLiteral("无法删除网络控制文件 %1: %2").arg(path, systemError(errno)));
+        }
+        outcome = BreakOutcome::Broken;
+    });
+    return outcome;
 }
 
 HostError saveRefused(Database& db, const HostError& cause) {

@@ -15,8 +15,11 @@ namespace refhost {
 // conflict even inside one process. Every process and workstation that opens
 // the account set through the same file system therefore sees the same lock.
 //
-// The holder is also written to t_NetLock, for information only: a row left
-// behind by a dead holder is simply overwritten by the next one.
+// The holder is also written to t_NetLock, for information and for the
+// network control tool: a row left behind by a dead holder is simply
+// overwritten by the next one. A live holder's lock is taken away by removing
+// its file (breakLock); a taker therefore checks, under the account set's
+// write lock, that the file it locked is still the one at its path.
 class FileFunctionLock : public FunctionLock {
 public:
     explicit FileFunctionLock(std::shared_ptr<Database> db);
@@ -25,6 +28,8 @@ public:
     qint32 tryAcquire(const FunctionKey& key, const LockHolder& holder) override;
     bool release(qint32 handle) override;
     QString holderOf(const FunctionKey& key) override;
+    QList<LockRecord> records() override;
+    BreakOutcome breakLock(const LockRecord& record, bool evenIfLive) override;
 
     const QString& lockDir() const { return lockDir_; }
     // The lock file of a key inside lockDir().

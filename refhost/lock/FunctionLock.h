@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <memory>
 
@@ -24,6 +25,35 @@ struct LockHolder {
     QString machine;
     qint32 userId = 0;
     qint64 pid = 0;
+    QString ipAddress;  // the workstation's own address; empty when it has none
+};
+
+// A holder as recorded in t_NetLock when it took the lock, with what can be
+// told now about whether it is still there.
+struct LockRecord {
+    FunctionKey key;  // the code in lower case
+    QString token;    // names this one grant of the lock
+    QString machine;  // the workstation name the holder gave
+    qint32 userId = 0;
+    QString userName;  // empty when the user is no longer registered
+    QString ipAddress;
+    qint64 pid = 0;      // the holder's process on its workstation
+    qint64 session = 0;  // its server session; 0 on a file
+    QString since;       // "yyyy-MM-dd HH:mm:ss"
+    bool gone = false;   // the holder no longer holds the lock: its process or connection ended
+    bool ownProcess = false;  // held by this very process
+
+    // The user's name, or the number when the name is unknown.
+    QString user() const { return userName.isEmpty() ? QString::number(userId) : userName; }
+};
+
+// What releasing a recorded lock from outside came to.
+enum class BreakOutcome {
+    Cleared,     // the holder was gone: only its record was left, now removed
+    Broken,      // a live holder's lock was taken away and its record removed
+    HolderLive,  // the holder is still there and taking it away was not allowed
+    OwnProcess,  // this process holds it: released by its own work, not from here
+    NotFound,    // released or taken anew meanwhile: nothing was done
 };
 
 // The account set's network function lock, shared by every process and
@@ -42,7 +72,25 @@ public:
     // A readable description of the current holder ("machine / user / pid
     // since time"); empty when nobody holds the function.
     virtual QString holderOf(const FunctionKey& key) = 0;
+
+    // Every recorded holder, ordered by function, year and period.
+    virtual QList<LockRecord> records() = 0;
+    // Releases the recorded lock for another holder, looked up afresh by its
+    // key and token: a gone holder's record is removed; a live holder's lock
+    // is taken away only with `evenIfLive` (see the implementations for how).
+    // Raises zx::host::HostError when that fails.
+    virtual BreakOutcome breakLock(const LockRecord& record, bool evenIfLive) = 0;
 };
+
+// The recorded holders of an account set, as every backend stores them;
+// `gone` and `ownProcess` are left to the caller. With a key, only its row.
+QList<LockRecord> readLockRecords(Database& db, const FunctionKey* key = nullptr);
+// Removes the record of one grant; false when it is no longer there.
+bool removeLockRecord(Database& db, const FunctionKey& key, const QString& token);
+// The holder as holderOf describes it.
+QString holderText(const LockRecord& record);
+// A fresh token for one grant.
+QString newLockToken();
 
 // Taking a function lock is a save's first write. When that write fails
 // because another process holds the account set (or it is read-only), the

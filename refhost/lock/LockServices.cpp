@@ -19,7 +19,10 @@ public:
 
     QVariant exec(const QString& functionCode, const QString& machineName, qint16 year,
                   qint16 period) {
-        const LockHolder holder{machineName, host_->user().id, QCoreApplication::applicationPid()};
+        QString address;
+        host_->ReadTcp(QString(), address);
+        const LockHolder holder{machineName, host_->user().id, QCoreApplication::applicationPid(),
+                                address};
         return QVariant(lock_->tryAcquire({functionCode, year, period}, holder));
     }
 

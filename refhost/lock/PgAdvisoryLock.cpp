@@ -2,10 +2,12 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QMultiMap>
 #include <QtEndian>
 #include <limits>
 #include <map>
 #include <mutex>
+#include <optional>
 
 #include "sql/Database.h"
 #include "zx/host/HostError.h"
@@ -23,26 +25,47 @@ FunctionKey normalised(const FunctionKey& key) {
     return {key.code.trimmed().toLower(), key.year, key.period};
 }
 
+// The advisory locks of this database that some session holds, as (key, session).
+const QString kGrantedLocks = QStringLiteral(
+    "SELECT (classid::bigint << 32) | objid::bigint, pid FROM pg_locks "
+    "WHERE locktype = 'advisory' AND database = (SELECT oid FROM pg_database WHERE datname = "
+    "current_database()) AND objsubid = 1 AND granted");
+
+// How long ending a holder's session may take before the release gives up.
+constexpr int kTerminateWaitMs = 5000;
+
 }  // namespace
 
 struct PgAdvisoryLock::Held {
+    struct Grant {
+        FunctionKey key;
+        QString token;  // of its record in t_NetLock
+    };
     std::mutex mutex;
-    std::map<qint32, FunctionKey> byHandle;
+    std::map<qint32, Grant> byHandle;
     qint32 next = 1;
 
     bool holds(qint64 key) const {
         for (const auto& [handle, held] : byHandle) {
-            if (lockKey(held) == key) return true;
+            if (lockKey(held.key) == key) return true;
         }
         return false;
     }
 
-    qint32 add(const FunctionKey& key) {
+    bool holdsToken(const QString& token) const {
+        if (token.isEmpty()) return false;
+        for (const auto& [handle, held] : byHandle) {
+            if (held.token == token) return true;
+        }
+        return false;
+    }
+
+    qint32 add(const FunctionKey& key, const QString& token) {
         auto advance = [](qint32 h) { return h == std::numeric_limits<qint32>::max() ? 1 : h + 1; };
         while (byHandle.count(next) != 0) next = advance(next);
         const qint32 handle = next;
         next = advance(next);
-        byHandle.emplace(handle, key);
+        byHandle.emplace(handle, Grant{key, token});
         return handle;
     }
 };
@@ -54,9 +77,9 @@ PgAdvisoryLock::~PgAdvisoryLock() {
     // Locks still held go with the session; releasing them here keeps a
     // connection that outlives this object from holding them on.
     std::lock_guard guard(held_->mutex);
-    for (const auto& [handle, key] : held_->byHandle) {
+    for (const auto& [handle, grant] : held_->byHandle) {
         try {
-            db_->nativeQuery(QStringLiteral("SELECT pg_advisory_unlock(?)"), {lockKey(key)});
+            db_->nativeQuery(QStringLiteral("SELECT pg_advisory_unlock(?)"), {lockKey(grant.key)});
         } catch (const HostError&) {
         }
     }
@@ -86,7 +109,10 @@ qint32 PgAdvisoryLock::tryAcquire(const FunctionKey& rawKey, const LockHolder& h
     if (!rows->Field(0).toBool()) return 0;  // held by another session
 
     // Only the holder writes the information row, so the row it replaces can
-    // only be a leftover of a holder that is gone.
+    // only be a leftover of a holder that is gone. The server records the
+    // session and the address it sees the workstation at (none over a local
+    // socket: then the workstation's own).
+    const QString token = newLockToken();
     try {
         db_->transaction([&] {
             // A session whose transaction has written these tables and not
@@ -101,9 +127,12 @@ qint32 PgAdvisoryLock::tryAcquire(const FunctionKey& rawKey, const LockHolder& h
                             {key.code, key.year, key.period});
             db_->nativeExec(
                 QStringLiteral("INSERT INTO t_NetLock (FFuncCode, FYear, FPeriod, FMachineName, "
-                               "FUserID, FPid, FSince) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                               "FUserID, FPid, FSince, FIpAddress, FSession, FToken) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?, "
+                               "COALESCE(host(inet_client_addr()), ?), pg_backend_pid(), ?)"),
                 {key.code, key.year, key.period, holder.machine, holder.userId, holder.pid,
-                 QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
+                 QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                 holder.ipAddress, token});
         });
     } catch (const HostError& error) {
         try {
@@ -120,25 +149,24 @@ qint32 PgAdvisoryLock::tryAcquire(const FunctionKey& rawKey, const LockHolder& h
         }
         throw;
     }
-    return held_->add(key);
+    return held_->add(key, token);
 }
 
 bool PgAdvisoryLock::release(qint32 handle) {
     if (handle < 1) return false;
-    FunctionKey key;
+    Held::Grant grant;
     {
         std::lock_guard guard(held_->mutex);
         const auto it = held_->byHandle.find(handle);
         if (it == held_->byHandle.end()) return false;
-        key = it->second;
+        grant = it->second;
         held_->byHandle.erase(it);
     }
+    const FunctionKey& key = grant.key;
     // The row goes first, while the lock still keeps the next holder from
     // writing its own.
     try {
-        db_->nativeExec(QStringLiteral("DELETE FROM t_NetLock WHERE FFuncCode = ? AND FYear = ? "
-                                       "AND FPeriod = ?"),
-                        {key.code, key.year, key.period});
+        removeLockRecord(*db_, key, grant.token);
     } catch (const HostError&) {
         // The row is information only; the next holder overwrites it.
     }
@@ -149,28 +177,96 @@ bool PgAdvisoryLock::release(qint32 handle) {
 QString PgAdvisoryLock::holderOf(const FunctionKey& rawKey) {
     const FunctionKey key = normalised(rawKey);
     if (key.code.isEmpty()) return QString();
-    // A bigint advisory key shows in pg_locks split into its two halves.
-    const quint64 lock = quint64(lockKey(key));
-    const auto held = db_->nativeQuery(
-        QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory' AND "
-                       "database = (SELECT oid FROM pg_database WHERE datname = "
-                       "current_database()) AND classid = ? AND objid = ? AND objsubid = 1 "
-                       "AND granted"),
-        {QString::number(lock >> 32), QString::number(lock & 0xffffffffu)});
-    held->MoveFirst();
-    if (held->Field(0).toInt() == 0) return QString();
+    const qint64 lock = lockKey(key);
+    bool held = false;
+    const auto granted = db_->nativeQuery(kGrantedLocks);
+    for (granted->MoveFirst(); !granted->Eof() && !held; granted->MoveNext()) {
+        held = granted->Field(0).toLongLong() == lock;
+    }
+    if (!held) return QString();
+    const QList<LockRecord> rows = readLockRecords(*db_, &key);
+    if (rows.isEmpty()) return QStringLiteral("持有者未登记");
+    return holderText(rows.first());
+}
 
-    const auto rows = db_->nativeQuery(
-        QStringLiteral("SELECT n.FMachineName, n.FUserID, u.FName, n.FPid, n.FSince "
-                       "FROM t_NetLock n LEFT JOIN t_User u ON u.FUserID = n.FUserID "
-                       "WHERE n.FFuncCode = ? AND n.FYear = ? AND n.FPeriod = ?"),
-        {key.code, key.year, key.period});
-    if (rows->RecordCount() == 0) return QStringLiteral("持有者未登记");
-    rows->MoveFirst();
-    const QString name = rows->Field(2).toString();
-    return QStringLiteral("工作站 %1, 用户 %2, 进程 %3, 自 %4 起")
-        .arg(rows->Field(0).toString(), name.isEmpty() ? rows->Field(1).toString() : name,
-             rows->Field(3).toString(), rows->Field(4).toString());
+QList<LockRecord> PgAdvisoryLock::records() {
+    QList<LockRecord> rows = readLockRecords(*db_);
+    if (rows.isEmpty()) return rows;
+    QMultiMap<qint64, qint64> sessions;  // lock key -> session holding it
+    const auto granted = db_->nativeQuery(kGrantedLocks);
+    for (granted->MoveFirst(); !granted->Eof(); granted->MoveNext()) {
+        sessions.insert(granted->Field(0).toLongLong(), granted->Field(1).toLongLong());
+    }
+    std::lock_guard guard(held_->mutex);
+    for (LockRecord& r : rows) {
+        // The server's lock is the truth: it ends with the holder's session.
+        // A record from before sessions were kept counts any session.
+        const qint64 lock = lockKey(r.key);
+        r.gone = r.session > 0 ? !sessions.contains(lock, r.session) : !sessions.contains(lock);
+        r.ownProcess = held_->holdsToken(r.token);
+    }
+    return rows;
+}
+
+BreakOutcome PgAdvisoryLock::breakLock(const LockRecord& record, bool evenIfLive) {
+    const FunctionKey key = normalised(record.key);
+    {
+        std::lock_guard guard(held_->mutex);
+        if (held_->holdsToken(record.token)) return BreakOutcome::OwnProcess;
+    }
+    // Looked up afresh: the row may have been given back or replaced since it was shown.
+    std::optional<LockRecord> now;
+    for (const LockRecord& r : records()) {
+        if (r.key.code == key.code && r.key.year == key.year && r.key.period == key.period &&
+            r.token == record.token) {
+            now = r;
+        }
+    }
+    if (!now) return BreakOutcome::NotFound;
+    if (now->gone) {
+        return removeLockRecord(*db_, key, record.token) ? BreakOutcome::Cleared
+                                                         : BreakOutcome::NotFound;
+    }
+    if (!evenIfLive) return BreakOutcome::HolderLive;
+
+    // An advisory lock can be given back only by its own session: the
+    // holder's session is ended, and the server drops its locks with it.
+    // Checked and ended in one statement, so that a session that has given
+    // the lock back meanwhile is left alone.
+    const quint64 lock = quint64(lockKey(key));
+    zx::host::RecordSetPtr ended;
+    try {
+        ended = db_->nativeQuery(
+            QStringLiteral("SELECT pg_terminate_backend(pid, %1) FROM pg_locks "
+                           "WHERE locktype = 'advisory' AND database = (SELECT oid FROM "
+                           "pg_database WHERE datname = current_database()) AND classid = ? "
+                           "AND objid = ? AND objsubid = 1 AND granted AND pid <> "
+                           "pg_backend_pid() AND (? = 0 OR pid = ?)")
+                .arg(kTerminateWaitMs),
+            {QString::number(lock >> 32), QString::number(lock & 0xffffffffu), now->session,
+             now->session});
+    } catch (const HostError& error) {
+        throw HostError(error.number(), kSource,
+                        QStringLiteral("数据库服务器没有结束用户 %1 在工作站 %2 上的会话: %3\n"
+                                       "结束别人的会话需要数据库超级用户、pg_signal_backend "
+                                       "角色, 或与该会话相同的数据库用户。")
+                            .arg(record.user(), record.machine, error.description()));
+    }
+    if (ended->RecordCount() == 0) {
+        // Given back meanwhile; a record still there was left by a holder that is gone.
+        return removeLockRecord(*db_, key, record.token) ? BreakOutcome::Cleared
+                                                         : BreakOutcome::NotFound;
+    }
+    ended->MoveFirst();
+    if (!ended->Field(0).toBool()) {
+        throw HostError(kGenericError, kSource,
+                        QStringLiteral("用户 %1 在工作站 %2 上的会话在 %3 秒内没有结束, "
+                                       "锁没有释放, 请稍后再试。")
+                            .arg(record.user(), record.machine)
+                            .arg(kTerminateWaitMs / 1000));
+    }
+    removeLockRecord(*db_, key, record.token);
+    return BreakOutcome::Broken;
 }
 
 }  // namespace refhost

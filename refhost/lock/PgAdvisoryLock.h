@@ -19,7 +19,10 @@ namespace refhost {
 // would succeed. Holders inside one process are therefore also checked
 // against the handles this process has handed out.
 //
-// The holder is also written to t_NetLock, for information only.
+// The holder is also written to t_NetLock with its server session, for
+// information and for the network control tool, which tells a gone holder by
+// its session no longer holding the lock and takes a live holder's lock away
+// by ending that session.
 class PgAdvisoryLock : public FunctionLock {
 public:
     explicit PgAdvisoryLock(std::shared_ptr<Database> db);
@@ -28,6 +31,8 @@ public:
     qint32 tryAcquire(const FunctionKey& key, const LockHolder& holder) override;
     bool release(qint32 handle) override;
     QString holderOf(const FunctionKey& key) override;
+    QList<LockRecord> records() override;
+    BreakOutcome breakLock(const LockRecord& record, bool evenIfLive) override;
 
     // The advisory lock key of a function and period.
     static qint64 lockKey(const FunctionKey& key);

@@ -12,18 +12,24 @@ namespace {
 
 const QString kComponent = QStringLiteral("refhost");
 
+// One column's definition in the backend's types.
+QString columnDef(const Dialect& d, const char* name, SqlType type, int size = 0,
+                  const char* extra = "") {
+    QString def = QString::fromLatin1(name) + QLatin1Char(' ') + d.columnType(type, size);
+    if (*extra) def += QLatin1Char(' ') + QString::fromLatin1(extra);
+    if (size > 0 && (type == SqlType::Text || type == SqlType::Name)) {
+        def += d.lengthCheck(QString::fromLatin1(name), size);
+    }
+    return def;
+}
+
 // CREATE TABLE IF NOT EXISTS, column by column in the backend's types.
 class Table {
 public:
     Table(const Dialect& dialect, QString name) : d_(dialect), name_(std::move(name)) {}
 
     Table& column(const char* name, SqlType type, int size = 0, const char* extra = "") {
-        QString def = QString::fromLatin1(name) + QLatin1Char(' ') + d_.columnType(type, size);
-        if (*extra) def += QLatin1Char(' ') + QString::fromLatin1(extra);
-        if (size > 0 && (type == SqlType::Text || type == SqlType::Name)) {
-            def += d_.lengthCheck(QString::fromLatin1(name), size);
-        }
-        parts_.append(def);
+        parts_.append(columnDef(d_, name, type, size, extra));
         return *this;
     }
     Table& constraint(const char* text) {
@@ -279,7 +285,8 @@ QStringList tables(const Dialect& d) {
             .column("FValue", T::Text)
             .constraint("PRIMARY KEY (FUserID, FComponent, FForm, FKey)"));
 
-    // Who holds a network function lock; information for the user who is refused.
+    // Who holds a network function lock: for the user who is refused and for
+    // the network control tool. Columns added later are in kNetLockAdded.
     add(Table(d, QStringLiteral("t_NetLock"))
             .column("FFuncCode", T::Name, 40, "NOT NULL")
             .column("FYear", T::Integer, 0, "NOT NULL DEFAULT 0")
@@ -307,6 +314,33 @@ QStringList tables(const Dialect& d) {
     return out;
 }
 
+// Columns of t_NetLock since version 2: the holder's address, its server
+// session (0 on a file) and the token of one grant, so that a holder only
+// ever removes its own row.
+struct AddedColumn {
+    const char* name;
+    SqlType type;
+    int size;
+};
+const AddedColumn kNetLockAdded[] = {
+    {"FIpAddress", SqlType::Text, 64},
+    {"FSession", SqlType::Integer, 0},
+    {"FToken", SqlType::Text, 40},
+};
+
+QStringList columnNames(Database& db, const QString& table) {
+    const auto rows = db.nativeQuery(
+        db.onServer() ? QStringLiteral("SELECT column_name FROM information_schema.columns "
+                                       "WHERE table_schema = current_schema() AND table_name = ?")
+                      : QStringLiteral("SELECT name FROM pragma_table_info(?)"),
+        {db.dialect().foldIdentifier(table)});
+    QStringList names;
+    for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
+        names << rows->Field(0).toString().toLower();
+    }
+    return names;
+}
+
 // Rows every account set has from its creation: the base currency and the
 // item-master properties and menu entry whose defaults the parameters edit.
 const char* const kFixedRows[] = {
@@ -329,9 +363,18 @@ void createSchema(Database& db) {
         for (const QString& sql : db.dialect().schemaEpilogue()) db.nativeExec(sql);
         for (const char* sql : kFixedRows) db.nativeExec(QString::fromUtf8(sql));
         // Migrations from older versions go here, each ending by raising the version.
+        const QStringList netLock = columnNames(db, QStringLiteral("t_NetLock"));
+        for (const AddedColumn& c : kNetLockAdded) {
+            if (netLock.contains(QString::fromLatin1(c.name).toLower())) continue;
+            db.nativeExec(QStringLiteral("ALTER TABLE t_NetLock ADD COLUMN ") +
+                          columnDef(db.dialect(), c.name, c.type, c.size));
+        }
         db.nativeExec(QStringLiteral("INSERT INTO t_SchemaVersion (FComponent, FVersion) "
                                      "VALUES (?, ?) ON CONFLICT DO NOTHING"),
                       {kComponent, kSchemaVersion});
+        db.nativeExec(QStringLiteral("UPDATE t_SchemaVersion SET FVersion = ? "
+                                     "WHERE FComponent = ? AND FVersion < ?"),
+                      {kSchemaVersion, kComponent, kSchemaVersion});
     });
 }
 

@@ -1,0 +1,283 @@
+#include "Locks.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QStandardPaths>
+#include <cstdio>
+#include <optional>
+
+#include "demo/Demo.h"
+#include "lock/NetControl.h"
+#include "services/RefHost.h"
+#include "services/Standard.h"
+#include "sql/Database.h"
+#include "windows/frmNetControl.h"
+#include "zx/host/HostError.h"
+
+using refhost::LockRecord;
+using refhost::NetControl;
+
+namespace app {
+
+namespace {
+
+constexpr int kExitRefused = 1;
+constexpr int kExitUsage = 2;
+
+void put(FILE* stream, const QString& text) {
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+// Columns on a terminal: Chinese characters take two places.
+int displayWidth(const QString& text) {
+    int width = 0;
+    for (const QChar c : text) width += c.unicode() >= 0x2E80 ? 2 : 1;
+    return width;
+}
+
+QString table(const QList<QStringList>& rows) {
+    QList<int> widths;
+    for (const QStringList& row : rows) {
+        for (int i = 0; i < row.size(); ++i) {
+            if (widths.size() <= i) widths.append(0);
+            widths[i] = std::max(widths[i], displayWidth(row.at(i)));
+        }
+    }
+    QStringList lines;
+    for (const QStringList& row : rows) {
+        QString line;
+        for (int i = 0; i < row.size(); ++i) {
+            line += row.at(i);
+            if (i + 1 < row.size()) line += QString(widths[i] - displayWidth(row.at(i)) + 2, u' ');
+        }
+        lines.append(line);
+    }
+    return lines.join(u'\n');
+}
+
+void printList(const QList<LockRecord>& records, refhost::RefHost& host) {
+    const QString where = QStringLiteral("账套 %1 (%2)").arg(host.acctName(), host.db().location());
+    if (records.isEmpty()) {
+        put(stdout, QStringLiteral("%1 上没有被占用的功能。").arg(where));
+        return;
+    }
+    put(stdout, QStringLiteral("%1 上被占用的功能:").arg(where));
+    const bool server = host.db().onServer();
+    QStringList header = {QStringLiteral("编号"),   QStringLiteral("功能"),
+                          QStringLiteral("年度"),   QStringLiteral("期间"),
+                          QStringLiteral("用户"),   QStringLiteral("工作站"),
+                          QStringLiteral("IP地址"), QStringLiteral("进程")};
+    if (server) header << QStringLiteral("会话");
+    header << QStringLiteral("开始时间") << QStringLiteral("状态");
+    QList<QStringList> rows{header};
+    bool anyGone = false;
+    for (int i = 0; i < records.size(); ++i) {
+        const LockRecord& r = records.at(i);
+        anyGone = anyGone || r.gone;
+        QStringList row = {QString::number(i + 1),
+                           r.key.code,
+                           QString::number(r.key.year),
+                           QString::number(r.key.period),
+                           r.user(),
+                           r.machine,
+                           r.ipAddress.isEmpty() ? QStringLiteral("-") : r.ipAddress,
+                           QString::number(r.pid)};
+        if (server) row << QString::number(r.session);
+        row << r.since << NetControl::stateText(r);
+        rows.append(row);
+    }
+    put(stdout, table(rows));
+    if (anyGone) {
+        put(stdout, QStringLiteral("\"已断开\"的锁, 其持有者的进程或连接已经结束; "
+                                   "用 --release 编号 释放。"));
+    }
+}
+
+// A lock by its number in the list, or by "function/year/period".
+std::optional<LockRecord> findRecord(const QList<LockRecord>& records, const QString& spec) {
+    bool isNumber = false;
+    const int number = spec.toInt(&isNumber);
+    if (isNumber) {
+        if (number >= 1 && number <= records.size()) return records.at(number - 1);
+        return std::nullopt;
+    }
+    const QStringList parts = spec.split(u'/');
+    if (parts.size() != 3) return std::nullopt;
+    for (const LockRecord& r : records) {
+        if (r.key.code.compare(parts.at(0).trimmed(), Qt::CaseInsensitive) == 0 &&
+            QString::number(r.key.year) == parts.at(1).trimmed() &&
+            QString::number(r.key.period) == parts.at(2).trimmed()) {
+            return r;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int runLocks(const QStringList& args) {
+    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString defaultDb = QDir(dataDir).filePath(QStringLiteral("demo.zxdb"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "网络控制工具: 列出账套上被占用的功能 (网络控制锁) 及其持有者, 或释放其中一个。\n"
+        "持有者的进程或连接已经结束的锁标为\"已断开\", 可以直接释放; 仍在使用的锁\n"
+        "只有加 --force 才释放。释放需要\"系统参数\"的修改权限。\n"
+        "退出码: 0 完成, 1 没有释放 (无权限、需要 --force、找不到该锁), 2 参数错误、\n"
+        "账套无法打开或用户不存在。"));
+    parser.addHelpOption();
+    const QCommandLineOption dbOption(
+        QStringLiteral("db"),
+        QStringLiteral("账套数据库文件 (默认 %1) 或 postgresql:// 地址; 必须是已有的账套。")
+            .arg(defaultDb),
+        QStringLiteral("PATH"));
+    const QCommandLineOption userOption(QStringLiteral("user"),
+                                        QStringLiteral("登录用户 (默认 administrator)。"),
+                                        QStringLiteral("NAME"));
+    const QCommandLineOption installOption(
+        QStringLiteral("install"),
+        QStringLiteral("安装目录 (默认 %1)。")
+            .arg(QDir(dataDir).filePath(QStringLiteral("install"))),
+        QStringLiteral("DIR"));
+    const QCommandLineOption releaseOption(
+        QStringLiteral("release"),
+        QStringLiteral("释放列表中编号为 N 的锁, 或按 功能/年度/期间 (如 pu08/2024/3) 指定的锁。"),
+        QStringLiteral("N"));
+    const QCommandLineOption forceOption(
+        QStringLiteral("force"),
+        QStringLiteral(
+            "持有者仍在使用时也释放: 数据库服务器上结束它的会话, 账套文件上作废它的锁。"));
+    const QCommandLineOption windowOption(QStringLiteral("window"),
+                                          QStringLiteral("打开网络控制工具窗口。"));
+    const QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot"),
+        QStringLiteral("与 --window 一起: 把窗口截图为 DIR/frmNetControl.png, 然后退出。"),
+        QStringLiteral("DIR"));
+    parser.addOptions({dbOption, userOption, installOption, releaseOption, forceOption,
+                       windowOption, screenshotOption});
+
+    if (!parser.parse(QStringList{QStringLiteral("systemsetting locks")} + args)) {
+        put(stderr, QStringLiteral("参数错误: %1").arg(parser.errorText()));
+        put(stderr, parser.helpText());
+        return kExitUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        put(stdout, parser.helpText());
+        return 0;
+    }
+    QString usage;
+    if (!parser.positionalArguments().isEmpty()) {
+        usage = QStringLiteral("多余的参数: %1").arg(parser.positionalArguments().join(u' '));
+    } else if (parser.isSet(forceOption) && !parser.isSet(releaseOption)) {
+        usage = QStringLiteral("--force 只能与 --release 一起使用。");
+    } else if (parser.isSet(windowOption) && parser.isSet(releaseOption)) {
+        usage = QStringLiteral("--window 与 --release 不能同时使用: 窗口中选中后按\"释放\"。");
+    } else if (parser.isSet(screenshotOption) && !parser.isSet(windowOption)) {
+        usage = QStringLiteral("--screenshot 只能与 --window 一起使用。");
+    }
+    if (!usage.isEmpty()) {
+        put(stderr, usage);
+        put(stderr, parser.helpText());
+        return kExitUsage;
+    }
+
+    const QString dbPath = parser.isSet(dbOption) ? parser.value(dbOption) : defaultDb;
+    const QString installDir = parser.isSet(installOption)
+                                   ? parser.value(installOption)
+                                   : QDir(dataDir).filePath(QStringLiteral("install"));
+    const QString userName =
+        parser.isSet(userOption) ? parser.value(userOption) : QStringLiteral("administrator");
+
+    std::shared_ptr<refhost::Database> db;
+    QString install;
+    try {
+        refhost::OpenOptions options;
+        options.create = false;  // looking at the locks of a set that is not there makes none
+        db = refhost::Database::open(dbPath, options);
+        install = refhost::ensureInstallDir(installDir);
+    } catch (const zx::host::HostError& error) {
+        put(stderr, error.description());
+        return kExitUsage;
+    }
+    refhost::RefHost host(db, install);
+    host.setMessageSink([](const QString& kind, const QString& text) {
+        if (kind == QLatin1String("answer")) return;
+        put(stdout, QStringLiteral("[%1] %2").arg(
+                        kind == QLatin1String("error")      ? QStringLiteral("错误")
+                        : kind == QLatin1String("question") ? QStringLiteral("询问")
+                                                            : QStringLiteral("提示"),
+                        text));
+    });
+    try {
+        host.login(userName);
+        refhost::installStandardServices(host);
+    } catch (const zx::host::HostError& error) {
+        put(stderr, error.description());
+        return kExitUsage;
+    }
+
+    try {
+        NetControl control(host);
+        if (parser.isSet(windowOption)) {
+            if (parser.isSet(screenshotOption)) {
+                const QString dir = parser.value(screenshotOption);
+                bool written = false;
+                refhost::frmNetControl::onShown = [&](refhost::frmNetControl& window) {
+                    QCoreApplication::processEvents();
+                    const QString file = QDir(dir).filePath(QStringLiteral("frmNetControl.png"));
+                    written = QDir().mkpath(dir) && window.grab().save(file);
+                    put(written ? stdout : stderr,
+                        written ? QStringLiteral("[截图] %1").arg(file)
+                                : QStringLiteral("无法写入截图 %1").arg(file));
+                    window.close();
+                };
+                refhost::showNetControl(host);
+                refhost::frmNetControl::onShown = nullptr;
+                return written ? 0 : kExitUsage;
+            }
+            if (host.headless()) {
+                put(stdout,
+                    QStringLiteral("[提示] 没有显示器, 网络控制工具窗口不能打开, 改为列出:"));
+                printList(control.list(), host);
+                return 0;
+            }
+            refhost::showNetControl(host);
+            return 0;
+        }
+
+        const QList<LockRecord> records = control.list();
+        if (!parser.isSet(releaseOption)) {
+            printList(records, host);
+            return 0;
+        }
+        const QString spec = parser.value(releaseOption).trimmed();
+        const std::optional<LockRecord> record = findRecord(records, spec);
+        if (!record) {
+            put(stderr, QStringLiteral("账套上没有 %1 这个锁 (编号或 功能/年度/期间); 现有的锁:")
+                            .arg(spec));
+            printList(records, host);
+            return kExitRefused;
+        }
+        if (!control.releaseRefusal().isEmpty()) {
+            put(stderr, control.releaseRefusal());
+            return kExitRefused;
+        }
+        const bool force = parser.isSet(forceOption);
+        if (!record->gone && !record->ownProcess && !force) {
+            put(stderr, control.liveHolder(*record));
+            put(stderr, QStringLiteral("没有释放: 持有者仍在使用。确需释放, 请加 --force。"));
+            return kExitRefused;
+        }
+        const NetControl::Result result = control.release(*record, force);
+        put(result.released ? stdout : stderr, result.message);
+        return result.released ? 0 : kExitRefused;
+    } catch (const zx::host::HostError& error) {
+        put(stderr, error.description());
+        return kExitRefused;
+    }
+}
+
+}  // namespace app
