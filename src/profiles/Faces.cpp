@@ -205,39 +205,41 @@ Node withdrawnPage(const char* name, const char16_t* caption, const char16_t* no
 // ----- Stab(7) 业务参数 --------------------------------------------------------
 
 Node businessPage() {
-    // Purchasing and sales side by side, each in two columns, so that the
-    // page needs no scrolling at its usual size.
+    // Purchasing and sales one above the other, their boxes in three columns
+    // and their lists in two, so that the page fits 1024 pixels without
+    // scrolling.
     Node purchase = group(
         ui::purchasing,
         {column(placeAll({&biz::CreditDgreeNoOrderCG, &biz::EnableMakePrevInvoiceCG,
                           &biz::CgInvPriceFromStockIn, &biz::BackQtyGreaterPurchaseStockQty,
                           &biz::AutoHookAfterCheckPurVachour, &biz::AlertPOMaxPrice,
-                          &biz::NoHookPIWhenDiffQty, &biz::CQtyLargerPOQty}),
-                2),
-         place(biz::AutoMakeInvoiceCG),
+                          &biz::NoHookPIWhenDiffQty, &biz::CQtyLargerPOQty,
+                          &biz::AutoMakeInvoiceCG}),
+                3),
          column(placeAll({&biz::CGOrderDepositType, &biz::MakeBillCG, &biz::CreditDegreeCG,
-                          &biz::PurchaseAlarmDateCount})),
-         stretch()});
+                          &biz::PurchaseAlarmDateCount}),
+                2)});
     Node sale = group(
         ui::sales,
         {column(placeAll({&biz::CreditDgreeNoOrderXS, &biz::EnableMakePrevInvoiceXS,
                           &biz::XsInvPriceFromStockOut, &biz::BackQtyGreaterSaleStockQty,
                           &biz::AutoHookAfterCheckSalVachour, &biz::NoHookSIWhenDiffQty,
-                          &biz::CQtyLargerSEQty}),
-                2),
-         place(biz::AutoMakeInvoiceXS),
+                          &biz::CQtyLargerSEQty, &biz::AutoMakeInvoiceXS}),
+                3),
          column(placeAll({&biz::XSOrderDepositType, &biz::MakeBillXS, &biz::CreditDegree,
-                          &biz::SaleAlarmDateCount})),
-         stretch()});
+                          &biz::SaleAlarmDateCount}),
+                2)});
     Node stock = group(
         ui::warehouse,
-        {place(biz::ShowUnderTip),
-         row({place(biz::ShowUnderCalcType), place(biz::ShowUnderCalcTypeAInv), stretch()}),
-         row({place(biz::ShowUnderCalcTypeByPeriod), place(biz::ShowUnderCalcTypeByPeriodAInv),
-              stretch()}),
-         place(biz::UseHighInv), place(biz::UseLowInv), place(biz::UseSafeInv),
-         place(biz::StockGuaranteeAlarmDateCount), place(biz::StockInactiveAlarmDateCount),
-         place(biz::FKFPreperiod), place(biz::IsBatchNoAutoFillType)});
+        {row({column({place(biz::ShowUnderTip),
+                      row({place(biz::ShowUnderCalcType), place(biz::ShowUnderCalcTypeAInv),
+                           stretch()}),
+                      row({place(biz::ShowUnderCalcTypeByPeriod),
+                           place(biz::ShowUnderCalcTypeByPeriodAInv), stretch()}),
+                      place(biz::UseHighInv), place(biz::UseLowInv), place(biz::UseSafeInv), stretch()}),
+              column({place(biz::StockGuaranteeAlarmDateCount),
+                      place(biz::StockInactiveAlarmDateCount), place(biz::FKFPreperiod),
+                      place(biz::IsBatchNoAutoFillType), stretch()})})});
     Node batch = group({}, t(u"批号默认排序参数"),
                        {place(biz::IsBatchNoAutoFill),
                         column(placeAll({&biz::BatchNo01FieldNameIndex, &biz::BatchNo01OrderIndex,
@@ -248,8 +250,7 @@ Node businessPage() {
                              {place(biz::ARAlarmDateCount), place(biz::APAlarmDateCount),
                               group(ui::fraprice, {place(biz::SalePriceType)})});
     return page(QStringLiteral("Stab(7)"), t(u"业务参数"),
-                {row({purchase, sale}), row({stock, column({batch, receivables, stretch()})}),
-                 stretch()});
+                {purchase, sale, row({stock, column({batch, receivables, stretch()})}), stretch()});
 }
 
 // ----- Stab(8) 生产及委外参数 --------------------------------------------------

@@ -210,6 +210,12 @@ void PeriodsPage::formatGrid() {
     // The period column numbers the rows; a row header would repeat it.
     grid->verticalHeader()->hide();
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A whole year of thirteen periods is seen without scrolling.
+    const int row = grid->fontMetrics().height() + 6;
+    grid->verticalHeader()->setDefaultSectionSize(row);
+    const int height = grid->horizontalHeader()->sizeHint().height() + 13 * row + 2 * grid->frameWidth();
+    grid->setMinimumHeight(height);
+    get<QTreeWidget>(ui::tvwPeriod)->setMinimumHeight(height);
 }
 
 void PeriodsPage::FillPeriodTree() {

@@ -157,9 +157,9 @@ namespace profit {
 using namespace make;
 // The boxes show account numbers; what is stored depends on the chart.
 inline constexpr Param EarnAccount = writtenBy(param(Cat::GL, "EarnAccount", "",
-    textBox("txtEarnAcct", u"本年利润科目：", 255, 16, "LBEarn"), Codec::Page), Write::Page);
+    textBox("txtEarnAcct", u"本年利润科目：", 255, 12, "LBEarn"), Codec::Page), Write::Page);
 inline constexpr Param EarnAssignAccount = writtenBy(param(Cat::GL, "EarnAssignAccount", "",
-    textBox("txtEarnAssignAcct", u"利润分配科目：", 255, 16, "lblEarnAssign"), Codec::Page), Write::Page);
+    textBox("txtEarnAssignAcct", u"利润分配科目：", 255, 12, "lblEarnAssign"), Codec::Page), Write::Page);
 }  // namespace profit
 
 namespace assets {
