@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,7 +21,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
-#include <QFile>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -71,7 +71,8 @@ QStringList widgetCounts(const QString& installDir, const std::shared_ptr<refhos
     host.login(QStringLiteral("administrator"));
     zx::profiles::frmSystemProfiles dialog;
     auto count = [&dialog](auto* kind) {
-        return QString::number(dialog.findChildren<std::remove_pointer_t<decltype(kind)>*>().size());
+        return QString::number(
+            dialog.findChildren<std::remove_pointer_t<decltype(kind)>*>().size());
     };
     int plain = 0;
     for (QWidget* w : dialog.findChildren<QWidget*>()) {
@@ -80,13 +81,20 @@ QStringList widgetCounts(const QString& installDir, const std::shared_ptr<refhos
     // The line edits inside the numeric boxes come with them in the floor too.
     const int edits = dialog.findChildren<QLineEdit*>().size() -
                       dialog.findChildren<zx::frame::IntText3D*>().size();
-    const QStringList out = {count((QCheckBox*)nullptr),   count((QRadioButton*)nullptr),
-                             count((QComboBox*)nullptr),   QString::number(edits),
-                             count((zx::frame::IntText3D*)nullptr), count((QLabel*)nullptr),
-                             count((QPushButton*)nullptr), count((QGroupBox*)nullptr),
-                             count((QScrollArea*)nullptr), count((QTabWidget*)nullptr),
-                             count((QTreeWidget*)nullptr), count((QTableWidget*)nullptr),
-                             QString::number(plain),       count((QWidget*)nullptr)};
+    const QStringList out = {count((QCheckBox*)nullptr),
+                             count((QRadioButton*)nullptr),
+                             count((QComboBox*)nullptr),
+                             QString::number(edits),
+                             count((zx::frame::IntText3D*)nullptr),
+                             count((QLabel*)nullptr),
+                             count((QPushButton*)nullptr),
+                             count((QGroupBox*)nullptr),
+                             count((QScrollArea*)nullptr),
+                             count((QTabWidget*)nullptr),
+                             count((QTreeWidget*)nullptr),
+                             count((QTableWidget*)nullptr),
+                             QString::number(plain),
+                             count((QWidget*)nullptr)};
     zx::ResetSessionCaches();
     return out;
 }
@@ -107,13 +115,14 @@ int main(int argc, char* argv[]) {
         counts = widgetCounts(install, db);
     }
     std::printf("all widgets of the real dialog: %s\n", qPrintable(counts.takeLast()));
-    std::printf("widgets: checks %s options %s lists %s texts %s numbers %s labels %s buttons %s "
-                "frames %s scroll areas %s tab sets %s trees %s grids %s plain %s\n",
-                qPrintable(counts.at(0)), qPrintable(counts.at(1)), qPrintable(counts.at(2)),
-                qPrintable(counts.at(3)), qPrintable(counts.at(4)), qPrintable(counts.at(5)),
-                qPrintable(counts.at(6)), qPrintable(counts.at(7)), qPrintable(counts.at(8)),
-                qPrintable(counts.at(9)), qPrintable(counts.at(10)), qPrintable(counts.at(11)),
-                qPrintable(counts.at(12)));
+    std::printf(
+        "widgets: checks %s options %s lists %s texts %s numbers %s labels %s buttons %s "
+        "frames %s scroll areas %s tab sets %s trees %s grids %s plain %s\n",
+        qPrintable(counts.at(0)), qPrintable(counts.at(1)), qPrintable(counts.at(2)),
+        qPrintable(counts.at(3)), qPrintable(counts.at(4)), qPrintable(counts.at(5)),
+        qPrintable(counts.at(6)), qPrintable(counts.at(7)), qPrintable(counts.at(8)),
+        qPrintable(counts.at(9)), qPrintable(counts.at(10)), qPrintable(counts.at(11)),
+        qPrintable(counts.at(12)));
 
     const QString floor = binDir + QStringLiteral("/floor_dialog");
     const QString real = binDir + QStringLiteral("/../app/systemsetting");

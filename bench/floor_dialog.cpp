@@ -13,22 +13,23 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QScrollArea>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTreeWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (argc < 15) {
-        std::fprintf(stderr, "usage: floor_dialog DB checks options combos edits numbers labels "
-                             "buttons frames scrollareas tabsets trees grids plain\n");
+        std::fprintf(stderr,
+                     "usage: floor_dialog DB checks options combos edits numbers labels "
+                     "buttons frames scrollareas tabsets trees grids plain\n");
         return 2;
     }
     int counts[13];
@@ -53,7 +54,8 @@ int main(int argc, char* argv[]) {
         return w;
     };
     QList<QCheckBox*> checks;
-    for (int i = 0; i < counts[0]; ++i) checks << static_cast<QCheckBox*>(add(new QCheckBox(QStringLiteral("选项"))));
+    for (int i = 0; i < counts[0]; ++i)
+        checks << static_cast<QCheckBox*>(add(new QCheckBox(QStringLiteral("选项"))));
     for (int i = 0; i < counts[1]; ++i) add(new QRadioButton(QStringLiteral("选项")));
     for (int i = 0; i < counts[2]; ++i) {
         auto* combo = new QComboBox;
@@ -79,7 +81,9 @@ int main(int argc, char* argv[]) {
         QSqlQuery rows(QStringLiteral("SELECT FCategory, FKey, FValue FROM t_SystemProfile"), db);
         int i = 0;
         while (rows.next()) {
-            if (!checks.isEmpty()) checks.at(i++ % checks.size())->setChecked(rows.value(2).toString() == QLatin1String("1"));
+            if (!checks.isEmpty())
+                checks.at(i++ % checks.size())
+                    ->setChecked(rows.value(2).toString() == QLatin1String("1"));
         }
         dialog.close();
     });

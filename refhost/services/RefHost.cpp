@@ -3,14 +3,9 @@
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
-#include <QDialog>
-#include <QTextBrowser>
-#include <QVBoxLayout>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -18,13 +13,18 @@
 #include <QGuiApplication>
 #include <QHostAddress>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QNetworkInterface>
 #include <QPainter>
 #include <QPixmap>
 #include <QSysInfo>
+#include <QTextBrowser>
+#include <QTranslator>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include "PropsString.h"
 #include "sql/Database.h"
@@ -177,8 +177,6 @@ RefHost::RefHost(std::shared_ptr<Database> db, QString installDir)
     }
 }
 
-
-
 RefHost::~RefHost() {
     delete helpWindow_;
     if (pointer_ != zx::host::kPointerDefault) setMousePointer(zx::host::kPointerDefault);
@@ -282,11 +280,11 @@ ServicePtr RefHost::createObject(const QString& classId) {
 // component creates every other service directly by its class identifier.
 ServicePtr RefHost::CreateObject(const QString& classId) {
     static const QStringList businessLayer = {
-        QStringLiteral("SecurityInfo"),   QStringLiteral("BaseSystemProfile"),
-        QStringLiteral("AcctMgr"),        QStringLiteral("AccountInfo"),
+        QStringLiteral("SecurityInfo"),      QStringLiteral("BaseSystemProfile"),
+        QStringLiteral("AcctMgr"),           QStringLiteral("AccountInfo"),
         QStringLiteral("InitializeBalance"), QStringLiteral("MonthEndInfo"),
-        QStringLiteral("MonthEndUpdate"), QStringLiteral("BalUpdate"),
-        QStringLiteral("FAPublicInfo"),   QStringLiteral("CashierSysInfo"),
+        QStringLiteral("MonthEndUpdate"),    QStringLiteral("BalUpdate"),
+        QStringLiteral("FAPublicInfo"),      QStringLiteral("CashierSysInfo"),
         QStringLiteral("UserDictMgr")};
     if (!businessLayer.contains(classId)) {
         throw HostError(429, classId,

@@ -1,10 +1,9 @@
 #include "windows/PeriodSetup.h"
 
 #include <QApplication>
-#include <QDateEdit>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDialogButtonBox>
-#include <QSignalBlocker>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
@@ -303,8 +303,8 @@ PeriodSetupWindow::PeriodSetupWindow(RefHost& host, QWidget* parent)
     connect(txtYears_, &QSpinBox::valueChanged, this, [this] { fillShownYears(); });
     connect(cmbShowYear_, &QComboBox::currentIndexChanged, this, [this] { showPreview(); });
     // A number box or list the user is not working in leaves the wheel alone.
-    for (QWidget* w : std::initializer_list<QWidget*>{txtFirstYear_, txtYears_, dtpStartDate_,
-                                                      cmbShowYear_}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{txtFirstYear_, txtYears_, dtpStartDate_, cmbShowYear_}) {
         w->setFocusPolicy(Qt::StrongFocus);
         w->installEventFilter(this);
     }

@@ -27,8 +27,13 @@ const params::Param* const kOptions[] = {&UnCheckBillByPeriodSaleFP, &UnCheckBil
                                          &UnCheckBillByPrevPurchanceFP, &UnCheckBillByPrevSaleFP};
 
 frame::FrameSetup setup() {
-    return {QStringLiteral("frmICSystemProfiles"), QStringLiteral("系统参数"), kTopic,
-            QStringLiteral("确定"), QStringLiteral("保存修改"), QStringLiteral("关闭"), true};
+    return {QStringLiteral("frmICSystemProfiles"),
+            QStringLiteral("系统参数"),
+            kTopic,
+            QStringLiteral("确定"),
+            QStringLiteral("保存修改"),
+            QStringLiteral("关闭"),
+            true};
 }
 
 }  // namespace
@@ -37,7 +42,8 @@ frmICSystemProfiles::frmICSystemProfiles(QWidget* parent) : DialogFrame(setup(),
     frame::face::Nodes boxes;
     for (const params::Param* p : kOptions) boxes.push_back(frame::face::place(*p));
     body()->addWidget(frame::face::build(
-        frame::face::group(QStringLiteral("framSet"), QStringLiteral("结账检查参数"), boxes), this));
+        frame::face::group(QStringLiteral("framSet"), QStringLiteral("结账检查参数"), boxes),
+        this));
     finishFace();
     attempt([this] {
         RegisterHelpWindow(kTopic, qint32(winId()));
@@ -63,8 +69,8 @@ void frmICSystemProfiles::loadValues() {
     profile_->Refresh();
     baseline_.clear();
     for (const params::Param* p : kOptions) {
-        const QString stored = profile_->GetSystemProfile(
-            params::categoryName(p->cat), params::keyOf(*p), params::defaultOf(*p));
+        const QString stored = profile_->GetSystemProfile(params::categoryName(p->cat),
+                                                          params::keyOf(*p), params::defaultOf(*p));
         controls().setState(*p, params::decode(*p, stored));
         baseline_.loaded(*p, stored);
     }

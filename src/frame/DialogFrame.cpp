@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -9,7 +10,6 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
-#include <QGuiApplication>
 #include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -66,8 +66,8 @@ DialogFrame::DialogFrame(const FrameSetup& setup, QWidget* parent)
     btnSave_ = button("btnSave", setup.save);
     btnClose_ = button("btnClose", setup.close);
     btnClose_->setEnabled(true);
-    const QList<QPushButton*> order = setup.saveFirst ? QList{btnSave_, btnOK_, btnClose_}
-                                                      : QList{btnOK_, btnSave_, btnClose_};
+    const QList<QPushButton*> order =
+        setup.saveFirst ? QList{btnSave_, btnOK_, btnClose_} : QList{btnOK_, btnSave_, btnClose_};
     for (QPushButton* b : order) buttons->addWidget(b);
     layout->addLayout(buttons);
 
@@ -202,9 +202,12 @@ void DialogFrame::saveGeometry() {
     if (isMinimized() || isMaximized()) return;
     ignoringErrors("window size", [this] {
         const QRect g = geometry();
-        for (const auto& [key, v] : {std::pair{"FormLeft", g.x()}, {"FormTop", g.y()},
-                                     {"FormWidth", g.width()}, {"FormHeight", g.height()}}) {
-            SetUserProfileValue(kComponent, objectName(), QString::fromLatin1(key), QString::number(v));
+        for (const auto& [key, v] : {std::pair{"FormLeft", g.x()},
+                                     {"FormTop", g.y()},
+                                     {"FormWidth", g.width()},
+                                     {"FormHeight", g.height()}}) {
+            SetUserProfileValue(kComponent, objectName(), QString::fromLatin1(key),
+                                QString::number(v));
         }
     });
 }
@@ -280,9 +283,9 @@ void DialogFrame::btnSave_Click() {
 
 void DialogFrame::btnClose_Click() {
     if (changed_ && canModify_) {
-        const host::MsgResult answer = host::env().messageBox(
-            QStringLiteral("退出前是否保存修改?"), host::MsgButtons::YesNo,
-            host::MsgIcon::Question, QStringLiteral("Zentrix提示"), this);
+        const host::MsgResult answer =
+            host::env().messageBox(QStringLiteral("退出前是否保存修改?"), host::MsgButtons::YesNo,
+                                   host::MsgIcon::Question, QStringLiteral("Zentrix提示"), this);
         if (answer == host::MsgResult::Yes) {
             if (runSave()) hideDialog();
         } else {

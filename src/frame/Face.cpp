@@ -385,8 +385,8 @@ Nodes members(const P::Control& c) {
     for (int i = 0; i < P::itemCount(c); ++i) {
         const QByteArray name = P::memberName(c, i).toLatin1();
         Node n = node(Kind::Control);
-        n.control = {.name = nullptr, .kind = c.kind == P::Kind::Checks ? P::Kind::Check
-                                                                         : P::Kind::Label,
+        n.control = {.name = nullptr,
+                     .kind = c.kind == P::Kind::Checks ? P::Kind::Check : P::Kind::Label,
                      .caption = c.items[i]};
         // The member's own name outlives the node: keep it in the node.
         n.name = QString::fromLatin1(name);
@@ -406,7 +406,8 @@ Node optionsOf(const P::Control& c, bool vertical) {
 Node place(const P::Control& c) {
     if (c.kind == P::Kind::Options) {
         if (!c.caption) return optionsOf(c);
-        Node label = node(Kind::Control, c.labelName ? QString::fromLatin1(c.labelName) : QString());
+        Node label =
+            node(Kind::Control, c.labelName ? QString::fromLatin1(c.labelName) : QString());
         label.control = {.kind = P::Kind::Label, .caption = c.caption};
         return row({label, optionsOf(c), stretch()});
     }

@@ -8,8 +8,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTimer>
 

@@ -96,7 +96,8 @@ State decode(const Param& p, const QString& stored) {
         case Codec::Chars3: {
             // A missing position reads as a character other than "0".
             State s;
-            for (int i = 0; i < 3; ++i) s.values << (i < stored.size() && stored.at(i) == u'0' ? 0 : 1);
+            for (int i = 0; i < 3; ++i)
+                s.values << (i < stored.size() && stored.at(i) == u'0' ? 0 : 1);
             return s;
         }
         case Codec::PairCode: {

@@ -5,7 +5,8 @@
 namespace zx::params {
 
 QString memberName(const Control& c, int i) {
-    if (i >= 0 && i < int(c.members.size()) && c.members[i]) return QString::fromLatin1(c.members[i]);
+    if (i >= 0 && i < int(c.members.size()) && c.members[i])
+        return QString::fromLatin1(c.members[i]);
     return QStringLiteral("%1(%2)").arg(QString::fromLatin1(c.name)).arg(i);
 }
 

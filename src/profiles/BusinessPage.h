@@ -5,9 +5,9 @@
 // orders of the business catalogue, with the start-up step and the
 // interlocks between the controls at fixed points.
 
-#include "Page.h"
-
 #include <QStringList>
+
+#include "Page.h"
 
 namespace zx::profiles {
 

@@ -61,9 +61,9 @@ QString auditCheckReason() {
 }
 
 // Lists whose tool tip shows the entry chosen.
-const Param* const kToolTipLists[] = {&AlertMO,      &AutoMakeInvoiceCG, &AutoMakeInvoiceXS,
-                                      &BOMType,      &MakeBillCG,        &MakeBillXS,
-                                      &CreditDegree, &CreditDegreeCG,    &CGOrderDepositType,
+const Param* const kToolTipLists[] = {&AlertMO,           &AutoMakeInvoiceCG, &AutoMakeInvoiceXS,
+                                      &BOMType,           &MakeBillCG,        &MakeBillXS,
+                                      &CreditDegree,      &CreditDegreeCG,    &CGOrderDepositType,
                                       &XSOrderDepositType};
 
 }  // namespace
@@ -106,8 +106,9 @@ void BusinessPage::batchNoPreset() {
 
 void BusinessPage::negativeStockBases() {
     // A "check current stock" box is only meaningful under its own date basis.
-    for (const auto& [basis, inv] : {std::pair{&ShowUnderCalcType, &ShowUnderCalcTypeAInv},
-                                     {&ShowUnderCalcTypeByPeriod, &ShowUnderCalcTypeByPeriodAInv}}) {
+    for (const auto& [basis, inv] :
+         {std::pair{&ShowUnderCalcType, &ShowUnderCalcTypeAInv},
+          {&ShowUnderCalcTypeByPeriod, &ShowUnderCalcTypeByPeriodAInv}}) {
         if (ticked(*basis)) continue;
         setTicked(*inv, false);
         enableByRule(*inv, false);
@@ -118,8 +119,8 @@ void BusinessPage::checkItemButton() {
     auto* button = s.c.widget(ui::cmdSetCheckItem);
     const bool on = ticked(CheckBillPosted);
     button->setEnabled(on);
-    button->setToolTip(on ? QString()
-                          : QStringLiteral("须先选中“%1”。").arg(params::captionOf(CheckBillPosted)));
+    button->setToolTip(
+        on ? QString() : QStringLiteral("须先选中“%1”。").arg(params::captionOf(CheckBillPosted)));
 }
 
 // The audit check exists only under update-after-audit and with one of the
@@ -196,20 +197,22 @@ void BusinessPage::fillAlertMO(bool auditWording) {
 bool BusinessPage::startUp(const QString& ledgerYear, const QString& ledgerPeriod,
                            bool ledgerStartOpen) {
     auto* periodBox = get<IntText3D>(StartPeriod.control);
-    const rules::BusinessStart facts{GetAppInfo().appType, periodBox->isEnabled(),
-                                     periodBox->Text(),    ledgerStartOpen,
-                                     ledgerYear,           ledgerPeriod,
-                                     startYear()};
+    const rules::BusinessStart facts{
+        GetAppInfo().appType, periodBox->isEnabled(), periodBox->Text(), ledgerStartOpen,
+        ledgerYear,           ledgerPeriod,           startYear()};
     if (!rules::businessStartDue(facts)) return true;
     if (auto blocked = rules::businessStartBlocked(facts)) return s.dialog.refuse(*blocked);
 
-    s.dialog.refuse({QString(), rules::kBusinessBasePage, QString::fromLatin1(StartPeriod.control.name)});
+    s.dialog.refuse(
+        {QString(), rules::kBusinessBasePage, QString::fromLatin1(StartPeriod.control.name)});
     if (env().dialogService().Confirm(rules::businessStartQuestion(facts.appType), true)) {
         if (auto refused = rules::businessStartRefusal(facts)) return s.dialog.refuse(*refused);
         auto writer = createService<BaseSystemProfile>();
         const qint32 period = periodBox->Value();
-        for (const auto& [key, value] : {std::pair{"StartYear", facts.year}, {"StartPeriod", period},
-                                         {"CurrentYear", facts.year}, {"CurrentPeriod", period}}) {
+        for (const auto& [key, value] : {std::pair{"StartYear", facts.year},
+                                         {"StartPeriod", period},
+                                         {"CurrentYear", facts.year},
+                                         {"CurrentPeriod", period}}) {
             store::writeValue(*writer, L("IC"), L(key), value);
         }
         s.dialog.setTag(L("OK"));
@@ -220,7 +223,8 @@ bool BusinessPage::startUp(const QString& ledgerYear, const QString& ledgerPerio
     // The audit check of issue bills is fixed from now on: the user confirms it
     // whether or not the start was confirmed.
     const MsgResult answer = env().messageBox(
-        L("请确认'生产领料/委外发料单必须审核后才能入库（库存更新控制为审核后更新时生效）'参数设置，"
+        L("请确认'生产领料/"
+          "委外发料单必须审核后才能入库（库存更新控制为审核后更新时生效）'参数设置，"
           "系统将不允许修改!"),
         MsgButtons::YesNo, MsgIcon::Question, L("Zentrix提示"), &s.dialog);
     return answer == MsgResult::Yes;
@@ -231,12 +235,13 @@ bool BusinessPage::startUp(const QString& ledgerYear, const QString& ledgerPerio
 void BusinessPage::connectReactions() {
     connectInterlocks();
     connectProduction();
-    QObject::connect(get<QPushButton>(ui::cmdSetCheckItem), &QPushButton::clicked, &s.dialog, [this] {
-        s.dialog.attempt([this] {
-            closing::frmICSystemProfiles dialog(&s.dialog);
-            dialog.exec();
-        });
-    });
+    QObject::connect(get<QPushButton>(ui::cmdSetCheckItem), &QPushButton::clicked, &s.dialog,
+                     [this] {
+                         s.dialog.attempt([this] {
+                             closing::frmICSystemProfiles dialog(&s.dialog);
+                             dialog.exec();
+                         });
+                     });
     for (const Param* p : kToolTipLists) {
         auto* combo = get<QComboBox>(p->second.name ? p->second : p->control);
         QObject::connect(combo, &QComboBox::currentIndexChanged, &s.dialog,
@@ -257,9 +262,7 @@ void BusinessPage::connectInterlocks() {
     auto onTick = [this](const Param& p, std::function<void(bool)> reaction) {
         auto* box = get<QCheckBox>(p.control);
         QObject::connect(box, &QCheckBox::stateChanged, &s.dialog, [this, box, reaction] {
-            s.dialog.attempt([box, reaction] {
-                reaction(frame::Controls::checkValue(box) != 0);
-            });
+            s.dialog.attempt([box, reaction] { reaction(frame::Controls::checkValue(box) != 0); });
         });
     };
     onTick(SecUnit, [this](bool on) {
@@ -290,7 +293,8 @@ void BusinessPage::connectInterlocks() {
     basis(ShowUnderCalcTypeByPeriod, &ShowUnderCalcTypeByPeriodAInv, &ShowUnderCalcType,
           &ShowUnderCalcTypeAInv);
     QObject::connect(get<QComboBox>(IsBatchNoAutoFillType.control), &QComboBox::currentIndexChanged,
-                     &s.dialog, [this] { s.dialog.attempt([this] { applyBatchNoPreset(false); }); });
+                     &s.dialog,
+                     [this] { s.dialog.attempt([this] { applyBatchNoPreset(false); }); });
 }
 
 // Production issue checks: the pair excludes itself, and under the audit

@@ -64,36 +64,37 @@ Node periodsPage() {
 // ----- Stab(2) 财务参数 --------------------------------------------------------
 
 Node basicInfoPage() {
-    return page(QStringLiteral("stabGl(0)"), t(u"基本信息"),
-                {column(placeAll({&gl::ShowDashBoard, &gl::AllowSameNameBellowOneParent,
-                                  &gl::CanCreateChildAcctWhenBeUsed, &gl::AcctFront,
-                                  &gl::MustBusinessClose, &gl::ForbidUncloseMultiYear,
-                                  &gl::ClosePnl, &gl::McldgProfitBal, &gl::McldgCostBal,
-                                  &gl::EndBalDCFormat, &gl::ItemBalDcSet, &gl::ViewFullAcctName,
-                                  &gl::SubLdgViewPrevExp, &gl::QtySubShowModel,
-                                  &gl::LdgViewItemNumber, &gl::CashBankZeroWarn}),
-                        3)});
+    return page(
+        QStringLiteral("stabGl(0)"), t(u"基本信息"),
+        {column(placeAll({&gl::ShowDashBoard, &gl::AllowSameNameBellowOneParent,
+                          &gl::CanCreateChildAcctWhenBeUsed, &gl::AcctFront, &gl::MustBusinessClose,
+                          &gl::ForbidUncloseMultiYear, &gl::ClosePnl, &gl::McldgProfitBal,
+                          &gl::McldgCostBal, &gl::EndBalDCFormat, &gl::ItemBalDcSet,
+                          &gl::ViewFullAcctName, &gl::SubLdgViewPrevExp, &gl::QtySubShowModel,
+                          &gl::LdgViewItemNumber, &gl::CashBankZeroWarn}),
+                3)});
 }
 
 Node voucherPage() {
     return page(
         QStringLiteral("stabGl(1)"), t(u"凭证"),
-        {column(placeAll({&gl::CheckBeforePost, &gl::VchMakeANDChkSame,
-                          &gl::CannotModifyNoteAfterAudited, &gl::VoucherSettleType,
-                          &gl::ExplanationEachEntry, &gl::StopAllCheck, &gl::UseVchCheck,
-                          &gl::CashBeforePost, &gl::CheckNotCash, &gl::ApproveBeforePost,
-                          &gl::VchSameCurrency, &gl::AcctBalView, &gl::CashFlowItem,
-                          &gl::CashFlowPrf, &gl::VchlistViewItem, &gl::GyVchEditStop,
-                          &gl::VchNoViewItemClasslName, &gl::VchViewItemFullName,
-                          &fa::VoucherSingle}),
-                4),
+        {column(
+             placeAll({&gl::CheckBeforePost, &gl::VchMakeANDChkSame,
+                       &gl::CannotModifyNoteAfterAudited, &gl::VoucherSettleType,
+                       &gl::ExplanationEachEntry, &gl::StopAllCheck, &gl::UseVchCheck,
+                       &gl::CashBeforePost, &gl::CheckNotCash, &gl::ApproveBeforePost,
+                       &gl::VchSameCurrency, &gl::AcctBalView, &gl::CashFlowItem, &gl::CashFlowPrf,
+                       &gl::VchlistViewItem, &gl::GyVchEditStop, &gl::VchNoViewItemClasslName,
+                       &gl::VchViewItemFullName, &fa::VoucherSingle}),
+             4),
          row({group(ui::FrameVchNumber,
-                    placeAll({&gl::VchGroupByYear, &gl::VchNumberSortByPeriod,
-                              &gl::NewVchUseNumber, &gl::NewVchCheckNumber, &gl::SysNum}),
+                    placeAll({&gl::VchGroupByYear, &gl::VchNumberSortByPeriod, &gl::NewVchUseNumber,
+                              &gl::NewVchCheckNumber, &gl::SysNum}),
                     2),
               // The form has no captions for these three boxes; the wording is ours.
-              group({}, t(u"凭证录入日期"),
-                    placeAll({&gl::EndVoucherDate, &gl::VchInPutEndDate, &gl::VchInPutMothDiff}))})});
+              group(
+                  {}, t(u"凭证录入日期"),
+                  placeAll({&gl::EndVoucherDate, &gl::VchInPutEndDate, &gl::VchInPutMothDiff}))})});
 }
 
 Node budgetPage() {
@@ -114,33 +115,33 @@ Node transferPage() {
 }
 
 Node fixedAssetsFrame() {
-    return group(ui::framFix,
-                 {column(placeAll({&fa::VchChecked, &fa::NoDepr, &fa::DeprRateScale,
-                                   &fa::DeprRateQty}),
-                         2),
-                  group(ui::fixedAssetsLink,
-                        placeAll({&fa::FALinkedGL, &fa::NoVoucher, &fa::ChangeBaseDataNumber,
-                                  &fa::MustChecked, &fa::MustBalance, &fa::LocationFullName,
-                                  &fa::DeptAlterNextDepr}),
-                        2)});
+    return group(
+        ui::framFix,
+        {column(placeAll({&fa::VchChecked, &fa::NoDepr, &fa::DeprRateScale, &fa::DeprRateQty}), 2),
+         group(
+             ui::fixedAssetsLink,
+             placeAll({&fa::FALinkedGL, &fa::NoVoucher, &fa::ChangeBaseDataNumber, &fa::MustChecked,
+                       &fa::MustBalance, &fa::LocationFullName, &fa::DeptAlterNextDepr}),
+             2)});
 }
 
 Node financePage() {
     // The frame captions of the profit accounts and the decimals are ours.
-    Node profit = group({}, t(u"结转科目"),
-                        {row({place(params::profit::EarnAccount), place(ui::btnEarnAcct)}),
-                         row({place(params::profit::EarnAssignAccount),
-                              place(ui::btnEarnAssignAcct)})});
+    Node profit =
+        group({}, t(u"结转科目"),
+              {row({place(params::profit::EarnAccount), place(ui::btnEarnAcct)}),
+               row({place(params::profit::EarnAssignAccount), place(ui::btnEarnAssignAcct)})});
     Node decimals = group({}, t(u"小数位数"), placeAll({&gl::QtyDefNum, &gl::PriceDefNum}), 2);
     // The tax-return date box sits under the payroll frame; when the load
     // hides it, the payroll frame takes the fixed-asset frame's height.
-    Node payroll = group(ui::framPA, {place(params::payroll::CheckBeforeClose), place(ui::ChkPeriod)});
-    return page(QStringLiteral("Stab(2)"), t(u"财务参数"),
-                {tabs(QStringLiteral("stabGl"),
-                      {basicInfoPage(), voucherPage(), budgetPage(), transferPage()}),
-                 row({column({profit, decimals, stretch()}),
-                      column({payroll, place(gl::CaiShuiDateIsSysDate), stretch()}),
-                      fixedAssetsFrame()})});
+    Node payroll =
+        group(ui::framPA, {place(params::payroll::CheckBeforeClose), place(ui::ChkPeriod)});
+    return page(
+        QStringLiteral("Stab(2)"), t(u"财务参数"),
+        {tabs(QStringLiteral("stabGl"),
+              {basicInfoPage(), voucherPage(), budgetPage(), transferPage()}),
+         row({column({profit, decimals, stretch()}),
+              column({payroll, place(gl::CaiShuiDateIsSysDate), stretch()}), fixedAssetsFrame()})});
 }
 
 // ----- Stab(3) 出纳参数 --------------------------------------------------------
@@ -148,8 +149,8 @@ Node financePage() {
 Node cashierPage() {
     Node start = group({}, t(u"初始参数"),
                        {place(cn::StartYear), place(cn::StartPeriod), place(cn::CurrentYear),
-                        place(cn::CurrentPeriod), place(ui::txtCnMaxYear), place(ui::txtCnMaxPeriod),
-                        place(ui::chkSubSys)},
+                        place(cn::CurrentPeriod), place(ui::txtCnMaxYear),
+                        place(ui::txtCnMaxPeriod), place(ui::chkSubSys)},
                        2);
     auto rate = [](const params::Control& f, const Param& fixed, const Param& length) {
         return group(f, {optionsOf(fixed.control), place(length)});
@@ -169,28 +170,27 @@ Node cashierPage() {
 // ----- Stab(4) 业务基础参数 ----------------------------------------------------
 
 Node businessBasePage() {
-    Node initial = group(ui::businessInitial,
-                         {place(biz::StartYear), place(biz::StartPeriod), place(biz::CurrentYear),
-                          place(biz::CurrentPeriod), place(biz::UnderStock),
-                          place(biz::UnderStockCalculate),
-                          group({}, params::text(biz::UpStockWhenSave.control.caption),
-                                {optionsOf(biz::UpStockWhenSave.control, true)}),
-                          group(ui::fam_CalculateType, {optionsOf(biz::CalculateType.control, true)})},
-                         2);
+    Node initial =
+        group(ui::businessInitial,
+              {place(biz::StartYear), place(biz::StartPeriod), place(biz::CurrentYear),
+               place(biz::CurrentPeriod), place(biz::UnderStock), place(biz::UnderStockCalculate),
+               group({}, params::text(biz::UpStockWhenSave.control.caption),
+                     {optionsOf(biz::UpStockWhenSave.control, true)}),
+               group(ui::fam_CalculateType, {optionsOf(biz::CalculateType.control, true)})},
+              2);
     // The frame's caption is ours.
-    Node precision = group(ui::precisionFrame,
-                           placeAll({&gl::PrecisionOfDiscountRate, &gl::SInvoiceDecimal,
-                                     &biz::PrecisionOfSumRow}),
-                           2);
-    Node basic = group(
-        ui::basicOptions,
-        {column(placeAll({&biz::SingleMan, &biz::EditSelfBill, &biz::UnCheckSelfBill,
-                          &biz::UnArticulateSelfBill, &biz::NoModifySelBillPrice,
-                          &biz::EnableSelectSameBillEntry, &biz::NoSameWareInBill,
-                          &biz::SaveBeforePrint, &biz::DoubleUnit, &biz::UseShortNumber,
-                          &biz::SecUnit, &biz::SecQtyIsMust, &biz::SumAbsoluteQty}),
-                2),
-         column(placeAll({&biz::AuxSpaceMark, &biz::Item4Name}), 2), stretch()});
+    Node precision = group(
+        ui::precisionFrame,
+        placeAll({&gl::PrecisionOfDiscountRate, &gl::SInvoiceDecimal, &biz::PrecisionOfSumRow}), 2);
+    Node basic =
+        group(ui::basicOptions,
+              {column(placeAll({&biz::SingleMan, &biz::EditSelfBill, &biz::UnCheckSelfBill,
+                                &biz::UnArticulateSelfBill, &biz::NoModifySelBillPrice,
+                                &biz::EnableSelectSameBillEntry, &biz::NoSameWareInBill,
+                                &biz::SaveBeforePrint, &biz::DoubleUnit, &biz::UseShortNumber,
+                                &biz::SecUnit, &biz::SecQtyIsMust, &biz::SumAbsoluteQty}),
+                      2),
+               column(placeAll({&biz::AuxSpaceMark, &biz::Item4Name}), 2), stretch()});
     return page(QStringLiteral("Stab(4)"), t(u"业务基础参数"),
                 {row({column({initial, precision, stretch()}), basic}), stretch()});
 }
@@ -210,36 +210,36 @@ Node businessPage() {
     // scrolling.
     Node purchase = group(
         ui::purchasing,
-        {column(placeAll({&biz::CreditDgreeNoOrderCG, &biz::EnableMakePrevInvoiceCG,
-                          &biz::CgInvPriceFromStockIn, &biz::BackQtyGreaterPurchaseStockQty,
-                          &biz::AutoHookAfterCheckPurVachour, &biz::AlertPOMaxPrice,
-                          &biz::NoHookPIWhenDiffQty, &biz::CQtyLargerPOQty,
-                          &biz::AutoMakeInvoiceCG}),
-                3),
+        {column(
+             placeAll({&biz::CreditDgreeNoOrderCG, &biz::EnableMakePrevInvoiceCG,
+                       &biz::CgInvPriceFromStockIn, &biz::BackQtyGreaterPurchaseStockQty,
+                       &biz::AutoHookAfterCheckPurVachour, &biz::AlertPOMaxPrice,
+                       &biz::NoHookPIWhenDiffQty, &biz::CQtyLargerPOQty, &biz::AutoMakeInvoiceCG}),
+             3),
          column(placeAll({&biz::CGOrderDepositType, &biz::MakeBillCG, &biz::CreditDegreeCG,
                           &biz::PurchaseAlarmDateCount}),
                 2)});
     Node sale = group(
-        ui::sales,
-        {column(placeAll({&biz::CreditDgreeNoOrderXS, &biz::EnableMakePrevInvoiceXS,
-                          &biz::XsInvPriceFromStockOut, &biz::BackQtyGreaterSaleStockQty,
-                          &biz::AutoHookAfterCheckSalVachour, &biz::NoHookSIWhenDiffQty,
-                          &biz::CQtyLargerSEQty, &biz::AutoMakeInvoiceXS}),
-                3),
-         column(placeAll({&biz::XSOrderDepositType, &biz::MakeBillXS, &biz::CreditDegree,
-                          &biz::SaleAlarmDateCount}),
-                2)});
-    Node stock = group(
-        ui::warehouse,
-        {row({column({place(biz::ShowUnderTip),
-                      row({place(biz::ShowUnderCalcType), place(biz::ShowUnderCalcTypeAInv),
-                           stretch()}),
-                      row({place(biz::ShowUnderCalcTypeByPeriod),
-                           place(biz::ShowUnderCalcTypeByPeriodAInv), stretch()}),
-                      place(biz::UseHighInv), place(biz::UseLowInv), place(biz::UseSafeInv), stretch()}),
-              column({place(biz::StockGuaranteeAlarmDateCount),
-                      place(biz::StockInactiveAlarmDateCount), place(biz::FKFPreperiod),
-                      place(biz::IsBatchNoAutoFillType), stretch()})})});
+        ui::sales, {column(placeAll({&biz::CreditDgreeNoOrderXS, &biz::EnableMakePrevInvoiceXS,
+                                     &biz::XsInvPriceFromStockOut, &biz::BackQtyGreaterSaleStockQty,
+                                     &biz::AutoHookAfterCheckSalVachour, &biz::NoHookSIWhenDiffQty,
+                                     &biz::CQtyLargerSEQty, &biz::AutoMakeInvoiceXS}),
+                           3),
+                    column(placeAll({&biz::XSOrderDepositType, &biz::MakeBillXS, &biz::CreditDegree,
+                                     &biz::SaleAlarmDateCount}),
+                           2)});
+    Node stock =
+        group(ui::warehouse,
+              {row({column({place(biz::ShowUnderTip),
+                            row({place(biz::ShowUnderCalcType), place(biz::ShowUnderCalcTypeAInv),
+                                 stretch()}),
+                            row({place(biz::ShowUnderCalcTypeByPeriod),
+                                 place(biz::ShowUnderCalcTypeByPeriodAInv), stretch()}),
+                            place(biz::UseHighInv), place(biz::UseLowInv), place(biz::UseSafeInv),
+                            stretch()}),
+                    column({place(biz::StockGuaranteeAlarmDateCount),
+                            place(biz::StockInactiveAlarmDateCount), place(biz::FKFPreperiod),
+                            place(biz::IsBatchNoAutoFillType), stretch()})})});
     Node batch = group({}, t(u"批号默认排序参数"),
                        {place(biz::IsBatchNoAutoFill),
                         column(placeAll({&biz::BatchNo01FieldNameIndex, &biz::BatchNo01OrderIndex,
@@ -273,8 +273,8 @@ Node manufacturingPage() {
     Node costing = group(
         {}, t(u"存货核算参数"),
         {row({column({row({place(biz::CheckBillPosted), place(ui::cmdSetCheckItem), stretch()}),
-                       place(biz::IsShowStockData), place(biz::IsTranRePrice),
-                       group(ui::fam_ZanguMethod, {optionsOf(biz::ZanGuDiffMethod.control)})}),
+                      place(biz::IsShowStockData), place(biz::IsTranRePrice),
+                      group(ui::fam_ZanguMethod, {optionsOf(biz::ZanGuDiffMethod.control)})}),
               column({place(biz::AdjustPrice), place(biz::NoOriginPrice), place(biz::NegPrice),
                       stretch()})}),
          group({}, t(u"红字出库单参与加权平均法核算规则设置"),

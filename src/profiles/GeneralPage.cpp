@@ -31,24 +31,60 @@ using frame::IntText3D;
 
 // The ledger check boxes of the load (steps 9 and 13), in their order.
 const Param* const kLedgerFlags[] = {
-    &VchMakeANDChkSame,  &AllowSameNameBellowOneParent, &CanCreateChildAcctWhenBeUsed,
-    &MustBusinessClose,  &CannotModifyNoteAfterAudited, &ShowDashBoard,
-    &VoucherSettleType,  &ExplanationEachEntry,         &ClosePnl,
-    &McldgProfitBal,     &McldgCostBal,                 &AcctFront,
-    &AcctBalView,        &VchSameCurrency,              &StopAllCheck,
-    &UseVchCheck,        &EndBalDCFormat,               &ItemBalDcSet,
-    &VchGroupByYear,     &NewVchUseNumber,              &VchNumberSortByPeriod,
-    &NewVchCheckNumber,  &ViewFullAcctName,             &SubLdgViewPrevExp,
-    &QtySubShowModel,    &VchViewItemFullName,          &CashBankZeroWarn,
-    &CashFlowItem,       &CashFlowPrf,                  &LdgViewItemNumber,
-    &TransCheckStart,    &TransNo,                      &CaiShuiDateIsSysDate,
-    &QtyDefNum,          &PriceDefNum,                  &EndVoucherDate,
-    &VchInPutEndDate,    &VchInPutMothDiff,             &VchlistViewItem,
-    &GyVchEditStop,      &ForbidUncloseMultiYear,       &UseCussent,
-    &NotCloseOff,        &ContrastSendType,             &CashBeforePost,
-    &CheckNotCash,       &ApproveBeforePost,            &SysNum,
-    &ContactRed,         &VchNoViewItemClasslName,      &NoOverBud,
-    &NoOverYtdBud,       &NoOverYtdBudType,             &NoOverSignBud,
+    &VchMakeANDChkSame,
+    &AllowSameNameBellowOneParent,
+    &CanCreateChildAcctWhenBeUsed,
+    &MustBusinessClose,
+    &CannotModifyNoteAfterAudited,
+    &ShowDashBoard,
+    &VoucherSettleType,
+    &ExplanationEachEntry,
+    &ClosePnl,
+    &McldgProfitBal,
+    &McldgCostBal,
+    &AcctFront,
+    &AcctBalView,
+    &VchSameCurrency,
+    &StopAllCheck,
+    &UseVchCheck,
+    &EndBalDCFormat,
+    &ItemBalDcSet,
+    &VchGroupByYear,
+    &NewVchUseNumber,
+    &VchNumberSortByPeriod,
+    &NewVchCheckNumber,
+    &ViewFullAcctName,
+    &SubLdgViewPrevExp,
+    &QtySubShowModel,
+    &VchViewItemFullName,
+    &CashBankZeroWarn,
+    &CashFlowItem,
+    &CashFlowPrf,
+    &LdgViewItemNumber,
+    &TransCheckStart,
+    &TransNo,
+    &CaiShuiDateIsSysDate,
+    &QtyDefNum,
+    &PriceDefNum,
+    &EndVoucherDate,
+    &VchInPutEndDate,
+    &VchInPutMothDiff,
+    &VchlistViewItem,
+    &GyVchEditStop,
+    &ForbidUncloseMultiYear,
+    &UseCussent,
+    &NotCloseOff,
+    &ContrastSendType,
+    &CashBeforePost,
+    &CheckNotCash,
+    &ApproveBeforePost,
+    &SysNum,
+    &ContactRed,
+    &VchNoViewItemClasslName,
+    &NoOverBud,
+    &NoOverYtdBud,
+    &NoOverYtdBudType,
+    &NoOverSignBud,
 };
 
 // The company texts read as the ledger's stored values; the first three come
@@ -58,27 +94,68 @@ const Param* const kCompanyTexts[] = {&CompanyTax, &CompanyYHAccount, &PostNum, 
 // W1 to W5 of the save, in their order (CompanyName and TransCheckStart have
 // steps of their own).
 const Param* const kWrites[] = {
-    &CompanyAddress,    &CompanyPhone,         &CompanyTax,
-    &CompanyYHAccount,  &PostNum,              &Fax,
-    &EMail,             &CheckBeforePost,      &AllowSameNameBellowOneParent,
-    &CanCreateChildAcctWhenBeUsed, &MustBusinessClose, &CannotModifyNoteAfterAudited,
-    &ShowDashBoard,     &VchMakeANDChkSame,    &VoucherSettleType,
-    &ExplanationEachEntry, &ClosePnl,          &McldgProfitBal,
-    &McldgCostBal,      &AcctFront,            &AcctBalView,
-    &VchSameCurrency,   &StopAllCheck,         &UseVchCheck,
-    &EndBalDCFormat,    &ItemBalDcSet,         &VchGroupByYear,
-    &NewVchUseNumber,   &VchNumberSortByPeriod, &NewVchCheckNumber,
-    &ViewFullAcctName,  &SubLdgViewPrevExp,    &QtySubShowModel,
-    &VchViewItemFullName, &CashBankZeroWarn,   &CashFlowItem,
-    &CashFlowPrf,       &LdgViewItemNumber,    &TransCheckStart,
-    &TransNo,           &CaiShuiDateIsSysDate, &QtyDefNum,
-    &PriceDefNum,       &EndVoucherDate,       &VchInPutEndDate,
-    &VchInPutMothDiff,  &VchlistViewItem,      &GyVchEditStop,
-    &ForbidUncloseMultiYear, &UseCussent,      &NotCloseOff,
-    &ContrastSendType,  &CashBeforePost,       &CheckNotCash,
-    &SysNum,            &ContactRed,           &VchNoViewItemClasslName,
-    &ApproveBeforePost, &NoOverBud,            &NoOverYtdBud,
-    &NoOverYtdBudType,  &NoOverSignBud,
+    &CompanyAddress,
+    &CompanyPhone,
+    &CompanyTax,
+    &CompanyYHAccount,
+    &PostNum,
+    &Fax,
+    &EMail,
+    &CheckBeforePost,
+    &AllowSameNameBellowOneParent,
+    &CanCreateChildAcctWhenBeUsed,
+    &MustBusinessClose,
+    &CannotModifyNoteAfterAudited,
+    &ShowDashBoard,
+    &VchMakeANDChkSame,
+    &VoucherSettleType,
+    &ExplanationEachEntry,
+    &ClosePnl,
+    &McldgProfitBal,
+    &McldgCostBal,
+    &AcctFront,
+    &AcctBalView,
+    &VchSameCurrency,
+    &StopAllCheck,
+    &UseVchCheck,
+    &EndBalDCFormat,
+    &ItemBalDcSet,
+    &VchGroupByYear,
+    &NewVchUseNumber,
+    &VchNumberSortByPeriod,
+    &NewVchCheckNumber,
+    &ViewFullAcctName,
+    &SubLdgViewPrevExp,
+    &QtySubShowModel,
+    &VchViewItemFullName,
+    &CashBankZeroWarn,
+    &CashFlowItem,
+    &CashFlowPrf,
+    &LdgViewItemNumber,
+    &TransCheckStart,
+    &TransNo,
+    &CaiShuiDateIsSysDate,
+    &QtyDefNum,
+    &PriceDefNum,
+    &EndVoucherDate,
+    &VchInPutEndDate,
+    &VchInPutMothDiff,
+    &VchlistViewItem,
+    &GyVchEditStop,
+    &ForbidUncloseMultiYear,
+    &UseCussent,
+    &NotCloseOff,
+    &ContrastSendType,
+    &CashBeforePost,
+    &CheckNotCash,
+    &SysNum,
+    &ContactRed,
+    &VchNoViewItemClasslName,
+    &ApproveBeforePost,
+    &NoOverBud,
+    &NoOverYtdBud,
+    &NoOverYtdBudType,
+    &NoOverSignBud,
 };
 
 QString gl() {
@@ -150,15 +227,15 @@ void GeneralPage::loadCompanyName(SystemProfile& profile) {
 
 void GeneralPage::loadCheckBeforePost(SystemProfile& profile) {
     setTicked(CheckBeforePost, profile.GLGetCheckBeforePost());
-    s.baseline.loaded(CheckBeforePost, profile.GetSystemProfile(gl(), params::keyOf(CheckBeforePost),
-                                                                params::defaultOf(CheckBeforePost)));
+    s.baseline.loaded(CheckBeforePost,
+                      profile.GetSystemProfile(gl(), params::keyOf(CheckBeforePost),
+                                               params::defaultOf(CheckBeforePost)));
 }
 
 // A fixed override of the installation hides the box and decides its state.
 void GeneralPage::overrideBySpecialItem(SystemProfile& profile, const Param& p,
                                         const char* category, const char* key) {
-    const qint32 item =
-        profile.SpecItem(QString::fromLatin1(category), QString::fromLatin1(key));
+    const qint32 item = profile.SpecItem(QString::fromLatin1(category), QString::fromLatin1(key));
     if (item < 0) return;
     setTicked(p, item > 0);
     s.c.widget(p.control)->setVisible(false);
@@ -194,8 +271,10 @@ void GeneralPage::loadOrganisation(SystemProfile& profile) {
     load(CompanyType, profile);
     enableByRule(CompanyType, false);
     if (s.CompanyTypeValue != 1) {
-        get<QCheckBox>(McldgProfitBal.control)->setText(QStringLiteral("多栏账收入类科目期初余额从余额表取数"));
-        get<QCheckBox>(McldgCostBal.control)->setText(QStringLiteral("多栏账支出类科目期初余额从余额表取数"));
+        get<QCheckBox>(McldgProfitBal.control)
+            ->setText(QStringLiteral("多栏账收入类科目期初余额从余额表取数"));
+        get<QCheckBox>(McldgCostBal.control)
+            ->setText(QStringLiteral("多栏账支出类科目期初余额从余额表取数"));
     }
 }
 
@@ -247,7 +326,8 @@ void GeneralPage::connectReactions() {
             return;
         }
         const MsgResult answer = env().messageBox(
-            QStringLiteral("是否确认取消此控制参数？\n如果取消此参数，凭证审核将失去应有的审核监督的作用！"),
+            QStringLiteral(
+                "是否确认取消此控制参数？\n如果取消此参数，凭证审核将失去应有的审核监督的作用！"),
             MsgButtons::YesNo, MsgIcon::Information, QStringLiteral("信息提示！"), &s.dialog);
         if (answer == MsgResult::Yes) {
             s.dialog.SetChanged(true);

@@ -3,10 +3,10 @@
 // The company page and the ledger options of the financial page: their
 // load, their checks before a save, and their writes.
 
+#include <optional>
+
 #include "Page.h"
 #include "zx/rules/Rules.h"
-
-#include <optional>
 
 namespace zx::profiles {
 

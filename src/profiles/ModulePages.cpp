@@ -20,8 +20,8 @@ namespace zx::profiles {
 
 namespace {
 
-using params::Param;
 using frame::IntText3D;
+using params::Param;
 namespace fa = params::assets;
 namespace cn = params::cashier;
 
@@ -31,17 +31,16 @@ QString L(const char* s) {
 
 // In the order the page loads them.
 const Param* const kAssetsLoad[] = {
-    &fa::FALinkedGL,       &fa::NoDepr,           &fa::NoVoucher,     &fa::MustChecked,
-    &fa::VchChecked,       &fa::LocationFullName, &fa::ChangeBaseDataNumber,
-    &fa::MustBalance,      &fa::DeptAlterNextDepr, &fa::VoucherSingle, &fa::DeprRateScale,
-    &fa::DeprRateQty,
+    &fa::FALinkedGL,           &fa::NoDepr,        &fa::NoVoucher,
+    &fa::MustChecked,          &fa::VchChecked,    &fa::LocationFullName,
+    &fa::ChangeBaseDataNumber, &fa::MustBalance,   &fa::DeptAlterNextDepr,
+    &fa::VoucherSingle,        &fa::DeprRateScale, &fa::DeprRateQty,
 };
 // In the order the page saves them, which is not the load order.
 const Param* const kAssetsSave[] = {
-    &fa::FALinkedGL,           &fa::NoDepr,        &fa::MustChecked,       &fa::NoVoucher,
-    &fa::VchChecked,           &fa::LocationFullName, &fa::ChangeBaseDataNumber,
-    &fa::DeprRateScale,        &fa::DeprRateQty,   &fa::MustBalance,       &fa::DeptAlterNextDepr,
-    &fa::VoucherSingle,
+    &fa::FALinkedGL,  &fa::NoDepr,           &fa::MustChecked,          &fa::NoVoucher,
+    &fa::VchChecked,  &fa::LocationFullName, &fa::ChangeBaseDataNumber, &fa::DeprRateScale,
+    &fa::DeprRateQty, &fa::MustBalance,      &fa::DeptAlterNextDepr,    &fa::VoucherSingle,
 };
 
 // Payroll and personnel checks the page does not offer; every save turns them off.
@@ -49,16 +48,14 @@ const char* const kPayrollAlwaysOff[] = {"ReCheckBeforeClose", "ChkPrnPARpt", "P
                                          "HRViewDataCheck", "HRViewDataRecheck"};
 
 // The cashier's journal options, loaded and saved in this order.
-const Param* const kCashierLoad[] = {&cn::CashFixRate,     &cn::BankFixRate,
-                                     &cn::CashRateLength,  &cn::BankRateLength,
-                                     &cn::MakeJournal,     &cn::GLDiffNotSettle,
-                                     &cn::JournalFromGL,   &cn::JournalFromARAP,
-                                     &cn::UseESC,          &cn::AllowEditVchNumber};
-const Param* const kCashierSave[] = {&cn::CashFixRate,    &cn::BankFixRate,
-                                     &cn::CashRateLength, &cn::BankRateLength,
-                                     &cn::MakeJournal,    &cn::GLDiffNotSettle,
-                                     &cn::JournalFromGL,  &cn::JournalFromARAP,
-                                     &cn::AllowEditVchNumber, &cn::UseESC};
+const Param* const kCashierLoad[] = {
+    &cn::CashFixRate, &cn::BankFixRate,       &cn::CashRateLength, &cn::BankRateLength,
+    &cn::MakeJournal, &cn::GLDiffNotSettle,   &cn::JournalFromGL,  &cn::JournalFromARAP,
+    &cn::UseESC,      &cn::AllowEditVchNumber};
+const Param* const kCashierSave[] = {
+    &cn::CashFixRate,        &cn::BankFixRate,     &cn::CashRateLength, &cn::BankRateLength,
+    &cn::MakeJournal,        &cn::GLDiffNotSettle, &cn::JournalFromGL,  &cn::JournalFromARAP,
+    &cn::AllowEditVchNumber, &cn::UseESC};
 
 }  // namespace
 
@@ -94,8 +91,7 @@ void AssetsPage::save() {
     // Periods already closed were depreciated (or not) under the old setting:
     // the cards' remaining periods must follow the switch.
     if (switched && profile->FAGetClosed() && !inStartPeriod) {
-        createService<BalUpdate>()->UpdateDeprPeriods(GetPropsString(),
-                                                      noDepr ? L("1") : L("0"));
+        createService<BalUpdate>()->UpdateDeprPeriods(GetPropsString(), noDepr ? L("1") : L("0"));
     }
     // The link to the ledger is always on.
     setTicked(fa::FALinkedGL, true);
@@ -125,8 +121,8 @@ void PayrollPage::load() {
     period->setToolTip(QStringLiteral(
         "每次保存时随工资期末结账设置一并提交，本身不单独保存；打开本窗口时总是选中。"));
     auto payroll = createObject<PASystemProfile>();
-    const QString stored =
-        payroll->GetSystemProfile(L("PA"), params::keyOf(params::payroll::CheckBeforeClose), L("0"));
+    const QString stored = payroll->GetSystemProfile(
+        L("PA"), params::keyOf(params::payroll::CheckBeforeClose), L("0"));
     show(params::payroll::CheckBeforeClose, stored);
 }
 
@@ -168,9 +164,8 @@ void CashierPage::showStart(qint32 currentYear, qint32 currentPeriod, qint32 sta
         return;
     }
     get<IntText3D>(cn::StartYear.control)
-        ->setText(startYear == -1
-                      ? get<IntText3D>(params::periods::StartYear.control)->Text()
-                      : QString::number(startYear));
+        ->setText(startYear == -1 ? get<IntText3D>(params::periods::StartYear.control)->Text()
+                                  : QString::number(startYear));
     get<IntText3D>(cn::StartPeriod.control)->setText(text(startPeriod));
     auto* year = get<QLineEdit>(cn::CurrentYear.control);
     year->setText(text(currentYear));
@@ -195,20 +190,20 @@ void CashierPage::loadSubSys(qint32 currentYear, qint32 currentPeriod) {
     // Without a current period the calendar has no place to keep the choice.
     const bool keepable = currentYear != -1 && currentPeriod != -1;
     subSys->setEnabled(keepable);
-    subSys->setToolTip(keepable ? QString()
-                                : QStringLiteral("出纳系统尚无当前期间，结账设置在出纳启用后才能保存。"));
+    subSys->setToolTip(
+        keepable ? QString()
+                 : QStringLiteral("出纳系统尚无当前期间，结账设置在出纳启用后才能保存。"));
 }
 
 void CashierPage::load() {
     WaitCursor wait;
     auto profile = GetGLProfile();
     auto read = [&profile](const Param& p) {
-        const QString stored = profile->GetSystemProfile(L("CN"), params::keyOf(p),
-                                                         params::defaultOf(p));
+        const QString stored =
+            profile->GetSystemProfile(L("CN"), params::keyOf(p), params::defaultOf(p));
         return stored;
     };
-    s.CashierStarted =
-        Val(profile->GetSystemProfile(L("CN"), L("CN_INIT_DONE"), L("0"))) == 1;
+    s.CashierStarted = Val(profile->GetSystemProfile(L("CN"), L("CN_INIT_DONE"), L("0"))) == 1;
     const QString texts[] = {read(cn::CurrentYear), read(cn::CurrentPeriod), read(cn::StartYear),
                              read(cn::StartPeriod)};
     qint32 values[4];
@@ -255,15 +250,18 @@ QString CashierPage::startPeriod() const {
 
 bool CashierPage::start(ProfileWriter& writer, const rules::CashierStart& facts) {
     if (auto refusal = rules::cashierStartRefusal(facts)) return s.dialog.refuse(*refusal);
-    s.dialog.refuse({QString(), rules::kCashierPage, QString::fromLatin1(cn::StartPeriod.control.name)});
+    s.dialog.refuse(
+        {QString(), rules::kCashierPage, QString::fromLatin1(cn::StartPeriod.control.name)});
     if (!env().dialogService().Confirm(QStringLiteral("请确认出纳初始参数的设置，是否确认启用！"),
                                        true)) {
         return true;
     }
     const qint32 year = store::roundToInt32(Val(facts.startYear));
     const qint32 period = store::roundToInt32(Val(facts.startPeriod));
-    for (const auto& [key, value] : {std::pair{"CN_START_YEAR", year}, {"CN_START_PERIOD", period},
-                                     {"CN_CURRENT_YEAR", year}, {"CN_CURRENT_PERIOD", period}}) {
+    for (const auto& [key, value] : {std::pair{"CN_START_YEAR", year},
+                                     {"CN_START_PERIOD", period},
+                                     {"CN_CURRENT_YEAR", year},
+                                     {"CN_CURRENT_PERIOD", period}}) {
         store::writeValue(writer, L("CN"), L(key), value);
     }
     s.dialog.setTag(QStringLiteral("OK"));
@@ -297,7 +295,8 @@ bool CashierPage::save(const QString& ledgerYear, const QString& ledgerPeriod) {
     auto* subSys = get<QCheckBox>(ui::chkSubSys);
     if (subSys->isChecked() != subSys->property("loaded").toBool() && subSys->isEnabled()) {
         createService<MonthEndUpdate>()->UpdateSubSys(GetPropsString(), L("Cn"), currentYear_,
-                                                      currentPeriod_, 1, subSys->isChecked() ? 1 : 0);
+                                                      currentPeriod_, 1,
+                                                      subSys->isChecked() ? 1 : 0);
     }
     return true;
 }

@@ -3,10 +3,9 @@
 // The fixed-asset and payroll frames of the financial page and the cashier
 // page: their load and save, the cashier start and GetMaxPeriod.
 
-#include "Page.h"
-
 #include <optional>
 
+#include "Page.h"
 #include "zx/rules/Rules.h"
 
 namespace zx::profiles {
@@ -41,8 +40,7 @@ public:
     QString startPeriod() const;
 
 private:
-    void showStart(qint32 currentYear, qint32 currentPeriod, qint32 startYear,
-                   qint32 startPeriod);
+    void showStart(qint32 currentYear, qint32 currentPeriod, qint32 startYear, qint32 startPeriod);
     void loadSubSys(qint32 currentYear, qint32 currentPeriod);
     bool start(host::ProfileWriter& writer, const rules::CashierStart& facts);
     qint32 currentYear_ = -1;

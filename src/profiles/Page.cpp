@@ -21,7 +21,8 @@ QString Page::load(const Param& p, host::SystemProfile& reader) {
 }
 
 QString Page::load(const Param& p, const Reader& reader) {
-    const QString stored = reader(params::categoryName(p.cat), params::keyOf(p), params::defaultOf(p));
+    const QString stored =
+        reader(params::categoryName(p.cat), params::keyOf(p), params::defaultOf(p));
     show(p, stored);
     return stored;
 }

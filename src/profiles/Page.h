@@ -40,7 +40,7 @@ struct Shared {
     bool EarnAssignAcctChanged = false;
     bool ReTickVoucherCheck = false;  // the approval guard is ticking its box again
     QString AutoInvoiceSnapshot;
-    QStringList startedNow;  // the modules this save started, in the user's words
+    QStringList startedNow;               // the modules this save started, in the user's words
     QList<const params::Param*> written;  // what the running save has written so far
 };
 

@@ -11,8 +11,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
-#include <QStyle>
 #include <QPolygon>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTreeWidget>
 
@@ -193,8 +193,9 @@ void PeriodsPage::highlightUnsetStartPeriods() {
         auto* box = get<IntText3D>(p->control);
         const bool unset = box->Value() <= 0 && box->isEnabled();
         QPalette palette = box->palette();
-        palette.setColor(QPalette::Base, unset ? QColor(0xff, 0xf6, 0xc8)
-                                               : box->style()->standardPalette().color(QPalette::Base));
+        palette.setColor(QPalette::Base,
+                         unset ? QColor(0xff, 0xf6, 0xc8)
+                               : box->style()->standardPalette().color(QPalette::Base));
         box->setPalette(palette);
         box->setProperty("unsetStart", unset);
         if (unset && box->toolTip().isEmpty()) {
@@ -213,7 +214,8 @@ void PeriodsPage::formatGrid() {
     // A whole year of thirteen periods is seen without scrolling.
     const int row = grid->fontMetrics().height() + 6;
     grid->verticalHeader()->setDefaultSectionSize(row);
-    const int height = grid->horizontalHeader()->sizeHint().height() + 13 * row + 2 * grid->frameWidth();
+    const int height =
+        grid->horizontalHeader()->sizeHint().height() + 13 * row + 2 * grid->frameWidth();
     grid->setMinimumHeight(height);
     get<QTreeWidget>(ui::tvwPeriod)->setMinimumHeight(height);
 }

@@ -4,9 +4,9 @@
 // period of the ledger, the ledger start, and the guard of the write-off
 // switch.
 
-#include "Page.h"
-
 #include <QString>
+
+#include "Page.h"
 
 class QTreeWidgetItem;
 

@@ -73,7 +73,8 @@ void say(const QString& text) {
 }  // namespace
 
 qint32 accountType() {
-    return store::readInt(*GetGLProfile(), gl(), QStringLiteral("AccountType"), QStringLiteral("1"));
+    return store::readInt(*GetGLProfile(), gl(), QStringLiteral("AccountType"),
+                          QStringLiteral("1"));
 }
 
 ProfitPage::ProfitPage(Shared& shared) : Page(shared) {}
@@ -179,9 +180,11 @@ bool ProfitPage::validate(const Box& spec) {
         for (const QString& part : text.split(u',')) {
             account = GetGLData()->GetAccount(part);
             if (!account) return refuse(QStringLiteral("科目[%1]不存在!").arg(part));
-            if (account->Level != 1) return refuse(QStringLiteral("科目[%1]必须是总账科目!").arg(part));
+            if (account->Level != 1)
+                return refuse(QStringLiteral("科目[%1]必须是总账科目!").arg(part));
             if (account->GroupID < kEquityFrom || account->GroupID >= kEquityTo) {
-                if (s.PublicSectorBooks) return refuse(QStringLiteral("结余科目必须为净资产类科目!"));
+                if (s.PublicSectorBooks)
+                    return refuse(QStringLiteral("结余科目必须为净资产类科目!"));
                 if (spec.profit && accountType() == kCarryForwardChart) {
                     s.dialog.Stab()->setCurrentIndex(kFinancePage);
                     box->clear();
@@ -195,7 +198,8 @@ bool ProfitPage::validate(const Box& spec) {
         }
         box->setProperty("Tag", QString::number(account->AccountID));
         if (itemClasses) {
-            say(QStringList{QString::fromUtf16(spec.adviceHead), QString::fromUtf16(spec.adviceSecond),
+            say(QStringList{QString::fromUtf16(spec.adviceHead),
+                            QString::fromUtf16(spec.adviceSecond),
                             QStringLiteral("且包含本年利润科目下挂的核算项目"),
                             QStringLiteral("否则只结转至科目，核算项目为空！")}
                     .join(QStringLiteral("\r\n")));
@@ -342,13 +346,15 @@ void ProfitPage::connectReactions() {
     auto* earn = get<QLineEdit>(EarnAccount.control);
     auto* assign = get<QLineEdit>(EarnAssignAccount.control);
     // The dialog's change tracking marks it changed; the flags ask for a check.
-    QObject::connect(earn, &QLineEdit::textChanged, &s.dialog, [this] { s.EarnAcctChanged = true; });
+    QObject::connect(earn, &QLineEdit::textChanged, &s.dialog,
+                     [this] { s.EarnAcctChanged = true; });
     QObject::connect(assign, &QLineEdit::textChanged, &s.dialog,
                      [this] { s.EarnAssignAcctChanged = true; });
     QObject::connect(get<QAbstractButton>(ui::btnEarnAcct), &QAbstractButton::clicked, &s.dialog,
                      [this] { s.dialog.attempt([this] { btnEarnAcct_Click(); }); });
     QObject::connect(get<QAbstractButton>(ui::btnEarnAssignAcct), &QAbstractButton::clicked,
-                     &s.dialog, [this] { s.dialog.attempt([this] { btnEarnAssignAcct_Click(); }); });
+                     &s.dialog,
+                     [this] { s.dialog.attempt([this] { btnEarnAssignAcct_Click(); }); });
     new EarnBoxEvents(s.dialog, *this, earn, assign);
 }
 

@@ -38,8 +38,12 @@ namespace {
 const QString kTopic = QStringLiteral("GLSystemSetting.frmSystemProfiles");
 
 frame::FrameSetup setup() {
-    return {QStringLiteral("frmSystemProfiles"), QStringLiteral("系统参数"), kTopic,
-            QStringLiteral("确定(&O)"), QStringLiteral("保存修改(&S)"), QStringLiteral("关闭(&X)"),
+    return {QStringLiteral("frmSystemProfiles"),
+            QStringLiteral("系统参数"),
+            kTopic,
+            QStringLiteral("确定(&O)"),
+            QStringLiteral("保存修改(&S)"),
+            QStringLiteral("关闭(&X)"),
             false};
 }
 
@@ -69,10 +73,11 @@ public:
             auto stored = createObject<GLSystemProfile>();
             stored->Refresh();
             for (const params::Param* p : s_.written) {
-                s_.baseline.rebase(*p,
-                                   stored->GetSystemProfile(params::categoryName(p->cat),
-                                                            params::keyOf(*p), params::defaultOf(*p)),
-                                   c_.state(*p));
+                s_.baseline.rebase(
+                    *p,
+                    stored->GetSystemProfile(params::categoryName(p->cat), params::keyOf(*p),
+                                             params::defaultOf(*p)),
+                    c_.state(*p));
             }
         });
         s_.written.clear();
@@ -94,7 +99,8 @@ bool hasVoucher(qint32 year, qint32 period) {
 std::function<void(frmSystemProfiles&)> frmSystemProfiles::onShown;
 
 frmSystemProfiles::frmSystemProfiles(QWidget* parent) : DialogFrame(setup(), parent) {
-    QWidget* tabs = frame::face::build(frame::face::tabs(QStringLiteral("Stab"), faces::allPages()), this);
+    QWidget* tabs =
+        frame::face::build(frame::face::tabs(QStringLiteral("Stab"), faces::allPages()), this);
     stab_ = qobject_cast<QTabWidget*>(tabs);
     connect(stab_, &QTabWidget::currentChanged, this, [this] {
         if (!Loading()) focusFirstField();
@@ -167,7 +173,8 @@ void frmSystemProfiles::applyCaptions() {
     };
     attempt([&] {
         if (GetIndustryType() == 1) {
-            hide({"lblIC_Item4Name", "txtIC_Item4Name", "lblIC_AuxSpaceMark", "cmbIC_AuxSpaceMark"});
+            hide(
+                {"lblIC_Item4Name", "txtIC_Item4Name", "lblIC_AuxSpaceMark", "cmbIC_AuxSpaceMark"});
         }
     });
     stab_->setTabVisible(kFixedAssets, false);
@@ -248,20 +255,13 @@ bool frmSystemProfiles::checkConflicts() {
 }
 
 bool frmSystemProfiles::startLedger() {
-    const rules::LedgerStart facts{GetAppInfo().appType,
-                                   IsHasInitGLData(),
-                                   shared_->InitBalancesClosed,
-                                   shared_->LedgerStarted,
-                                   periods_->startPeriodChanged(),
-                                   periods_->startYear(),
-                                   periods_->startPeriod(),
-                                   business_->startYearOpen(),
-                                   business_->startYear(),
-                                   business_->startYearText(),
-                                   business_->startPeriod(),
-                                   cashier_->currentPeriod(),
-                                   cashier_->startYear(),
-                                   cashier_->startPeriod()};
+    const rules::LedgerStart facts{GetAppInfo().appType,           IsHasInitGLData(),
+                                   shared_->InitBalancesClosed,    shared_->LedgerStarted,
+                                   periods_->startPeriodChanged(), periods_->startYear(),
+                                   periods_->startPeriod(),        business_->startYearOpen(),
+                                   business_->startYear(),         business_->startYearText(),
+                                   business_->startPeriod(),       cashier_->currentPeriod(),
+                                   cashier_->startYear(),          cashier_->startPeriod()};
     if (!rules::ledgerStartDue(facts)) return true;
     if (auto refusal = rules::ledgerStartNeedsBusiness(facts)) return refuse(*refusal);
     refuse({QString(), rules::kCompanyPage,
@@ -316,9 +316,9 @@ void frmSystemProfiles::rebase() {
     auto stored = GetGLProfile();
     stored->Refresh();
     for (const params::Param* p : shared_->baseline.params()) {
-        shared_->baseline.loaded(*p, stored->GetSystemProfile(params::categoryName(p->cat),
-                                                              params::keyOf(*p),
-                                                              params::defaultOf(*p)));
+        shared_->baseline.loaded(
+            *p, stored->GetSystemProfile(params::categoryName(p->cat), params::keyOf(*p),
+                                         params::defaultOf(*p)));
     }
     shared_->baseline.settle([this](const params::Param& p) { return controls().state(p); });
 }
@@ -375,7 +375,8 @@ bool frmSystemProfiles::AllowSetStartYearPeriod() {
     return assets_->AllowSetStartYearPeriod();
 }
 
-void frmSystemProfiles::GetMaxPeriod(qint32& lngYear, qint32& lngPeriod, bool blnIncludeNextPeriod) {
+void frmSystemProfiles::GetMaxPeriod(qint32& lngYear, qint32& lngPeriod,
+                                     bool blnIncludeNextPeriod) {
     attempt([&] { cashier_->GetMaxPeriod(lngYear, lngPeriod, blnIncludeNextPeriod); });
 }
 
@@ -456,9 +457,9 @@ void frmSystemProfiles::takeAutoInvoiceSnapshot() {
         return controls().get<QComboBox>(p.second)->currentText();
     };
     shared_->AutoInvoiceSnapshot =
-        QStringList{box(AutoMakeInvoiceCG), list(AutoMakeInvoiceCG),
-                    box(AutoHookAfterCheckPurVachour), box(AutoMakeInvoiceXS),
-                    list(AutoMakeInvoiceXS), box(AutoHookAfterCheckSalVachour)}
+        QStringList{
+            box(AutoMakeInvoiceCG), list(AutoMakeInvoiceCG), box(AutoHookAfterCheckPurVachour),
+            box(AutoMakeInvoiceXS), list(AutoMakeInvoiceXS), box(AutoHookAfterCheckSalVachour)}
             .join(u',');
 }
 

@@ -110,7 +110,8 @@ QString dayPart(const QDate& date, QChar letter, qsizetype run, const QLocale& c
     if (run == 1) return QString::number(date.day());
     if (run == 2) return twoDigits(date.day());
     if (run <= 4) {
-        return chinese.dayName(date.dayOfWeek(), run == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
+        return chinese.dayName(date.dayOfWeek(),
+                               run == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
     }
     return date.toString(QStringLiteral("yyyy-MM-dd"));
 }

@@ -25,7 +25,8 @@ class ConcurrentTest : public QObject {
                     {QStringLiteral("--db"), h.set.location(), QStringLiteral("--install"),
                      h.set.installDir, QStringLiteral("--script"), script.fileName()});
         QVERIFY(other.waitForFinished(60000));
-        QVERIFY2(other.exitCode() == 0, other.readAllStandardOutput() + other.readAllStandardError());
+        QVERIFY2(other.exitCode() == 0,
+                 other.readAllStandardOutput() + other.readAllStandardError());
     }
 
     static DialogHarness* open() {

@@ -25,7 +25,8 @@ using zx::frame::IntText3D;
 namespace {
 
 void appType(DialogHarness& d, int type) {
-    QSettings ini(QDir(d.set.installDir).filePath("Common/QORBaseScheme.ini"), QSettings::IniFormat);
+    QSettings ini(QDir(d.set.installDir).filePath("Common/QORBaseScheme.ini"),
+                  QSettings::IniFormat);
     ini.setValue("Version/AppType", type);
 }
 
@@ -53,7 +54,8 @@ private slots:
     }
 
     void onlyBlanksAreTrimmed() {
-        DialogHarness h("administrator", [](DialogHarness& d) { refhost::startDemoModules(*d.set.db); });
+        DialogHarness h("administrator",
+                        [](DialogHarness& d) { refhost::startDemoModules(*d.set.db); });
         h.c<QLineEdit>("txtCompanyName")->setText(QStringLiteral("\u3000演示公司\u3000 "));
         QVERIFY(h.dialog->SaveProfiles());
         QCOMPARE(h.param("General", "CompanyName"), QStringLiteral("\u3000演示公司\u3000"));
@@ -66,8 +68,10 @@ private slots:
     void onlyTheCompanyAndAccountBoxesGoToTheHostOnFocus() {
         DialogHarness h;
         h.dialog->show();
-        for (const auto& [name, handed] : {std::pair{"txtCompanyName", true}, {"txtFax", false},
-                                           {"txtEarnAcct", true}, {"txtCompanyTax", false}}) {
+        for (const auto& [name, handed] : {std::pair{"txtCompanyName", true},
+                                           {"txtFax", false},
+                                           {"txtEarnAcct", true},
+                                           {"txtCompanyTax", false}}) {
             auto* box = h.c<QLineEdit>(name);
             box->setText(QStringLiteral("3131"));
             box->deselect();
@@ -107,12 +111,14 @@ private slots:
         auto* tree = h.c<QTreeWidget>("tvwPeriod");
         QTreeWidgetItem* year = tree->topLevelItem(0)->child(0);
         const QIcon icon = year->icon(0);
-        QVERIFY(icon.pixmap(16, QIcon::Normal).toImage() != icon.pixmap(16, QIcon::Selected).toImage());
+        QVERIFY(icon.pixmap(16, QIcon::Normal).toImage() !=
+                icon.pixmap(16, QIcon::Selected).toImage());
     }
 
     // The settlement-centre use and the cashier's closing calendar are kept.
     void theCashierKeepsItsTwoOptions() {
-        DialogHarness h("administrator", [](DialogHarness& d) { refhost::startDemoModules(*d.set.db); });
+        DialogHarness h("administrator",
+                        [](DialogHarness& d) { refhost::startDemoModules(*d.set.db); });
         auto* esc = h.c<QCheckBox>("chkUseESC");
         auto* subSys = h.c<QCheckBox>("chkSubSys");
         const bool synch = subSys->isChecked();

@@ -119,8 +119,9 @@ private slots:
                 failures << QStringLiteral("%1: shown %2 after saving %3")
                                 .arg(p->key, h.param(zx::params::categoryName(p->cat),
                                                      zx::params::keyOf(*p)))
-                                .arg(chosen.values.isEmpty() ? chosen.text
-                                                             : QString::number(chosen.values.first()));
+                                .arg(chosen.values.isEmpty()
+                                         ? chosen.text
+                                         : QString::number(chosen.values.first()));
             }
         }
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));

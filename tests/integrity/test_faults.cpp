@@ -117,9 +117,15 @@ private slots:
         QTest::addColumn<QString>("category");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("ledger page") << "GL" << "QtyDefNum" << "99999999999";
-        QTest::newRow("business page") << "IC" << "PurchaseAlarmDateCount" << "3000000000";
-        QTest::newRow("precision") << "IC" << "SInvoiceDecimal" << "x";
+        QTest::newRow("ledger page") << "GL"
+                                     << "QtyDefNum"
+                                     << "99999999999";
+        QTest::newRow("business page") << "IC"
+                                       << "PurchaseAlarmDateCount"
+                                       << "3000000000";
+        QTest::newRow("precision") << "IC"
+                                   << "SInvoiceDecimal"
+                                   << "x";
     }
     void aFailedLoadCannotBeSaved() {
         QFETCH(QString, category);
@@ -164,8 +170,10 @@ private slots:
     // be corrected, and only that asks the start-up question again.
     void aStartedLedgerIsNotStartedAgain() {
         DialogHarness h("administrator", [](DialogHarness& d) {
-            for (const auto& [key, value] : {std::pair{"Closed", "1"}, {"StartYear", "2024"},
-                                             {"StartPeriod", "1"}, {"CurrentYear", "2024"},
+            for (const auto& [key, value] : {std::pair{"Closed", "1"},
+                                             {"StartYear", "2024"},
+                                             {"StartPeriod", "1"},
+                                             {"CurrentYear", "2024"},
                                              {"CurrentPeriod", "1"}}) {
                 d.setParam("GL", key, value);
             }

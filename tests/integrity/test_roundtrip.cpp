@@ -179,7 +179,8 @@ private slots:
         QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
         const QMap<QString, QString> before = rows(h);
         const int logRows = h.set.count(QStringLiteral("t_SystemProfile_Log"));
-        const int itemRates = h.set.count(QStringLiteral("t_ItemPropDesc WHERE FDefaultValue = '13'"));
+        const int itemRates =
+            h.set.count(QStringLiteral("t_ItemPropDesc WHERE FDefaultValue = '13'"));
 
         h.c<QLineEdit>("txtFax")->setText(QStringLiteral("021-12345678"));
         QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
@@ -202,13 +203,16 @@ private slots:
                 QVERIFY2(after.value(key).startsWith(QString::fromLatin1(known->value) + u'|'),
                          qPrintable(key + u' ' + after.value(key)));
             } else {
-                differing << key + QStringLiteral(": ") + before.value(key, QStringLiteral("<absent>")) +
-                                 QStringLiteral(" -> ") + after.value(key, QStringLiteral("<absent>"));
+                differing << key + QStringLiteral(": ") +
+                                 before.value(key, QStringLiteral("<absent>")) +
+                                 QStringLiteral(" -> ") +
+                                 after.value(key, QStringLiteral("<absent>"));
             }
         }
         QVERIFY2(differing.isEmpty(), qPrintable(differing.join('\n')));
         QCOMPARE(h.set.count(QStringLiteral("t_SystemProfile_Log")), logRows);
-        QCOMPARE(h.set.count(QStringLiteral("t_ItemPropDesc WHERE FDefaultValue = '13'")), itemRates);
+        QCOMPARE(h.set.count(QStringLiteral("t_ItemPropDesc WHERE FDefaultValue = '13'")),
+                 itemRates);
     }
 
     // The closing options write the one box the user changed.

@@ -71,7 +71,8 @@ private slots:
     }
 
     void everyControlARuleDisablesSaysWhy() {
-        DialogHarness h("administrator", [](DialogHarness& d) { refhost::startDemoModules(*d.set.db); });
+        DialogHarness h("administrator",
+                        [](DialogHarness& d) { refhost::startDemoModules(*d.set.db); });
         QStringList silent;
         int disabled = 0;
         for (const zx::params::Param* p : h.dialog->parameters()) {

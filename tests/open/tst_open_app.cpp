@@ -140,7 +140,8 @@ private slots:
         const auto usual = controls(writable.out);
         QCOMPARE(shown.keys(), usual.keys());
         for (const QString& name : usual.keys()) {
-            if (name == QLatin1String("lblReadOnlyNotice")) continue;  // says why, differs on purpose
+            if (name == QLatin1String("lblReadOnlyNotice"))
+                continue;  // says why, differs on purpose
             for (const char* field : {"text", "value", "index", "caption", "items"}) {
                 QCOMPARE(shown[name].value(QLatin1String(field)),
                          usual[name].value(QLatin1String(field)));

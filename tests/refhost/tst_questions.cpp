@@ -32,7 +32,8 @@ private slots:
             return seen;
         };
         QCOMPARE(ask([&] {
-                     set.host->Confirm(QStringLiteral("请确认出纳初始参数的设置，是否确认启用！"), true);
+                     set.host->Confirm(QStringLiteral("请确认出纳初始参数的设置，是否确认启用！"),
+                                       true);
                  }),
                  QStringLiteral("否"));
         QCOMPARE(ask([&] {

@@ -75,11 +75,11 @@ ServicePtr ScriptedHost::createObject(const QString& classId) {
 ServicePtr ScriptedHost::CreateObject(const QString& classId) {
     record(QStringLiteral("factory:") + classId);
     static const QStringList businessLayer = {
-        QStringLiteral("SecurityInfo"),   QStringLiteral("BaseSystemProfile"),
-        QStringLiteral("AcctMgr"),        QStringLiteral("AccountInfo"),
+        QStringLiteral("SecurityInfo"),      QStringLiteral("BaseSystemProfile"),
+        QStringLiteral("AcctMgr"),           QStringLiteral("AccountInfo"),
         QStringLiteral("InitializeBalance"), QStringLiteral("MonthEndInfo"),
-        QStringLiteral("MonthEndUpdate"), QStringLiteral("BalUpdate"),
-        QStringLiteral("FAPublicInfo"),   QStringLiteral("CashierSysInfo"),
+        QStringLiteral("MonthEndUpdate"),    QStringLiteral("BalUpdate"),
+        QStringLiteral("FAPublicInfo"),      QStringLiteral("CashierSysInfo"),
         QStringLiteral("UserDictMgr")};
     if (!businessLayer.contains(classId)) {
         throw HostError(429, classId, QStringLiteral("不是业务层服务: %1").arg(classId));

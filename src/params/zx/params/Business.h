@@ -7,6 +7,9 @@
 
 namespace zx::params {
 
+// One declaration a line, so that the catalogue reads as a table.
+// clang-format off
+
 namespace business {
 using namespace make;
 
@@ -219,5 +222,7 @@ inline constexpr Param UnCheckBillByRedSaleFP = option("UnCheckBillByRedSaleFP",
 inline constexpr Param UnCheckBillByPrevPurchanceFP = option("UnCheckBillByPrevPurchanceFP", "chkHS_UnCheckBillByPrevPurchanceFP", u"结账不检查往期采购发票单据");
 inline constexpr Param UnCheckBillByPrevSaleFP = option("UnCheckBillByPrevSaleFP", "chkHS_UnCheckBillByPrevSaleFP", u"结账不检查往期销售发票单据");
 }  // namespace closing
+
+// clang-format on
 
 }  // namespace zx::params

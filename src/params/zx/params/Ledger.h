@@ -7,6 +7,9 @@
 
 namespace zx::params {
 
+// One declaration a line, so that the catalogue reads as a table.
+// clang-format off
+
 namespace company {
 using namespace make;
 constexpr Param text(const char* key, const char* control, Text label, int chars = 0,
@@ -224,5 +227,7 @@ inline constexpr Param JournalFromARAP = flag("chkJournalFromARAP", "chkJournalF
 inline constexpr Param AllowEditVchNumber = flag("CN_RJZ_AllowEditVchNumber", "chkAllowEditVchNumber", u"允许在日记账输入凭证字号", "1");
 inline constexpr Param UseESC = flag("CN_UseESC", "chkUseESC", u"与结算中心联用", "0");
 }  // namespace cashier
+
+// clang-format on
 
 }  // namespace zx::params

@@ -28,22 +28,37 @@ constexpr Control named(std::array<const char*, 3> members, Items captions, Text
 }
 constexpr Control combo(const char* name, Text label, Items items,
                         const char* labelName = nullptr) {
-    return {.name = name, .kind = Kind::Combo, .caption = label, .items = items,
+    return {.name = name,
+            .kind = Kind::Combo,
+            .caption = label,
+            .items = items,
             .labelName = labelName};
 }
 constexpr Control textBox(const char* name, Text label, int maxLength, int chars = 0,
                           const char* labelName = nullptr) {
-    return {.name = name, .kind = Kind::Text, .caption = label, .labelName = labelName,
-            .maxLength = maxLength, .chars = chars};
+    return {.name = name,
+            .kind = Kind::Text,
+            .caption = label,
+            .labelName = labelName,
+            .maxLength = maxLength,
+            .chars = chars};
 }
 constexpr Control number(const char* name, Text label, qint32 lower, qint32 upper,
                          bool spin = false, const char* labelName = nullptr) {
-    return {.name = name, .kind = Kind::Number, .caption = label, .labelName = labelName,
-            .lower = lower, .upper = upper, .spin = spin};
+    return {.name = name,
+            .kind = Kind::Number,
+            .caption = label,
+            .labelName = labelName,
+            .lower = lower,
+            .upper = upper,
+            .spin = spin};
 }
 constexpr Control display(const char* name, Text label, const char* labelName = nullptr,
                           int chars = 0) {
-    return {.name = name, .kind = Kind::Display, .caption = label, .labelName = labelName,
+    return {.name = name,
+            .kind = Kind::Display,
+            .caption = label,
+            .labelName = labelName,
             .chars = chars};
 }
 

@@ -46,15 +46,15 @@ inline constexpr qint32 kMaxInt = std::numeric_limits<qint32>::max();
 struct Control {
     const char* name = nullptr;  // objectName; the base name of a control array
     Kind kind = Kind::Check;
-    Text caption = nullptr;  // check box or option text; the label in front of a field
-    std::array<Text, 8> items{};            // captions of the members, or list entries
-    std::array<const char*, 3> members{};   // option buttons with names of their own
-    const char* labelName = nullptr;        // the label's own system name, if any
-    qint32 lower = kMinInt;                 // what typing may reach in a numeric box;
-    qint32 upper = kMaxInt;                 // a stored value outside is shown as it is
-    bool spin = false;                      // numeric box with spin buttons
-    int maxLength = 0;                      // text box: what its column holds (0: any)
-    int chars = 0;                          // preferred width in characters (0: default)
+    Text caption = nullptr;       // check box or option text; the label in front of a field
+    std::array<Text, 8> items{};  // captions of the members, or list entries
+    std::array<const char*, 3> members{};  // option buttons with names of their own
+    const char* labelName = nullptr;       // the label's own system name, if any
+    qint32 lower = kMinInt;                // what typing may reach in a numeric box;
+    qint32 upper = kMaxInt;                // a stored value outside is shown as it is
+    bool spin = false;                     // numeric box with spin buttons
+    int maxLength = 0;                     // text box: what its column holds (0: any)
+    int chars = 0;                         // preferred width in characters (0: default)
 };
 
 // Number of members of a control array or option group, or of list entries.
@@ -76,37 +76,37 @@ QString categoryName(Cat c);
 // How the stored text becomes the control's state and back. The state of a
 // control is an integer (check state, selected index, -1 for none) or a text.
 enum class Codec : std::uint8_t {
-    Flag,        // ticked when the leading number is not 0; saved "1"/"0"
-    FlagNumber,  // ticked when the leading number is not 0; saved 1/0
-    FlagOne,     // ticked only when the leading number is 1; saved 1/0
-    FlagText,    // unticked only for the text "0" itself; saved 1/0
-    FlagTextStr, // unticked only for the text "0" itself; saved "1"/"0"
-    FlagState,   // the stored number is the box's state (2 greyed); saved 1/0
-    Index,       // list index = leading number; saved the index
-    IndexFrom1,  // list index = leading number - 1; saved index + 1
-    ItemData,    // list index = leading number; saved the entry's number
-    EntryText,   // the entry equal to the stored text; saved the entry's text
-    Option,      // option of the leading number (16-bit); saved the index as text,
-                 // the option count when none is selected
-    OptionInt,   // option of the leading number (32-bit); saved the index as a number
-    YtdType,     // index 1 when the leading number is not 0; only a switch between
-                 // the stored states 0 and 1 is written
-    SendSide,    // option of the leading number; saved 0, 1, or 2 for anything else
-    Zero1,       // option 0 when the leading number is 0, else option 1; saved the same
-    NonZero0,    // option 0 when the leading number is not 0; saved 1 for option 0, else 0
-    One0,        // option 0 when the leading number is 1; saved 1 for option 0, else 0
-    TaxKind,     // "0" option 0, "1" option 1, else none; saved 0/1 (16-bit), none: nothing
-    OrgKind,     // 2 option 1, 3 option 2, else option 0; shown only
-    Chars3,      // three option pairs, one character each: "0" option 0
-    PairCode,    // a pair of boxes: 1 ticks box 0, 2 box 1; saved 1, 2, or 0
-    InvoiceKind, // a box and a list: 0 off, 1 or 2 the entry; saved entry + 1 or 0
-    Text,        // the text unchanged; saved the text
-    NumberText,  // the leading number as a decimal; saved the box's text
-    Number,      // the leading number, rounded to 32 bits; saved the value
-    WholeNumber, // the integer part of the leading number; saved the value
-    StrictInt,   // the text must be a number as a whole; saved the value
-    Decimal,     // the leading number as a decimal; saved the number
-    Page,        // read and written by the page's own steps
+    Flag,         // ticked when the leading number is not 0; saved "1"/"0"
+    FlagNumber,   // ticked when the leading number is not 0; saved 1/0
+    FlagOne,      // ticked only when the leading number is 1; saved 1/0
+    FlagText,     // unticked only for the text "0" itself; saved 1/0
+    FlagTextStr,  // unticked only for the text "0" itself; saved "1"/"0"
+    FlagState,    // the stored number is the box's state (2 greyed); saved 1/0
+    Index,        // list index = leading number; saved the index
+    IndexFrom1,   // list index = leading number - 1; saved index + 1
+    ItemData,     // list index = leading number; saved the entry's number
+    EntryText,    // the entry equal to the stored text; saved the entry's text
+    Option,       // option of the leading number (16-bit); saved the index as text,
+                  // the option count when none is selected
+    OptionInt,    // option of the leading number (32-bit); saved the index as a number
+    YtdType,      // index 1 when the leading number is not 0; only a switch between
+                  // the stored states 0 and 1 is written
+    SendSide,     // option of the leading number; saved 0, 1, or 2 for anything else
+    Zero1,        // option 0 when the leading number is 0, else option 1; saved the same
+    NonZero0,     // option 0 when the leading number is not 0; saved 1 for option 0, else 0
+    One0,         // option 0 when the leading number is 1; saved 1 for option 0, else 0
+    TaxKind,      // "0" option 0, "1" option 1, else none; saved 0/1 (16-bit), none: nothing
+    OrgKind,      // 2 option 1, 3 option 2, else option 0; shown only
+    Chars3,       // three option pairs, one character each: "0" option 0
+    PairCode,     // a pair of boxes: 1 ticks box 0, 2 box 1; saved 1, 2, or 0
+    InvoiceKind,  // a box and a list: 0 off, 1 or 2 the entry; saved entry + 1 or 0
+    Text,         // the text unchanged; saved the text
+    NumberText,   // the leading number as a decimal; saved the box's text
+    Number,       // the leading number, rounded to 32 bits; saved the value
+    WholeNumber,  // the integer part of the leading number; saved the value
+    StrictInt,    // the text must be a number as a whole; saved the value
+    Decimal,      // the leading number as a decimal; saved the number
+    Page,         // read and written by the page's own steps
 };
 
 // When a control may be changed, besides the modify right (a user without it

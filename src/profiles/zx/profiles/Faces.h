@@ -33,7 +33,8 @@ inline constexpr Control txtCyScale = number("txtCyScale", u"小数位：", 0, 4
 // The calendar.
 inline constexpr Control cmdSetPeriod = button("cmdSetPeriod", u"设置会计期间");
 inline constexpr Control tvwPeriod = {.name = "tvwPeriod", .kind = Kind::Tree};
-inline constexpr Control pp = {.name = "pp", .kind = Kind::Grid, .items = {u"会计期间", u"开始日期"}};
+inline constexpr Control pp = {
+    .name = "pp", .kind = Kind::Grid, .items = {u"会计期间", u"开始日期"}};
 inline constexpr Control lblYear = label("lblCaption(0)", u"会计年度");
 // Present on the page; no routine reads or writes it.
 inline constexpr Control txtPeriodCount = display("txtPeriodCount", nullptr, nullptr, 3);
@@ -45,8 +46,10 @@ inline constexpr Control cmdSetCheckItem = button("cmdSetCheckItem", u"检查设
 inline constexpr Control cmdOptHistory = button("cmdOptHistory", u"参数修改日志(&H)");
 
 // The cashier's pre-entered periods and its closing calendar.
-inline constexpr Control txtCnMaxYear = display("txtCnMaxYear", u"预录入数据会计年度：", "lblCnDataYear", 6);
-inline constexpr Control txtCnMaxPeriod = display("txtCnMaxPeriod", u"预录入数据会计期间：", "lblCnDataPeriod", 6);
+inline constexpr Control txtCnMaxYear =
+    display("txtCnMaxYear", u"预录入数据会计年度：", "lblCnDataYear", 6);
+inline constexpr Control txtCnMaxPeriod =
+    display("txtCnMaxPeriod", u"预录入数据会计期间：", "lblCnDataPeriod", 6);
 inline constexpr Control chkSubSys = check("chkSubSys", u"结账与总账期间同步");
 // Payroll closing and the ledger's periods: passed to month-end closing at each save.
 inline constexpr Control ChkPeriod = check("ChkPeriod", u"结账与总账期间同步");

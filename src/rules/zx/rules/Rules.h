@@ -13,8 +13,8 @@ namespace zx::rules {
 // declined a question), and where to take the user.
 struct Refusal {
     QString message;
-    int page = -1;   // page of the main tab set to show, -1 for none
-    QString focus;   // control to put the focus in, empty for none
+    int page = -1;  // page of the main tab set to show, -1 for none
+    QString focus;  // control to put the focus in, empty for none
 };
 
 // Pages of the main tab set the rules send the user to.
@@ -28,9 +28,9 @@ inline constexpr int kBusinessBasePage = 4;
 
 struct LedgerStart {
     int appType = 0;
-    bool hasInitData = false;      // the ledger holds initial data
-    bool initClosed = false;       // initial balances are closed
-    bool started = false;          // the ledger was started (at load or by this save)
+    bool hasInitData = false;         // the ledger holds initial data
+    bool initClosed = false;          // initial balances are closed
+    bool started = false;             // the ledger was started (at load or by this save)
     bool startPeriodChanged = false;  // the user changed the start period since the load
     QString startYear, startPeriod;   // the ledger start boxes as typed
     // The business start: its year box enabled (not yet started), its values.
@@ -59,10 +59,10 @@ std::optional<Refusal> ledgerStartConflict(const LedgerStart& s,
 // ----- Cashier start --------------------------------------------------------
 
 struct CashierStart {
-    bool open = false;  // the start boxes are enabled (not started, may modify)
-    QString ledgerYear, ledgerPeriod;        // the ledger's current year and period as shown
-    QString currentYear, currentPeriod;      // the cashier's current period as shown
-    QString startYear, startPeriod;          // the cashier start boxes as typed
+    bool open = false;                   // the start boxes are enabled (not started, may modify)
+    QString ledgerYear, ledgerPeriod;    // the ledger's current year and period as shown
+    QString currentYear, currentPeriod;  // the cashier's current period as shown
+    QString startYear, startPeriod;      // the cashier start boxes as typed
     qint32 startYearValue = 0, startPeriodValue = 0;
 };
 
@@ -78,11 +78,11 @@ std::optional<Refusal> cashierStartRefusal(const CashierStart& s);
 
 struct BusinessStart {
     int appType = 0;
-    bool periodOpen = false;      // the start period box is enabled
-    QString period;               // the start period as typed
-    bool ledgerStartOpen = false;  // the ledger's start year box is still enabled
+    bool periodOpen = false;           // the start period box is enabled
+    QString period;                    // the start period as typed
+    bool ledgerStartOpen = false;      // the ledger's start year box is still enabled
     QString ledgerYear, ledgerPeriod;  // the ledger's current year and period as shown
-    qint32 year = 0;              // the business start year
+    qint32 year = 0;                   // the business start year
 };
 
 bool businessStartDue(const BusinessStart& s);
@@ -98,8 +98,8 @@ QString taxRateFor(int taxKind);
 // The write-off switch and the business number that needs it: the state of
 // the pair after the user set one of them.
 struct WriteOff {
-    bool enabled;  // 启用往来业务核销
-    bool numbered; // 往来业务必须录入业务编号
+    bool enabled;   // 启用往来业务核销
+    bool numbered;  // 往来业务必须录入业务编号
 };
 WriteOff afterWriteOffChange(WriteOff now, bool changedEnabled);
 
