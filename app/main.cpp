@@ -18,6 +18,7 @@
 #include <exception>
 
 #include "Automation.h"
+#include "ParamSets.h"
 #include "demo/Demo.h"
 #include "services/IniFile.h"
 #include "services/RefHost.h"
@@ -173,6 +174,8 @@ public:
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // "systemsetting export|diff|apply|audit ...": commands without the dialog window.
+    if (const auto code = app::runParameterCommand(argc, argv)) return *code;
     chooseHeadlessPlatformIfNeeded();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("systemsetting"));

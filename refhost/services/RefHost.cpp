@@ -178,8 +178,6 @@ RefHost::RefHost(std::shared_ptr<Database> db, QString installDir)
     }
 }
 
-
-
 RefHost::~RefHost() {
     if (pointer_ != zx::host::kPointerDefault) setMousePointer(zx::host::kPointerDefault);
     zx::host::setEnvironment(nullptr);
@@ -242,13 +240,17 @@ QString RefHost::propsString() const {
 }
 
 bool RefHost::readOnly() const {
-    return db_->readOnly();
+    return db_->readOnly() || !readOnlyReason_.isEmpty();
 }
 
 QString RefHost::readOnlyNotice() const {
-    if (!db_->readOnly()) return QString();
+    if (!readOnly()) return QString();
     return QStringLiteral("账套 %1 只能读取 (%2): 系统参数可以查看, 不能修改和保存。")
-        .arg(db_->location(), db_->readOnlyReason());
+        .arg(db_->location(), db_->readOnly() ? db_->readOnlyReason() : readOnlyReason_);
+}
+
+QString RefHost::program() const {
+    return program_.isEmpty() ? QCoreApplication::applicationName() : program_;
 }
 
 void RefHost::checkProps(const QString& props, const QString& source) const {
@@ -282,11 +284,11 @@ ServicePtr RefHost::createObject(const QString& classId) {
 // component creates every other service directly by its class identifier.
 ServicePtr RefHost::CreateObject(const QString& classId) {
     static const QStringList businessLayer = {
-        QStringLiteral("SecurityInfo"),   QStringLiteral("BaseSystemProfile"),
-        QStringLiteral("AcctMgr"),        QStringLiteral("AccountInfo"),
+        QStringLiteral("SecurityInfo"),      QStringLiteral("BaseSystemProfile"),
+        QStringLiteral("AcctMgr"),           QStringLiteral("AccountInfo"),
         QStringLiteral("InitializeBalance"), QStringLiteral("MonthEndInfo"),
-        QStringLiteral("MonthEndUpdate"), QStringLiteral("BalUpdate"),
-        QStringLiteral("FAPublicInfo"),   QStringLiteral("CashierSysInfo"),
+        QStringLiteral("MonthEndUpdate"),    QStringLiteral("BalUpdate"),
+        QStringLiteral("FAPublicInfo"),      QStringLiteral("CashierSysInfo"),
         QStringLiteral("UserDictMgr")};
     if (!businessLayer.contains(classId)) {
         throw HostError(429, classId,

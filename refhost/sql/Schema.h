@@ -9,7 +9,7 @@ class Database;
 // The schema version this host creates. Later versions add a step to
 // createSchema that migrates an older account set before the version row
 // is raised.
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 // Creates every table, index and fixed row of an account set that is
 // missing; existing tables and data are left alone, so it runs on every open.
