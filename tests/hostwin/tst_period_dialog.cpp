@@ -66,7 +66,7 @@ private slots:
         QVERIFY(h.c<QRadioButton>(QStringLiteral("optPeriod13"))->isChecked());
         QVERIFY(!h.c<QRadioButton>(QStringLiteral("optPeriod12"))->isChecked());
         QVERIFY(!h.c<QCheckBox>(QStringLiteral("chkPeriodByMonth"))->isChecked());
-        QCOMPARE(h.c<zx::frame::IntText3D>(QStringLiteral("txtStartPeriod"))->maximum(), 13);
+        QCOMPARE(h.c<zx::frame::IntText3D>(QStringLiteral("txtStartPeriod"))->Max(), 13);
 
         auto* tree = h.c<QTreeWidget>(QStringLiteral("tvwPeriod"));
         QCOMPARE(tree->topLevelItemCount(), 1);
