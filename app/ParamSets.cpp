@@ -646,11 +646,6 @@ int runDiff(const QStringList& args) {
 
 // ----- apply --------------------------------------------------------------------
 
-// Ends the apply inside its transaction, which is then rolled back.
-struct Discard {
-    int code;
-};
-
 // The start-up settings: only a module's start writes them, and once started
 // they stay. Applying them would start or "un-start" a module.
 bool isStartSetting(const Param& p) {
@@ -766,6 +761,158 @@ QString auditValue(const std::optional<QString>& v) {
     return v ? quoted(*v) : QStringLiteral("(无)");
 }
 
+// A file applied to the dialog of an account set: what differs, the controls
+// set as a user would set them, and everything that stands in the way.
+class Applier {
+public:
+    Applier(frmSystemProfiles& dialog, const Snapshot& file) : dialog_(dialog), file_(file) {
+        for (const Param* p : dialog.parameters()) {
+            const QString id = idOf(zx::params::categoryName(p->cat), zx::params::keyOf(*p));
+            if (!declared_.contains(id)) declared_.insert(id, p);
+            before_.insert(p, dialog.controls().state(*p));
+            order_.insert(p, order_.size());
+        }
+    }
+
+    const QList<Planned>& plan() const { return plan_; }
+    const QStringList& refusals() const { return refusals_; }
+    void refuse(const QString& why) { refusals_ << why; }
+
+    // The parameters whose text differs from the file, in the dialog's
+    // order, each with the state its text decodes to; a value the dialog
+    // cannot offer is refused.
+    void planChanges() {
+        for (const Entry& e : file_.entries) {
+            const Param* p = declared_.value(idOf(e));
+            if (!p) {
+                refuse(QStringLiteral("%1: 系统参数对话框不读取这个参数").arg(nameOf(e)));
+                continue;
+            }
+            if (dialog_.loadedText(*p) == e.text) continue;
+            Planned step{p, &e, pageOf(dialog_, dialog_.controls().widgets(*p).value(0)), {}};
+            const QString why = unchoosable(dialog_, *p, e.text, step.state);
+            if (why.isEmpty()) {
+                plan_ << step;
+            } else {
+                refuse(refusal(e, why));
+            }
+        }
+        std::sort(plan_.begin(), plan_.end(), [this](const Planned& a, const Planned& b) {
+            return order_.value(a.param) < order_.value(b.param);
+        });
+    }
+
+    // Sets what a user can reach now. A control that a rule disables may be
+    // freed by another parameter of the file, so it goes round until nothing
+    // more can be set. Done even when something is refused already, so that
+    // one run names every parameter that stands in the way.
+    void setControls() {
+        QList<const Planned*> waiting;
+        for (const Planned& step : plan_) waiting << &step;
+        for (bool progress = true; progress && !waiting.isEmpty();) {
+            progress = false;
+            for (qsizetype i = 0; i < waiting.size();) {
+                if (unreachable(dialog_, *waiting.at(i)->param).isEmpty()) {
+                    dialog_.controls().setState(*waiting.at(i)->param, waiting.at(i)->state);
+                    waiting.removeAt(i);
+                    progress = true;
+                } else {
+                    ++i;
+                }
+            }
+        }
+        for (const Planned* step : waiting) {
+            refuse(refusal(*step->wanted, unreachable(dialog_, *step->param)));
+        }
+    }
+
+    // The controls must now show what the file asks, and nothing else may
+    // have moved with them: the save would write it.
+    void checkControls() {
+        QHash<const Param*, const Planned*> planned;
+        for (const Planned& step : plan_) planned.insert(step.param, &step);
+        for (const Param* p : dialog_.parameters()) {
+            const zx::params::State now = dialog_.controls().state(*p);
+            const Planned* step = planned.value(p);
+            if (step && now != step->state) {
+                refuse(refusal(*step->wanted,
+                               QStringLiteral("设置后对话框显示为“%1”").arg(describe(*p, now))));
+            } else if (!step && now != before_.value(p)) {
+                const QString key = zx::params::keyOf(*p);
+                const QString category = zx::params::categoryName(p->cat);
+                refuse(QStringLiteral("%1 (%2/%3): 设置其他参数时对话框把它从“%4”改成了“%5”, "
+                                      "文件中没有这样要求")
+                           .arg(zx::params::captionOf(*p), category, key,
+                                describe(*p, before_.value(p)), describe(*p, now)) +
+                       (file_.find(idOf(category, key)) ? QString()
+                                                        : QStringLiteral(" (文件中没有这个参数)")));
+            }
+        }
+    }
+
+private:
+    static QString refusal(const Entry& e, const QString& why) {
+        return QStringLiteral("%1: 要改为 %2, 但%3").arg(nameOf(e), quoted(e.text), why);
+    }
+
+    frmSystemProfiles& dialog_;
+    const Snapshot& file_;
+    QHash<QString, const Param*> declared_;
+    QHash<const Param*, zx::params::State> before_;
+    QHash<const Param*, qsizetype> order_;
+    QList<Planned> plan_;
+    QStringList refusals_;
+};
+
+// Ends the apply inside its transaction, which is then rolled back.
+struct Discard {
+    int code;
+};
+
+qint64 lastAuditId(refhost::Database& db) {
+    const auto rows =
+        db.nativeQuery(QStringLiteral("SELECT COALESCE(MAX(FID), 0) FROM t_SystemProfile_Audit"));
+    rows->MoveFirst();
+    return rows->Field(0).toLongLong();
+}
+
+// Presses Save as the user would and checks that it wrote what the file
+// asks; a question, an error or a parameter left unwritten refuses the apply.
+void saveThroughDialog(AccountSet& set, frmSystemProfiles& dialog, const QList<Planned>& plan) {
+    const qsizetype from = set.shown().size();
+    dialog.SetChanged(true);
+    dialog.btnSave_Click();
+    QStringList questions;
+    bool failed = dialog.IsChanged();
+    for (qsizetype i = from; i < set.shown().size(); ++i) {
+        const Shown& m = set.shown().at(i);
+        say(QStringLiteral("[%1] %2").arg(kindLabel(m.kind), m.text));
+        if (m.kind == QLatin1String("question")) questions << m.text;
+        if (m.kind == QLatin1String("error")) failed = true;
+    }
+    for (const QString& q : questions) {
+        say(QStringLiteral("保存时询问“%1”, 已自动回答“否”。").arg(q));
+    }
+    if (failed) {
+        say(QStringLiteral("套用被拒绝, 账套没有写入任何内容: 保存没有完成。"));
+        throw Discard{kRefused};
+    }
+    QStringList missing;
+    for (const Planned& step : plan) {
+        const auto stored = refhost::readProfile(set.db(), step.wanted->category, step.wanted->key);
+        if (!stored || *stored != step.wanted->text) {
+            missing << QStringLiteral("  %1: 保存后存储的是 %2, 不是 %3")
+                           .arg(nameOf(*step.wanted), auditValue(stored),
+                                quoted(step.wanted->text));
+        }
+    }
+    if (!questions.isEmpty() || !missing.isEmpty()) {
+        say(QStringLiteral("套用被拒绝, 账套没有写入任何内容:"));
+        for (const QString& m : missing) say(m);
+        throw Discard{kRefused};
+    }
+}
+
 int runApply(const QStringList& args) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -794,173 +941,54 @@ int runApply(const QStringList& args) {
         // Everything from the load to the save is one transaction: a refusal,
         // a question or a dry run rolls back whatever the save had written.
         db.transaction([&] {
-            const auto maxId = db.nativeQuery(
-                QStringLiteral("SELECT COALESCE(MAX(FID), 0) FROM t_SystemProfile_Audit"));
-            maxId->MoveFirst();
-            const qint64 auditBefore = maxId->Field(0).toLongLong();
-
+            const qint64 auditBefore = lastAuditId(db);
             frmSystemProfiles& dialog = set.openDialog();
-            // What the dialog says from here on: while its controls are set
-            // (a box may ask before it lets go) and while it saves.
-            const qsizetype shownBefore = set.shown().size();
             if (!dialog.CanModify() || dialog.readOnly()) {
                 set.printShown(stdout);
                 say(QStringLiteral("用户 %1 没有修改系统参数的权限, 套用被拒绝。").arg(o.user));
                 throw Discard{kRefused};
             }
-            QHash<QString, const Param*> declared;
-            QHash<const Param*, zx::params::State> before;
-            for (const Param* p : dialog.parameters()) {
-                const QString id = idOf(zx::params::categoryName(p->cat), zx::params::keyOf(*p));
-                if (!declared.contains(id)) declared.insert(id, p);
-                before.insert(p, dialog.controls().state(*p));
-            }
-
-            // What differs, and whether a user could choose it at all.
-            QStringList refusals;
-            QList<Planned> plan;
-            for (const Entry& e : file.entries) {
-                const Param* p = declared.value(idOf(e));
-                if (!p) {
-                    refusals << QStringLiteral("%1: 系统参数对话框不读取这个参数").arg(nameOf(e));
-                    continue;
-                }
-                if (dialog.loadedText(*p) == e.text) continue;
-                Planned step{p, &e, pageOf(dialog, dialog.controls().widgets(*p).value(0)), {}};
-                const QString why = unchoosable(dialog, *p, e.text, step.state);
-                if (!why.isEmpty()) {
-                    refusals << QStringLiteral("%1: 要改为 %2, 但%3")
-                                    .arg(nameOf(e), quoted(e.text), why);
-                    continue;
-                }
-                plan << step;
-            }
-            // In the dialog's order; a control that a rule disables may be
-            // freed by another parameter of the file, so go round until
-            // nothing more can be set.
-            QHash<const Param*, qsizetype> order;
-            for (const Param* p : dialog.parameters()) order.insert(p, order.size());
-            std::sort(plan.begin(), plan.end(), [&order](const Planned& a, const Planned& b) {
-                return order.value(a.param) < order.value(b.param);
-            });
-            // Set even when something is refused already, so that one run names
-            // every parameter that stands in the way.
-            QList<Planned> waiting = plan;
-            {
-                for (bool progress = true; progress && !waiting.isEmpty();) {
-                    progress = false;
-                    for (qsizetype i = 0; i < waiting.size();) {
-                        if (unreachable(dialog, *waiting.at(i).param).isEmpty()) {
-                            dialog.controls().setState(*waiting.at(i).param, waiting.at(i).state);
-                            waiting.removeAt(i);
-                            progress = true;
-                        } else {
-                            ++i;
-                        }
-                    }
-                }
-                for (const Planned& step : waiting) {
-                    refusals << QStringLiteral("%1: 要改为 %2, 但%3")
-                                    .arg(nameOf(*step.wanted), quoted(step.wanted->text),
-                                         unreachable(dialog, *step.param));
-                }
-            }
-            // The controls must now show what the file asks, and nothing else
-            // may have moved with them.
-            if (refusals.isEmpty()) {
-                QHash<const Param*, const Planned*> planned;
-                for (const Planned& step : plan) planned.insert(step.param, &step);
-                for (const Param* p : dialog.parameters()) {
-                    const zx::params::State now = dialog.controls().state(*p);
-                    const Planned* step = planned.value(p);
-                    if (step && now != step->state) {
-                        refusals << QStringLiteral(
-                                        "%1: 要改为 %2, 但设置其他参数后对话框显示为“%3”")
-                                        .arg(nameOf(*step->wanted), quoted(step->wanted->text),
-                                             describe(*p, now));
-                    } else if (!step && now != before.value(p)) {
-                        const Entry* e = file.find(
-                            idOf(zx::params::categoryName(p->cat), zx::params::keyOf(*p)));
-                        refusals << QStringLiteral(
-                                        "%1 (%2/%3): 设置其他参数时对话框把它从“%4”改成了“%5”, "
-                                        "文件中没有这样要求")
-                                            .arg(zx::params::captionOf(*p),
-                                                 zx::params::categoryName(p->cat),
-                                                 zx::params::keyOf(*p),
-                                                 describe(*p, before.value(p)), describe(*p, now)) +
-                                        (e ? QString() : QStringLiteral(" (文件中没有这个参数)"));
-                    }
-                }
-            }
+            // What the dialog says from here on: a box may ask before it lets go.
+            const qsizetype shownBefore = set.shown().size();
+            Applier apply(dialog, file);
+            apply.planChanges();
+            apply.setControls();
+            if (apply.refusals().isEmpty()) apply.checkControls();
             for (qsizetype i = shownBefore; i < set.shown().size(); ++i) {
                 if (set.shown().at(i).kind == QLatin1String("question")) {
-                    refusals << QStringLiteral("设置参数时对话框询问“%1”, 已自动回答“否”")
-                                    .arg(set.shown().at(i).text);
+                    apply.refuse(QStringLiteral("设置参数时对话框询问“%1”, 已自动回答“否”")
+                                     .arg(set.shown().at(i).text));
                 }
             }
-            if (!refusals.isEmpty()) {
+            if (!apply.refusals().isEmpty()) {
                 set.printShown(stdout, shownBefore);
                 say(QStringLiteral("套用被拒绝, 账套没有写入任何内容:"));
-                for (const QString& r : refusals) say(QStringLiteral("  ") + r);
+                for (const QString& r : apply.refusals()) say(QStringLiteral("  ") + r);
                 say(QStringLiteral("(不想套用的参数可以从文件中删去那一行再套用。)"));
                 throw Discard{kRefused};
             }
-            if (plan.isEmpty()) {
+            if (apply.plan().isEmpty()) {
                 say(QStringLiteral("账套 %1 的参数已与文件相同, 没有要写入的内容。")
                         .arg(db.location()));
                 throw Discard{kDone};
             }
             say(QStringLiteral("%1 %2 个参数:")
                     .arg(dryRun ? QStringLiteral("将要修改") : QStringLiteral("修改"))
-                    .arg(plan.size()));
-            for (const Planned& step : plan) {
+                    .arg(apply.plan().size()));
+            for (const Planned& step : apply.plan()) {
                 say(QStringLiteral("  【%1】%2: %3 → %4")
                         .arg(step.page, nameOf(*step.wanted),
                              quoted(dialog.loadedText(*step.param)), quoted(step.wanted->text)));
             }
+            saveThroughDialog(set, dialog, apply.plan());
 
-            // The save of the dialog, as its Save button runs it.
-            const qsizetype savedFrom = set.shown().size();
-            dialog.SetChanged(true);
-            dialog.btnSave_Click();
-            QStringList questions;
-            QStringList errors;
-            for (qsizetype i = savedFrom; i < set.shown().size(); ++i) {
-                const Shown& m = set.shown().at(i);
-                say(QStringLiteral("[%1] %2").arg(kindLabel(m.kind), m.text));
-                if (m.kind == QLatin1String("question")) questions << m.text;
-                if (m.kind == QLatin1String("error")) errors << m.text;
-            }
-            for (const QString& q : questions) {
-                say(QStringLiteral("保存时询问“%1”, 已自动回答“否”。").arg(q));
-            }
-            const bool saved = !dialog.IsChanged() && errors.isEmpty();
-            QStringList missing;
-            if (saved) {
-                for (const Planned& step : plan) {
-                    const auto stored =
-                        refhost::readProfile(db, step.wanted->category, step.wanted->key);
-                    if (stored.value_or(QString()) != step.wanted->text || !stored) {
-                        missing << QStringLiteral("  %1: 保存后存储的是 %2, 不是 %3")
-                                       .arg(nameOf(*step.wanted),
-                                            stored ? quoted(*stored) : QStringLiteral("(无)"),
-                                            quoted(step.wanted->text));
-                    }
-                }
-            }
-            if (!saved || !questions.isEmpty() || !missing.isEmpty()) {
-                say(QStringLiteral("套用被拒绝, 账套没有写入任何内容%1")
-                        .arg(saved ? QStringLiteral(":") : QStringLiteral(": 保存没有完成。")));
-                for (const QString& m : missing) say(m);
-                throw Discard{kRefused};
-            }
-            refhost::AuditFilter after;
-            after.afterId = auditBefore;
-            const QList<refhost::AuditRow> written = refhost::readAudit(db, after);
+            refhost::AuditFilter written;
+            written.afterId = auditBefore;
+            const QList<refhost::AuditRow> rows = refhost::readAudit(db, written);
             say(QStringLiteral("%1 %2 项:")
                     .arg(dryRun ? QStringLiteral("保存将写入") : QStringLiteral("保存写入了"))
-                    .arg(written.size()));
-            for (const refhost::AuditRow& r : written) {
+                    .arg(rows.size()));
+            for (const refhost::AuditRow& r : rows) {
                 say(QStringLiteral("  %1/%2: %3 → %4")
                         .arg(r.category, r.key, auditValue(r.before), auditValue(r.after)));
             }

@@ -352,7 +352,6 @@ void createSchema(Database& db) {
         db.nativeExec(QStringLiteral("INSERT INTO t_SchemaVersion (FComponent, FVersion) "
                                      "VALUES (?, ?) ON CONFLICT DO NOTHING"),
                       {kComponent, kSchemaVersion});
-        // Version 2 adds the audit table, which the statements above have made.
         db.nativeExec(QStringLiteral("UPDATE t_SchemaVersion SET FVersion = ? "
                                      "WHERE FComponent = ? AND FVersion < ?"),
                       {kSchemaVersion, kComponent, kSchemaVersion});

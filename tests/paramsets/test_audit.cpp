@@ -15,6 +15,7 @@
 #include "../save/SaveSupport.h"
 #include "DialogHarness.h"
 #include "services/Audit.h"
+#include "sql/Schema.h"
 #include "zx/closing/frmICSystemProfiles.h"
 #include "zx/frame/IntText3D.h"
 
@@ -206,6 +207,20 @@ private slots:
             writer->Setprofile(set.host->propsString(), "GL", "Audited", 1, std::nullopt));
         QCOMPARE(set.count("t_SystemProfile"), params);
         QCOMPARE(set.count("t_SystemProfile_Audit"), 0);
+    }
+
+    // An account set made before the audit gets its table when it is next
+    // opened, and is audited from then on.
+    void anOlderSetIsGivenTheAuditTable() {
+        DemoSet set(true, "administrator");
+        set.db->nativeExec("DROP TABLE t_SystemProfile_Audit");
+        set.db->nativeExec("UPDATE t_SchemaVersion SET FVersion = 1");
+        auto reopened = refhost::Database::open(set.location());
+        QCOMPARE(refhost::schemaVersion(*reopened), refhost::kSchemaVersion);
+        QCOMPARE(set.count("t_SystemProfile_Audit"), 0);
+        zx::host::createService<zx::host::BaseSystemProfile>()->Setprofile(
+            set.host->propsString(), "GL", "CheckBeforePost", 0, std::nullopt);
+        QCOMPARE(set.count("t_SystemProfile_Audit"), 1);
     }
 
     void theAuditIsFilteredByKeyAndTime() {
