@@ -11,15 +11,13 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
-#include <QMap>
 #include <QSaveFile>
+#include <QSet>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTabWidget>
