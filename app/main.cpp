@@ -20,6 +20,7 @@
 
 #include "Automation.h"
 #include "Locks.h"
+#include "ParamSets.h"
 #include "demo/Demo.h"
 #include "services/IniFile.h"
 #include "services/RefHost.h"
@@ -203,6 +204,8 @@ QSize parseSize(const QString& text) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // "systemsetting export|diff|apply|audit ...": commands without the dialog window.
+    if (const auto code = app::runParameterCommand(argc, argv)) return *code;
     chooseHeadlessPlatformIfNeeded();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("systemsetting"));

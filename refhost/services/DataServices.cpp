@@ -1,3 +1,4 @@
+#include "Audit.h"
 #include "HostRef.h"
 #include "RefHost.h"
 #include "Standard.h"
@@ -26,7 +27,12 @@ public:
     explicit HostClassUpdate(RefHost& host) : host_(host) {}
     void SaveItem(const QString& props, const QString& sql) override {
         host_->checkProps(props, QString::fromLatin1(classId));
-        host_->db().executeBatch(sql);
+        // The item master's property defaults are what the parameters change here.
+        auditedRowsWrite(*host_,
+                         {QStringLiteral("t_ItemPropDesc"),
+                          {QStringLiteral("FItemClassID"), QStringLiteral("FSQLColumnName")},
+                          {QStringLiteral("FDefaultValue")}},
+                         [&] { host_->db().executeBatch(sql); });
     }
 
 private:

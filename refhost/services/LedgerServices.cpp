@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QVariant>
 
+#include "Audit.h"
 #include "HostRef.h"
 #include "PropsString.h"
 #include "RefHost.h"
@@ -62,7 +63,11 @@ public:
                     QStringLiteral("账套登记只接受对 t_ad_zxAccount_gl 的更新: %1").arg(one.tsql));
             }
         }
-        db.execute(statement);
+        auditedRowsWrite(*host_,
+                         {QStringLiteral("t_ad_zxAccount_gl"),
+                          {QStringLiteral("FAcctID")},
+                          {QStringLiteral("FAcctName"), QStringLiteral("FCompanyName")}},
+                         [&] { db.execute(statement); });
     }
 
 private:

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <memory>
 
+#include "services/Audit.h"
+#include "services/HostRef.h"
 #include "services/ProfileSnapshot.h"
 #include "services/ProfileStore.h"
 #include "services/RefHost.h"
@@ -101,12 +103,12 @@ private:
 
 // Shared by the three writers. The fifth argument True marks the parameter
 // read-only: it is a start-up setting that the application must no longer
-// offer to change. The write itself still happens.
-void writeProfile(Database& db, const QString& source, const QString& props,
+// offer to change. The write itself still happens, recorded in the audit.
+void writeProfile(RefHost& host, const QString& source, const QString& props,
                   const QString& category, const QString& key, const QVariant& value,
                   std::optional<bool> flag) {
-    requireAccountSet(db, props, source);
-    upsertProfile(db, category, key, encodeProfileValue(value), flag.value_or(false));
+    requireAccountSet(host.db(), props, source);
+    auditedProfileWrite(host, category, key, encodeProfileValue(value), flag.value_or(false));
 }
 
 class RefSystemProfile final : public SnapshotReader<zx::host::SystemProfile> {
@@ -116,24 +118,29 @@ public:
 
 class RefGLSystemProfile final : public SnapshotReader<zx::host::GLSystemProfile> {
 public:
-    using SnapshotReader::SnapshotReader;
+    RefGLSystemProfile(RefHost& host, std::shared_ptr<Database> db, QString installDir)
+        : SnapshotReader(std::move(db), std::move(installDir)), host_(host) {}
 
     // The snapshot is not touched: reads keep showing what was loaded until
     // the next Refresh, as they do for every other reader.
     void Setprofile(const QString& props, const QString& category, const QString& key,
                     const QVariant& value, std::optional<bool> flag) override {
-        writeProfile(db(), QStringLiteral("GLSystemProfile.Setprofile"), props, category, key,
+        writeProfile(*host_, QStringLiteral("GLSystemProfile.Setprofile"), props, category, key,
                      value, flag);
     }
+
+private:
+    HostRef host_;
 };
 
 class RefBaseSystemProfile final : public zx::host::BaseSystemProfile {
 public:
-    explicit RefBaseSystemProfile(std::shared_ptr<Database> db) : db_(std::move(db)) {}
+    RefBaseSystemProfile(RefHost& host, std::shared_ptr<Database> db)
+        : host_(host), db_(std::move(db)) {}
 
     void Setprofile(const QString& props, const QString& category, const QString& key,
                     const QVariant& value, std::optional<bool> flag) override {
-        writeProfile(*db_, QStringLiteral("BaseSystemProfile.Setprofile"), props, category, key,
+        writeProfile(*host_, QStringLiteral("BaseSystemProfile.Setprofile"), props, category, key,
                      value, flag);
     }
 
@@ -144,22 +151,24 @@ public:
 
     // The business modules read their amount precision from one parameter.
     void UpdateSMPrecision(const QString& props, qint32 decimals) override {
-        writeProfile(*db_, QStringLiteral("BaseSystemProfile.UpdateSMPrecision"), props,
+        writeProfile(*host_, QStringLiteral("BaseSystemProfile.UpdateSMPrecision"), props,
                      QStringLiteral("General"), QStringLiteral("SMPrecision"), decimals,
                      std::nullopt);
     }
 
 private:
+    HostRef host_;
     std::shared_ptr<Database> db_;
 };
 
 class RefPASystemProfile final : public zx::host::PASystemProfile {
 public:
-    explicit RefPASystemProfile(std::shared_ptr<Database> db) : db_(std::move(db)) {}
+    RefPASystemProfile(RefHost& host, std::shared_ptr<Database> db)
+        : host_(host), db_(std::move(db)) {}
 
     void Setprofile(const QString& props, const QString& category, const QString& key,
                     const QVariant& value, std::optional<bool> flag) override {
-        writeProfile(*db_, QStringLiteral("PASystemProfile.Setprofile"), props, category, key,
+        writeProfile(*host_, QStringLiteral("PASystemProfile.Setprofile"), props, category, key,
                      value, flag);
     }
 
@@ -176,6 +185,7 @@ private:
         return roundedInt(leadingNumber(GetSystemProfile(QStringLiteral("PA"), key, QString())));
     }
 
+    HostRef host_;
     std::shared_ptr<Database> db_;
 };
 
@@ -249,12 +259,17 @@ void installProfileServices(RefHost& host) {
     const QString installDir = host.installDir();
     host.registerFactory(QString::fromLatin1(zx::host::GLData::classId),
                          factoryOf<RefGLData>(db, installDir));
+    RefHost* const owner = &host;  // the services hold it by token (HostRef)
     host.registerFactory(QString::fromLatin1(zx::host::GLSystemProfile::classId),
-                         factoryOf<RefGLSystemProfile>(db, installDir));
-    host.registerFactory(QString::fromLatin1(zx::host::BaseSystemProfile::classId),
-                         factoryOf<RefBaseSystemProfile>(db));
-    host.registerFactory(QString::fromLatin1(zx::host::PASystemProfile::classId),
-                         factoryOf<RefPASystemProfile>(db));
+                         [owner, db, installDir]() -> ServicePtr {
+                             return std::make_shared<RefGLSystemProfile>(*owner, db, installDir);
+                         });
+    host.registerFactory(
+        QString::fromLatin1(zx::host::BaseSystemProfile::classId),
+        [owner, db]() -> ServicePtr { return std::make_shared<RefBaseSystemProfile>(*owner, db); });
+    host.registerFactory(
+        QString::fromLatin1(zx::host::PASystemProfile::classId),
+        [owner, db]() -> ServicePtr { return std::make_shared<RefPASystemProfile>(*owner, db); });
     host.registerFactory(QString::fromLatin1(zx::host::StringBuilder::classId),
                          factoryOf<RefStringBuilder>());
 }

@@ -15,10 +15,11 @@ class RefHost;
 // <installDir>/Common/SpecItems.ini ([Category] Key=number); -1 when none.
 //
 // Writers store values as text ("1"/"0" for Booleans, plain decimals for
-// numbers). The optional fifth argument of Setprofile, when True, marks the
-// parameter read-only (FReadonly = 1) as a start-up setting; later writes
-// without it still store the value and keep the mark. A session property
-// string that does not name this host's account set is refused.
+// numbers), each write with its row in the host's audit (Audit.h). The
+// optional fifth argument of Setprofile, when True, marks the parameter
+// read-only (FReadonly = 1) as a start-up setting; later writes without it
+// still store the value and keep the mark. A session property string that
+// does not name this host's account set is refused.
 void installProfileServices(RefHost& host);
 
 }  // namespace refhost

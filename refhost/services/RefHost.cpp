@@ -240,13 +240,17 @@ QString RefHost::propsString() const {
 }
 
 bool RefHost::readOnly() const {
-    return db_->readOnly();
+    return db_->readOnly() || !readOnlyReason_.isEmpty();
 }
 
 QString RefHost::readOnlyNotice() const {
-    if (!db_->readOnly()) return QString();
+    if (!readOnly()) return QString();
     return QStringLiteral("账套 %1 只能读取 (%2): 系统参数可以查看, 不能修改和保存。")
-        .arg(db_->location(), db_->readOnlyReason());
+        .arg(db_->location(), db_->readOnly() ? db_->readOnlyReason() : readOnlyReason_);
+}
+
+QString RefHost::program() const {
+    return program_.isEmpty() ? QCoreApplication::applicationName() : program_;
 }
 
 void RefHost::checkProps(const QString& props, const QString& source) const {

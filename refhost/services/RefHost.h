@@ -66,6 +66,15 @@ public:
     // Tells the user why the parameters can only be viewed; empty when the
     // account set can be written.
     QString readOnlyNotice() const;
+    // Makes this host only read, whatever the account set allows: for
+    // commands that report on a set and must leave it as it is.
+    void setReadOnly(const QString& reason) { readOnlyReason_ = reason; }
+
+    // The program that writes through this host, as the audit records it:
+    // the executable names it ("systemsetting apply"); by default the
+    // application's name.
+    void setProgram(const QString& program) { program_ = program; }
+    QString program() const;
 
     // Raises HostError unless `props` names this host's account set (its
     // "Data Source"). `source` names the service for the error.
@@ -159,6 +168,8 @@ private:
     QPointer<QDialog> helpWindow_;
     QString helpTopic_;
     mutable std::optional<std::pair<QString, QString>> acct_;  // (id, name)
+    QString readOnlyReason_;
+    QString program_;
     std::shared_ptr<RefHost* const> token_ = std::make_shared<RefHost* const>(this);
 };
 

@@ -297,9 +297,29 @@ QStringList tables(const Dialect& d) {
             .column("FSince", T::DateTime)
             .constraint("PRIMARY KEY (FFuncCode, FYear, FPeriod)"));
 
+    // The host's own record of every write of a parameter, and of the cells of
+    // the register and item-master rows a save changes; only ever inserted.
+    // FTime is the server's time as text, so text order is time order. A NULL
+    // value is a row that did not exist (before) or was removed (after).
+    add(Table(d, QStringLiteral("t_SystemProfile_Audit"))
+            .column("FID", T::AutoKey)
+            .column("FTime", T::DateTime, 0, "NOT NULL")
+            .column("FUserID", T::Integer)
+            .column("FUserName", T::Text, 50)
+            .column("FMachineName", T::Text, 128)
+            .column("FIpAddress", T::Text, 64)
+            .column("FProgram", T::Text, 255)
+            .column("FCategory", T::Name, 50, "NOT NULL")
+            .column("FKey", T::Name, 255, "NOT NULL")
+            .column("FOldValue", T::Text)
+            .column("FNewValue", T::Text));
+
     out.append(d.createIndexIfNotExists(QStringLiteral("ix_SystemProfile_Log_OptTime"),
                                         QStringLiteral("t_SystemProfile_Log"),
                                         {QStringLiteral("FOptTime")}));
+    out.append(d.createIndexIfNotExists(QStringLiteral("ix_SystemProfile_Audit_Time"),
+                                        QStringLiteral("t_SystemProfile_Audit"),
+                                        {QStringLiteral("FTime")}));
     out.append(d.createIndexIfNotExists(QStringLiteral("ix_MGLog_Time"), QStringLiteral("t_MGLog"),
                                         {QStringLiteral("FTime")}));
     out.append(d.createIndexIfNotExists(QStringLiteral("ix_Voucher_Period"),

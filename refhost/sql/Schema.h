@@ -10,7 +10,9 @@ class Database;
 // createSchema that migrates an older account set before the version row
 // is raised.
 // Version 2: t_NetLock records the holder's address, session and grant.
-inline constexpr int kSchemaVersion = 2;
+// Version 3: t_SystemProfile_Audit, the host's audit of every parameter
+// write (made by the CREATE TABLE IF NOT EXISTS of every opening that writes).
+inline constexpr int kSchemaVersion = 3;
 
 // Creates every table, index and fixed row of an account set that is
 // missing; existing tables and data are left alone, so it runs on every open.
