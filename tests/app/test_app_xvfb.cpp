@@ -204,7 +204,7 @@ private slots:
         LiveApp live(desktop);
         const QString window = desktop.waitForWindow("^系统参数$");
         QVERIFY2(!window.isEmpty(), "the dialog did not appear");
-        QThread::msleep(1500);  // its first activation fills the pages
+        QThread::msleep(3000);  // its first activation fills the pages, on a busy machine too
         desktop.click(window, tab);
         desktop.click(window, box);
         desktop.click(window, save);
@@ -229,7 +229,7 @@ private slots:
         LiveApp live(desktop);
         const QString window = desktop.waitForWindow("^系统参数$");
         QVERIFY2(!window.isEmpty(), "the dialog did not appear");
-        QThread::msleep(1500);
+        QThread::msleep(3000);
         desktop.click(window, tab);
         desktop.click(window, history);
         const QString viewer = desktop.waitForWindow("^参数修改日志");
