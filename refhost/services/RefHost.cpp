@@ -1,5 +1,10 @@
 #include "RefHost.h"
 
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -11,13 +16,11 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QHostAddress>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
-#include <QNetworkInterface>
 #include <QPainter>
 #include <QPixmap>
 #include <QSysInfo>
@@ -422,23 +425,25 @@ std::optional<QString> RefHost::computerName() {
     return name;
 }
 
+// The first IPv4 address of a working, non-loopback adapter (or of the named
+// one). Read from the system directly: the network library would cost every
+// start-up its own load of libraries.
 int RefHost::ReadTcp(const QString& adapter, QString& address) {
-    const auto interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface& nic : interfaces) {
-        const auto flags = nic.flags();
-        if (!(flags & QNetworkInterface::IsUp) || (flags & QNetworkInterface::IsLoopBack)) continue;
-        if (!adapter.isEmpty() && nic.name() != adapter && nic.humanReadableName() != adapter) {
-            continue;
-        }
-        for (const QNetworkAddressEntry& entry : nic.addressEntries()) {
-            const QHostAddress ip = entry.ip();
-            if (ip.protocol() == QAbstractSocket::IPv4Protocol && !ip.isLoopback()) {
-                address = ip.toString();
-                return 1;
-            }
-        }
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return 0;
+    int found = 0;
+    for (const ifaddrs* a = list; a && !found; a = a->ifa_next) {
+        if (!a->ifa_addr || a->ifa_addr->sa_family != AF_INET) continue;
+        if (!(a->ifa_flags & IFF_UP) || (a->ifa_flags & IFF_LOOPBACK)) continue;
+        if (!adapter.isEmpty() && QString::fromLocal8Bit(a->ifa_name) != adapter) continue;
+        char text[INET_ADDRSTRLEN] = {};
+        const auto* in = reinterpret_cast<const sockaddr_in*>(a->ifa_addr);
+        if (!inet_ntop(AF_INET, &in->sin_addr, text, sizeof text)) continue;
+        address = QString::fromLatin1(text);
+        found = 1;
     }
-    return 0;
+    freeifaddrs(list);
+    return found;
 }
 
 void RefHost::setMousePointer(int code) {

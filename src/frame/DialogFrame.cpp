@@ -171,19 +171,24 @@ const QString kComponent = QStringLiteral("GLSystemSetting");
 // Room the window manager takes around a window: title bar and borders.
 constexpr int kTitleBar = 40;
 constexpr int kBorders = 8;
+const char* const kGeometryKeys[] = {"FormLeft", "FormTop", "FormWidth", "FormHeight"};
 }  // namespace
 
 void DialogFrame::restoreGeometryOr(const QSize& size) {
     QRect wanted(QPoint(-1, -1), size);
     ignoringErrors("window size", [&] {
-        auto value = [this](const char* key, int def) {
-            return int(Val(GetUserProfileValue(kComponent, objectName(), QString::fromLatin1(key),
-                                               QString::number(def))
-                               .toString()));
-        };
-        const QSize stored(value("FormWidth", size.width()), value("FormHeight", size.height()));
+        for (int i = 0; i < 4; ++i) {
+            const QString text =
+                GetUserProfileValue(kComponent, objectName(), QString::fromLatin1(kGeometryKeys[i]),
+                                    QString())
+                    .toString();
+            storedGeometry_[i] = text.isEmpty() ? kNone : int(Val(text));
+        }
+        const QSize stored(storedGeometry_[2], storedGeometry_[3]);
         if (stored.width() >= 400 && stored.height() >= 300) wanted.setSize(stored);
-        wanted.moveTopLeft(QPoint(value("FormLeft", -1), value("FormTop", -1)));
+        if (storedGeometry_[0] != kNone && storedGeometry_[1] != kNone) {
+            wanted.moveTopLeft(QPoint(storedGeometry_[0], storedGeometry_[1]));
+        }
     });
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -194,20 +199,23 @@ void DialogFrame::restoreGeometryOr(const QSize& size) {
     if (room.contains(placed)) {
         move(placed.topLeft());
     } else {
-        move(room.center() - QPoint(fit.width() / 2, (fit.height() + kTitleBar) / 2));
+        const QPoint centred =
+            room.center() - QPoint(fit.width() / 2, (fit.height() + kTitleBar) / 2);
+        move(std::max(centred.x(), room.left()), std::max(centred.y(), room.top()));
     }
 }
 
+// Only what moved is written: opening and closing the dialog writes nothing.
+// The place is the frame's, as move() takes it, so that it does not creep.
 void DialogFrame::saveGeometry() {
     if (isMinimized() || isMaximized()) return;
     ignoringErrors("window size", [this] {
-        const QRect g = geometry();
-        for (const auto& [key, v] : {std::pair{"FormLeft", g.x()},
-                                     {"FormTop", g.y()},
-                                     {"FormWidth", g.width()},
-                                     {"FormHeight", g.height()}}) {
-            SetUserProfileValue(kComponent, objectName(), QString::fromLatin1(key),
-                                QString::number(v));
+        const int now[4] = {pos().x(), pos().y(), width(), height()};
+        for (int i = 0; i < 4; ++i) {
+            if (now[i] == storedGeometry_[i]) continue;
+            SetUserProfileValue(kComponent, objectName(), QString::fromLatin1(kGeometryKeys[i]),
+                                QString::number(now[i]));
+            storedGeometry_[i] = now[i];
         }
     });
 }

@@ -92,6 +92,23 @@ private slots:
         h.dialog->btnClose_Click();
         h.open();
         QCOMPARE(h.dialog->size(), QSize(700, 500));
+        // Opened and closed untouched, it stays where it was: no creeping.
+        const QPoint place = h.dialog->pos();
+        auto stored = [&h] {
+            auto rs = h.set.db->nativeQuery(QStringLiteral(
+                "SELECT FKey, FValue FROM t_UserProfile WHERE FKey LIKE 'Form%' ORDER BY FKey"));
+            QStringList rows;
+            for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+                rows << rs->Field(0).toString() + u'=' + rs->Field(1).toString();
+            }
+            return rows;
+        };
+        const QStringList before = stored();
+        h.dialog->btnClose_Click();
+        h.open();
+        QCOMPARE(h.dialog->pos(), place);
+        h.dialog->btnClose_Click();
+        QCOMPARE(stored().join(u' '), before.join(u' '));
     }
 };
 

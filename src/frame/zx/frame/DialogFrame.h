@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <type_traits>
 
@@ -149,6 +150,9 @@ private:
     QString noRight_;  // why the rights service refused the modify right
     bool changed_ = false;
     bool loadFailed_ = false;
+    // The place and size as stored for this user; kNone where none is.
+    static constexpr int kNone = std::numeric_limits<int>::min();
+    int storedGeometry_[4] = {kNone, kNone, kNone, kNone};
 };
 
 // The notices of the read-only state.
