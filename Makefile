@@ -1,6 +1,6 @@
 # Two entry points: `make run` opens the dialog on the demo account set,
 # `make test` builds and runs the whole test suite.
-PACKAGES := cmake g++ make qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql fonts-wqy-zenhei qt6-translations-l10n
+PACKAGES := cmake g++ make qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev fonts-wqy-zenhei qt6-translations-l10n
 # The tests also run the dialog on a virtual X server and click it with real
 # X input events.
 TEST_PACKAGES := xvfb xdotool
