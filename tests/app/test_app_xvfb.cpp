@@ -35,8 +35,11 @@ public:
     // Returns why not when no server could be started.
     QString start() {
         if (QStandardPaths::findExecutable("Xvfb").isEmpty()) return "Xvfb 未安装";
-        process_.start("Xvfb",
-                       {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        process_.start(
+            "Xvfb",
+            // -noreset: without it the server resets when its last client leaves,
+            // and a client connecting in that moment is refused.
+            {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
         if (!process_.waitForStarted(10000)) return "Xvfb 无法启动: " + process_.errorString();
         QElapsedTimer clock;
         clock.start();
@@ -164,6 +167,15 @@ public:
         process.setProcessEnvironment(desktop.env);
         process.start(SYSTEMSETTING_BIN, desktop.appArgs({}));
     }
+    // Why the window may not be there: the process's state and what it said.
+    QString report() {
+        process.waitForFinished(1000);
+        return QString("state %1, exit %2, stdout: %3, stderr: %4")
+            .arg(process.state())
+            .arg(process.exitCode())
+            .arg(QString::fromUtf8(process.readAllStandardOutput()),
+                 QString::fromUtf8(process.readAllStandardError()));
+    }
     ~LiveApp() {
         if (process.state() != QProcess::NotRunning) {
             process.kill();
@@ -203,7 +215,7 @@ private slots:
 
         LiveApp live(desktop);
         const QString window = desktop.waitForWindow("^系统参数$");
-        QVERIFY2(!window.isEmpty(), "the dialog did not appear");
+        QVERIFY2(!window.isEmpty(), qPrintable("the dialog did not appear: " + live.report()));
         QThread::msleep(3000);  // its first activation fills the pages, on a busy machine too
         desktop.click(window, tab);
         desktop.click(window, box);
@@ -228,7 +240,7 @@ private slots:
 
         LiveApp live(desktop);
         const QString window = desktop.waitForWindow("^系统参数$");
-        QVERIFY2(!window.isEmpty(), "the dialog did not appear");
+        QVERIFY2(!window.isEmpty(), qPrintable("the dialog did not appear: " + live.report()));
         QThread::msleep(3000);
         desktop.click(window, tab);
         desktop.click(window, history);
