@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "CommandLine.h"
 #include "demo/Demo.h"
 #include "lock/NetControl.h"
 #include "services/RefHost.h"
@@ -22,13 +23,10 @@ namespace app {
 
 namespace {
 
-constexpr int kExitRefused = 1;
-constexpr int kExitUsage = 2;
+constexpr int kExitRefused = kExitNotCompleted;
 
 void put(FILE* stream, const QString& text) {
-    std::fputs(text.toUtf8().constData(), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
+    printLine(stream, text);
 }
 
 // Columns on a terminal: Chinese characters take two places.
@@ -119,8 +117,6 @@ std::optional<LockRecord> findRecord(const QList<LockRecord>& records, const QSt
 }  // namespace
 
 int runLocks(const QStringList& args) {
-    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString defaultDb = QDir(dataDir).filePath(QStringLiteral("demo.zxdb"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "网络控制工具: 列出账套上被占用的功能 (网络控制锁) 及其持有者, 或释放其中一个。\n"
@@ -129,19 +125,6 @@ int runLocks(const QStringList& args) {
         "退出码: 0 完成, 1 没有释放 (无权限、需要 --force、找不到该锁), 2 参数错误、\n"
         "账套无法打开或用户不存在。"));
     parser.addHelpOption();
-    const QCommandLineOption dbOption(
-        QStringLiteral("db"),
-        QStringLiteral("账套数据库文件 (默认 %1) 或 postgresql:// 地址; 必须是已有的账套。")
-            .arg(defaultDb),
-        QStringLiteral("PATH"));
-    const QCommandLineOption userOption(QStringLiteral("user"),
-                                        QStringLiteral("登录用户 (默认 administrator)。"),
-                                        QStringLiteral("NAME"));
-    const QCommandLineOption installOption(
-        QStringLiteral("install"),
-        QStringLiteral("安装目录 (默认 %1)。")
-            .arg(QDir(dataDir).filePath(QStringLiteral("install"))),
-        QStringLiteral("DIR"));
     const QCommandLineOption releaseOption(
         QStringLiteral("release"),
         QStringLiteral("释放列表中编号为 N 的锁, 或按 功能/年度/期间 (如 pu08/2024/3) 指定的锁。"),
@@ -156,8 +139,10 @@ int runLocks(const QStringList& args) {
         QStringLiteral("screenshot"),
         QStringLiteral("与 --window 一起: 把窗口截图为 DIR/frmNetControl.png, 然后退出。"),
         QStringLiteral("DIR"));
-    parser.addOptions({dbOption, userOption, installOption, releaseOption, forceOption,
-                       windowOption, screenshotOption});
+    parser.addOptions({dbOption(QStringLiteral(
+                           "账套数据库文件 (默认 %1) 或 postgresql:// 地址; 必须是已有的账套。")),
+                       userOption(), installOption(), releaseOption, forceOption, windowOption,
+                       screenshotOption});
 
     if (!parser.parse(QStringList{QStringLiteral("systemsetting locks")} + args)) {
         put(stderr, QStringLiteral("参数错误: %1").arg(parser.errorText()));
@@ -184,20 +169,15 @@ int runLocks(const QStringList& args) {
         return kExitUsage;
     }
 
-    const QString dbPath = parser.isSet(dbOption) ? parser.value(dbOption) : defaultDb;
-    const QString installDir = parser.isSet(installOption)
-                                   ? parser.value(installOption)
-                                   : QDir(dataDir).filePath(QStringLiteral("install"));
-    const QString userName =
-        parser.isSet(userOption) ? parser.value(userOption) : QStringLiteral("administrator");
+    const Account account = accountOf(parser);
 
     std::shared_ptr<refhost::Database> db;
     QString install;
     try {
         refhost::OpenOptions options;
         options.create = false;  // looking at the locks of a set that is not there makes none
-        db = refhost::Database::open(dbPath, options);
-        install = refhost::ensureInstallDir(installDir);
+        db = refhost::Database::open(account.db, options);
+        install = refhost::ensureInstallDir(account.install);
     } catch (const zx::host::HostError& error) {
         put(stderr, error.description());
         return kExitUsage;
@@ -212,7 +192,7 @@ int runLocks(const QStringList& args) {
                         text));
     });
     try {
-        host.login(userName);
+        host.login(account.user);
         refhost::installStandardServices(host);
     } catch (const zx::host::HostError& error) {
         put(stderr, error.description());

@@ -10,7 +10,6 @@
 #include <QCommandLineParser>
 #include <QDate>
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,12 +18,12 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QStackedWidget>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 
+#include "CommandLine.h"
 #include "demo/Demo.h"
 #include "services/Audit.h"
 #include "services/ProfileSnapshot.h"
@@ -50,9 +49,9 @@ using zx::host::HostError;
 using zx::params::Param;
 using zx::profiles::frmSystemProfiles;
 
-constexpr int kDone = 0;
-constexpr int kRefused = 1;
-constexpr int kUsage = 2;
+constexpr int kDone = kExitDone;
+constexpr int kRefused = kExitNotCompleted;
+constexpr int kUsage = kExitUsage;
 
 const QString kFormat = QStringLiteral("systemsetting-parameters");
 constexpr int kFormatVersion = 1;
@@ -62,16 +61,11 @@ struct Exit {
     int code;
 };
 
-void printTo(FILE* stream, const QString& text) {
-    std::fputs(text.toUtf8().constData(), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
-}
 void say(const QString& text) {
-    printTo(stdout, text);
+    printLine(stdout, text);
 }
 void complain(const QString& text) {
-    printTo(stderr, text);
+    printLine(stderr, text);
 }
 [[noreturn]] void fail(int code, const QString& text) {
     complain(text);
@@ -224,29 +218,15 @@ Snapshot readFile(const QString& path) {
 
 // ----- An account set on the reference host -------------------------------
 
-struct Options {
-    QString db;
-    QString user;
-    QString install;
-};
-
-QString dataDir() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-}
+using Options = Account;
 
 void addCommonOptions(QCommandLineParser& parser, bool withDb) {
     if (withDb) {
-        parser.addOption({QStringLiteral("db"),
-                          QStringLiteral("账套: 账套文件或 postgresql:// 地址 (默认 %1)。")
-                              .arg(QDir(dataDir()).filePath(QStringLiteral("demo.zxdb"))),
-                          QStringLiteral("PATH")});
+        parser.addOption(
+            dbOption(QStringLiteral("账套: 账套文件或 postgresql:// 地址 (默认 %1)。")));
     }
-    parser.addOption({QStringLiteral("user"), QStringLiteral("登录用户 (默认 administrator)。"),
-                      QStringLiteral("NAME")});
-    parser.addOption({QStringLiteral("install"),
-                      QStringLiteral("安装目录 (默认 %1)。")
-                          .arg(QDir(dataDir()).filePath(QStringLiteral("install"))),
-                      QStringLiteral("DIR")});
+    parser.addOption(userOption());
+    parser.addOption(installOption());
     parser.addHelpOption();
 }
 
@@ -271,32 +251,11 @@ void parse(QCommandLineParser& parser, const QStringList& args, int minPositiona
     }
 }
 
-Options commonOptions(const QCommandLineParser& parser) {
-    Options o;
-    // optionNames() lists what was given: diff takes no --db at all.
-    o.db = parser.optionNames().contains(QStringLiteral("db"))
-               ? parser.value(QStringLiteral("db"))
-               : QDir(dataDir()).filePath(QStringLiteral("demo.zxdb"));
-    o.user = parser.isSet(QStringLiteral("user")) ? parser.value(QStringLiteral("user"))
-                                                  : QStringLiteral("administrator");
-    o.install = parser.isSet(QStringLiteral("install"))
-                    ? parser.value(QStringLiteral("install"))
-                    : QDir(dataDir()).filePath(QStringLiteral("install"));
-    return o;
-}
-
 // A message the host showed while a command ran.
 struct Shown {
     QString kind;  // "message", "error", "question", "help"
     QString text;
 };
-
-QString kindLabel(const QString& kind) {
-    if (kind == QLatin1String("error")) return QStringLiteral("错误");
-    if (kind == QLatin1String("question")) return QStringLiteral("询问");
-    if (kind == QLatin1String("help")) return QStringLiteral("帮助");
-    return QStringLiteral("提示");
-}
 
 // One account set opened for a command, with its host and the logged-in
 // user. Commands never create a set: a missing one is a mistake.
@@ -391,8 +350,8 @@ public:
 
     void printShown(FILE* stream, qsizetype from = 0) const {
         for (qsizetype i = from; i < shown_.size(); ++i) {
-            printTo(stream,
-                    QStringLiteral("[%1] %2").arg(kindLabel(shown_.at(i).kind), shown_.at(i).text));
+            printLine(stream, QStringLiteral("[%1] %2").arg(kindLabel(shown_.at(i).kind),
+                                                            shown_.at(i).text));
         }
     }
 
@@ -534,7 +493,7 @@ int runExport(const QStringList& args) {
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("要写的文件。"),
                                  QStringLiteral("[FILE]"));
     parse(parser, args, 0, 1);
-    const Options o = commonOptions(parser);
+    const Options o = accountOf(parser);
     const Snapshot s = readAccountSet(o, QStringLiteral("systemsetting export"));
     const QByteArray data = fileText(s);
     if (parser.positionalArguments().isEmpty()) {
@@ -586,7 +545,7 @@ int runDiff(const QStringList& args) {
     parser.addPositionalArgument(QStringLiteral("A"), QStringLiteral("账套或参数文件。"));
     parser.addPositionalArgument(QStringLiteral("B"), QStringLiteral("账套或参数文件。"));
     parse(parser, args, 2, 2);
-    const Options o = commonOptions(parser);
+    const Options o = accountOf(parser);
     const Snapshot a = readSide(parser.positionalArguments().at(0), o);
     const Snapshot b = readSide(parser.positionalArguments().at(1), o);
 
@@ -924,7 +883,7 @@ int runApply(const QStringList& args) {
                       QStringLiteral("只列出会写入的内容 (连同保存的校验), 不写入任何内容。")});
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("export 写出的参数文件。"));
     parse(parser, args, 1, 1);
-    const Options o = commonOptions(parser);
+    const Options o = accountOf(parser);
     const bool dryRun = parser.isSet(QStringLiteral("dry-run"));
     const Snapshot file = readFile(parser.positionalArguments().first());
 
@@ -1027,7 +986,7 @@ int runAudit(const QStringList& args) {
                       QStringLiteral("只列出这个参数 (名称或 类别/名称, 不分大小写) 的记录。"),
                       QStringLiteral("KEY")});
     parse(parser, args, 0, 0);
-    const Options o = commonOptions(parser);
+    const Options o = accountOf(parser);
     refhost::AuditFilter filter;
     if (parser.isSet(QStringLiteral("since"))) {
         const QString since = parser.value(QStringLiteral("since")).trimmed();

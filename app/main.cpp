@@ -13,12 +13,12 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
 #include <exception>
 
 #include "Automation.h"
+#include "CommandLine.h"
 #include "Locks.h"
 #include "ParamSets.h"
 #include "demo/Demo.h"
@@ -33,23 +33,11 @@
 
 namespace {
 
-constexpr int kExitNotCompleted = 1;
-constexpr int kExitUsage = 2;
+using app::kExitNotCompleted;
+using app::kExitUsage;
+using app::kindLabel;
+using app::printLine;
 constexpr int kExitAutomationFailed = 3;
-
-void printLine(FILE* stream, const QString& text) {
-    std::fputs(text.toUtf8().constData(), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
-}
-
-QString kindLabel(const QString& kind) {
-    if (kind == QLatin1String("error")) return QStringLiteral("错误");
-    if (kind == QLatin1String("question")) return QStringLiteral("询问");
-    if (kind == QLatin1String("answer")) return QStringLiteral("回答");
-    if (kind == QLatin1String("help")) return QStringLiteral("帮助");
-    return QStringLiteral("提示");
-}
 
 // Without any display the toolkit cannot start; fall back to drawing offscreen
 // (every box is then answered with its default button and printed).
@@ -215,7 +203,6 @@ int main(int argc, char* argv[]) {
         return app::runLocks(QApplication::arguments().mid(2));
     }
 
-    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "打开账套的系统参数。\n"
@@ -224,26 +211,16 @@ int main(int argc, char* argv[]) {
         "不再弹出, 而以默认按钮(确定/否/取消)作答; 所有提示内容都打印到标准输出。\n"
         "执行脚本时由脚本充当用户: 所有窗口和提示框照常打开, 等待脚本的下一行。"));
     parser.addHelpOption();
-    const QString defaultDb = QDir(dataDir).filePath(QStringLiteral("demo.zxdb"));
-    const QCommandLineOption dbOption(
-        QStringLiteral("db"),
+    const QCommandLineOption dbOption = app::dbOption(
         QStringLiteral("账套数据库文件 (默认 %1), 或数据库服务器上的账套\n"
                        "postgresql://用户@主机:端口/数据库名。文件必须是已有的账套; 默认位置上\n"
                        "或加 --create 时, 还不存在的文件创建为新的演示账套。服务器上的空数据库\n"
-                       "首次使用时创建演示账套。")
-            .arg(defaultDb),
-        QStringLiteral("PATH"));
+                       "首次使用时创建演示账套。"));
     const QCommandLineOption createOption(
         QStringLiteral("create"),
         QStringLiteral("--db 指定的文件还不存在时, 在那里创建新的演示账套。"));
-    const QCommandLineOption userOption(QStringLiteral("user"),
-                                        QStringLiteral("登录用户 (默认 administrator)。"),
-                                        QStringLiteral("NAME"));
-    const QCommandLineOption installOption(
-        QStringLiteral("install"),
-        QStringLiteral("安装目录 (默认 %1)。")
-            .arg(QDir(dataDir).filePath(QStringLiteral("install"))),
-        QStringLiteral("DIR"));
+    const QCommandLineOption userOption = app::userOption();
+    const QCommandLineOption installOption = app::installOption();
     const QCommandLineOption appTypeOption(
         QStringLiteral("app-type"),
         QStringLiteral("把安装配置 Common/QORBaseScheme.ini 的 AppType 改为 N 后再打开。"),
@@ -311,17 +288,15 @@ int main(int argc, char* argv[]) {
         return kExitUsage;
     }
 
-    const QString dbPath = parser.isSet(dbOption) ? parser.value(dbOption) : defaultDb;
+    const app::Account account = app::accountOf(parser);
+    const QString& dbPath = account.db;
     // The demo set appears by itself only where it belongs; anywhere else a
     // missing file is more likely a typing error than a wish for a new set.
     const bool mayCreate =
         parser.isSet(createOption) ||
-        QFileInfo(dbPath).absoluteFilePath() == QFileInfo(defaultDb).absoluteFilePath();
-    const QString installDir = parser.isSet(installOption)
-                                   ? parser.value(installOption)
-                                   : QDir(dataDir).filePath(QStringLiteral("install"));
-    const QString userName =
-        parser.isSet(userOption) ? parser.value(userOption) : QStringLiteral("administrator");
+        QFileInfo(dbPath).absoluteFilePath() == QFileInfo(app::defaultDbPath()).absoluteFilePath();
+    const QString& installDir = account.install;
+    const QString& userName = account.user;
 
     const std::shared_ptr<refhost::Database> db = openAccountSet(dbPath, mayCreate);
     if (!db) return kExitUsage;

@@ -1,0 +1,40 @@
+#pragma once
+
+// What every command of the program shares: where its files are when the
+// user names none, the options that say who works on which account set, how
+// it prints, and its exit codes.
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QString>
+#include <cstdio>
+
+namespace app {
+
+constexpr int kExitDone = 0;
+constexpr int kExitNotCompleted = 1;  // a refusal, or a start-up not completed
+constexpr int kExitUsage = 2;         // bad arguments, no account set, unknown user
+
+void printLine(FILE* stream, const QString& text);
+
+// The word a printed host message starts with: "错误", "询问" ...
+QString kindLabel(const QString& kind);
+
+QString defaultDbPath();
+QString defaultInstallDir();
+
+// --db with the command's own help text (its default is added), --user and --install.
+QCommandLineOption dbOption(const QString& help);
+QCommandLineOption userOption();
+QCommandLineOption installOption();
+
+struct Account {
+    QString db;
+    QString user;
+    QString install;
+};
+
+// The values of --db, --user and --install, defaults for those not given.
+Account accountOf(const QCommandLineParser& parser);
+
+}  // namespace app
