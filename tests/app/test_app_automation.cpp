@@ -52,8 +52,9 @@ public:
         {
             QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
             db.setDatabaseName(dir.filePath("set.zxdb"));
+            db.open();
             QSqlQuery q(db);
-            if (db.open() && q.exec(text) && q.next()) value = q.value(0).toString();
+            if (q.exec(text) && q.next()) value = q.value(0).toString();
         }
         QSqlDatabase::removeDatabase("check");
         return value;
