@@ -1,7 +1,8 @@
-// Opening an account set through the executable, as a user starts it: while
-// another process holds the set, on a read-only file, on files that are no
-// account set, on a missing path, in folders whose names the session string
-// must carry; the exit codes of a refused dialog and script values as written.
+// Opening an account set, through the reference host and through the
+// executable as a user starts it: while another process holds the set, on a
+// read-only file, on files that are no account set, on a missing path, in
+// folders whose names the session string must carry; the exit codes of a
+// refused dialog and script values as written.
 // The holder case runs on SQLite, and on a server with ZX_TEST_PG.
 
 #include <QCryptographicHash>
@@ -17,6 +18,11 @@
 
 #include "DemoSet.h"
 #include "WriteHolder.h"
+#include "zx/host/Environment.h"
+#include "zx/host/Services.h"
+
+using refhost::Database;
+using zx::host::HostError;
 
 namespace {
 
@@ -77,6 +83,28 @@ QString written(refhost::Database& db) {
     return text;
 }
 
+// The error `work` raises; an empty error when it raises none.
+template <typename Work>
+HostError raised(Work work) {
+    try {
+        work();
+    } catch (const HostError& error) {
+        return error;
+    }
+    return HostError(0, QString(), QString());
+}
+
+QString storedName(Database& db) {
+    const auto rows = db.nativeQuery(QStringLiteral(
+        "SELECT FValue FROM t_SystemProfile WHERE FCategory = 'General' AND FKey = 'CompanyName'"));
+    rows->MoveFirst();
+    return rows->Field(0).toString();
+}
+
+const QString kRename = QStringLiteral(
+    "UPDATE t_SystemProfile SET FValue = '改名' WHERE FCategory = 'General' AND FKey = "
+    "'CompanyName'");
+
 QByteArray digest(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return QByteArray();
@@ -85,7 +113,7 @@ QByteArray digest(const QString& path) {
 
 }  // namespace
 
-class OpenAppTest : public QObject {
+class OpenTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -98,12 +126,41 @@ private slots:
 
         WriteHolder holder(db);
         QVERIFY(holder.holding());
+        const bool server = !set.pgDatabase.isEmpty();
+        auto namesHolder = [&](const QString& text) {
+            return text.contains(server ? QStringLiteral("服务器会话")
+                                        : QStringLiteral("(writeholder)"));
+        };
+
+        // Opening only reads, so it goes through.
+        refhost::OpenOptions options;
+        options.create = false;
+        auto other = Database::open(db, options);
+        QCOMPARE(storedName(*other), QStringLiteral("演示科技有限公司"));
+
+        // A write gives up after a short wait, in words that name the holder.
+        const HostError write = raised([&] { other->nativeExec(kRename); });
+        QCOMPARE(write.number(), refhost::kAccountSetBusy);
+        QVERIFY2(namesHolder(write.description()), qPrintable(write.description()));
+
+        // A start that must write waits, says who it waits for, and gives up.
+        QStringList waitedFor;
+        auto waiting = [&](const QString& who) { waitedFor << who; };
+        const HostError gaveUp = raised(
+            [&] { other->patientTransaction([&] { other->nativeExec(kRename); }, waiting, 700); });
+        QCOMPARE(gaveUp.number(), refhost::kAccountSetBusy);
+        QVERIFY2(gaveUp.description().contains(QStringLiteral("后放弃")),
+                 qPrintable(gaveUp.description()));
+        QVERIFY(namesHolder(gaveUp.description()));
+        QVERIFY(!waitedFor.isEmpty());
+        QVERIFY2(namesHolder(waitedFor.first()), qPrintable(waitedFor.first()));
+
         // The dialog opens and shows every value as it does without the holder.
         const Run held = run(db, set.installDir, {QStringLiteral("--dump-controls")});
         QVERIFY2(held.exitCode == 0, qPrintable(held.out + held.err));
         QCOMPARE(held.out, alone.out);
 
-        // A save ends with the message and writes nothing.
+        // A save's function lock is its first write: refused, nothing written.
         const Run save = run(db, set.installDir, {},
                              "set txtCompanyAddress 另一个地址\n"
                              "click btnSave\n"
@@ -118,6 +175,10 @@ private slots:
         QVERIFY(!save.out.contains(QStringLiteral("timeout")));
         QVERIFY(holder.release());
         QCOMPARE(written(*set.db), before);
+
+        // Once the holder is done the same start goes through.
+        other->patientTransaction([&] { other->nativeExec(kRename); }, waiting, 700);
+        QCOMPARE(storedName(*other), QStringLiteral("改名"));
     }
 
     void readOnlyFileShowsEveryValueWithoutSave() {
@@ -131,6 +192,32 @@ private slots:
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
         auto restore =
             qScopeGuard([&] { QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner); });
+
+        // Marked read-only: even the administrator may look and nothing more.
+        {
+            auto db = Database::openSqlite(path);
+            QVERIFY(db->readOnly());
+            refhost::RefHost host(db, set.installDir);
+            refhost::installStandardServices(host);
+            host.login(QStringLiteral("administrator"));
+            QVERIFY(host.readOnlyNotice().contains(QStringLiteral("只能读取")));
+            auto security = zx::host::createService<zx::host::SecurityInfo>();
+            const QString props = host.propsString();
+            QVERIFY(!security->IsAdministrator(props));
+            QVERIFY(security->AccessCheck(props, 18, 0, 1048576, true, QStringLiteral("查看"))
+                        .toBool());
+            QCOMPARE(security->AccessCheck(props, 18, 0, 2097152, false, QStringLiteral("修改")),
+                     QVariant(false));
+            const HostError modify = raised([&] {
+                security->AccessCheck(props, 18, 0, 2097152, true, QStringLiteral("修改"));
+            });
+            QVERIFY2(modify.description().startsWith(host.readOnlyNotice()),
+                     qPrintable(modify.description()));
+            // The reason depends on whether this user could override it.
+            const HostError write = raised([&] { db->nativeExec(kRename); });
+            QCOMPARE(write.number(), refhost::kAccountSetReadOnly);
+            QVERIFY(write.description().contains(db->readOnlyReason()));
+        }
 
         const Run r = run(path, set.installDir, {QStringLiteral("--dump-controls")});
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
@@ -224,6 +311,8 @@ private slots:
         QTest::addColumn<QString>("folder");
         QTest::newRow("semicolon") << QStringLiteral("a;b");
         QTest::newRow("braces") << QStringLiteral("账套}{2024");
+        QTest::newRow("percent") << QStringLiteral("p%3Bq%");
+        QTest::newRow("blank at the end") << QStringLiteral("账套 ");
     }
     void setsInFoldersOfAnyName() {
         QFETCH(QString, folder);
@@ -272,5 +361,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(OpenAppTest)
-#include "tst_open_app.moc"
+QTEST_GUILESS_MAIN(OpenTest)
+#include "tst_open.moc"
