@@ -37,17 +37,17 @@ struct Run {
 Run run(const QString& db, const QString& install, QStringList args,
         const QByteArray& script = QByteArray()) {
     if (!script.isNull()) {
-        const QString file = QFileInfo(install).dir().filePath(QStringLiteral("script.txt"));
+        const QString file = QFileInfo(install).dir().filePath("script.txt");
         QFile out(file);
         if (out.open(QIODevice::WriteOnly)) out.write(script);
-        args << QStringLiteral("--script") << file;
+        args << "--script" << file;
     }
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(SYSTEMSETTING_BIN),
-            QStringList{QStringLiteral("--db"), db, QStringLiteral("--install"), install} + args);
+            QStringList{"--db", db, "--install", install} + args);
     p.waitForFinished(120000);
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
@@ -58,7 +58,7 @@ QMap<QString, QJsonObject> controls(const QString& dump) {
     QMap<QString, QJsonObject> out;
     for (const QString& line : dump.split(u'\n')) {
         const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
-        if (!o.isEmpty()) out.insert(o.value(QStringLiteral("name")).toString(), o);
+        if (!o.isEmpty()) out.insert(o.value("name").toString(), o);
     }
     return out;
 }
@@ -75,7 +75,7 @@ QString written(refhost::Database& db) {
     }
     for (const char* table : {"t_SystemProfile_Log", "t_NetLock", "t_MGLog"}) {
         text += QString::fromLatin1(table) + u'=' +
-                db.nativeQuery(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(table))
+                db.nativeQuery(QString("SELECT COUNT(*) FROM ") + QLatin1String(table))
                     ->Field(0)
                     .toString() +
                 u'\n';
@@ -120,7 +120,7 @@ private slots:
     void anotherProcessHoldsTheSet() {
         DemoSet set;
         const QString db = set.location();
-        const Run alone = run(db, set.installDir, {QStringLiteral("--dump-controls")});
+        const Run alone = run(db, set.installDir, {"--dump-controls"});
         QCOMPARE(alone.exitCode, 0);
         const QString before = written(*set.db);
 
@@ -128,15 +128,14 @@ private slots:
         QVERIFY(holder.holding());
         const bool server = !set.pgDatabase.isEmpty();
         auto namesHolder = [&](const QString& text) {
-            return text.contains(server ? QStringLiteral("服务器会话")
-                                        : QStringLiteral("(writeholder)"));
+            return text.contains(server ? "服务器会话" : "(writeholder)");
         };
 
         // Opening only reads, so it goes through.
         refhost::OpenOptions options;
         options.create = false;
         auto other = Database::open(db, options);
-        QCOMPARE(storedName(*other), QStringLiteral("演示科技有限公司"));
+        QCOMPARE(storedName(*other), "演示科技有限公司");
 
         // A write gives up after a short wait, in words that name the holder.
         const HostError write = raised([&] { other->nativeExec(kRename); });
@@ -149,14 +148,13 @@ private slots:
         const HostError gaveUp = raised(
             [&] { other->patientTransaction([&] { other->nativeExec(kRename); }, waiting, 700); });
         QCOMPARE(gaveUp.number(), refhost::kAccountSetBusy);
-        QVERIFY2(gaveUp.description().contains(QStringLiteral("后放弃")),
-                 qPrintable(gaveUp.description()));
+        QVERIFY2(gaveUp.description().contains("后放弃"), qPrintable(gaveUp.description()));
         QVERIFY(namesHolder(gaveUp.description()));
         QVERIFY(!waitedFor.isEmpty());
         QVERIFY2(namesHolder(waitedFor.first()), qPrintable(waitedFor.first()));
 
         // The dialog opens and shows every value as it does without the holder.
-        const Run held = run(db, set.installDir, {QStringLiteral("--dump-controls")});
+        const Run held = run(db, set.installDir, {"--dump-controls"});
         QVERIFY2(held.exitCode == 0, qPrintable(held.out + held.err));
         QCOMPARE(held.out, alone.out);
 
@@ -168,24 +166,23 @@ private slots:
                              "click btnClose\n"
                              "expect-closed\n");
         QVERIFY2(save.exitCode == 0, qPrintable(save.out + save.err));
-        QVERIFY2(save.out.contains(QStringLiteral("[错误] 现在不能保存: 账套正被")),
-                 qPrintable(save.out));
-        QVERIFY(save.out.contains(QStringLiteral("本次保存没有写入任何内容")));
-        QVERIFY(!save.out.contains(QStringLiteral("locked")));
-        QVERIFY(!save.out.contains(QStringLiteral("timeout")));
+        QVERIFY2(save.out.contains("[错误] 现在不能保存: 账套正被"), qPrintable(save.out));
+        QVERIFY(save.out.contains("本次保存没有写入任何内容"));
+        QVERIFY(!save.out.contains("locked"));
+        QVERIFY(!save.out.contains("timeout"));
         QVERIFY(holder.release());
         QCOMPARE(written(*set.db), before);
 
         // Once the holder is done the same start goes through.
         other->patientTransaction([&] { other->nativeExec(kRename); }, waiting, 700);
-        QCOMPARE(storedName(*other), QStringLiteral("改名"));
+        QCOMPARE(storedName(*other), "改名");
     }
 
     void readOnlyFileShowsEveryValueWithoutSave() {
         if (!qEnvironmentVariableIsEmpty("ZX_TEST_PG")) QSKIP("a file's permissions");
         DemoSet set;
         const QString path = set.location();
-        const Run writable = run(path, set.installDir, {QStringLiteral("--dump-controls")});
+        const Run writable = run(path, set.installDir, {"--dump-controls"});
         set.host.reset();
         set.db.reset();
         const QByteArray bytes = digest(path);
@@ -199,18 +196,15 @@ private slots:
             QVERIFY(db->readOnly());
             refhost::RefHost host(db, set.installDir);
             refhost::installStandardServices(host);
-            host.login(QStringLiteral("administrator"));
-            QVERIFY(host.readOnlyNotice().contains(QStringLiteral("只能读取")));
+            host.login("administrator");
+            QVERIFY(host.readOnlyNotice().contains("只能读取"));
             auto security = zx::host::createService<zx::host::SecurityInfo>();
             const QString props = host.propsString();
             QVERIFY(!security->IsAdministrator(props));
-            QVERIFY(security->AccessCheck(props, 18, 0, 1048576, true, QStringLiteral("查看"))
-                        .toBool());
-            QCOMPARE(security->AccessCheck(props, 18, 0, 2097152, false, QStringLiteral("修改")),
-                     QVariant(false));
-            const HostError modify = raised([&] {
-                security->AccessCheck(props, 18, 0, 2097152, true, QStringLiteral("修改"));
-            });
+            QVERIFY(security->AccessCheck(props, 18, 0, 1048576, true, "查看").toBool());
+            QCOMPARE(security->AccessCheck(props, 18, 0, 2097152, false, "修改"), QVariant(false));
+            const HostError modify =
+                raised([&] { security->AccessCheck(props, 18, 0, 2097152, true, "修改"); });
             QVERIFY2(modify.description().startsWith(host.readOnlyNotice()),
                      qPrintable(modify.description()));
             // The reason depends on whether this user could override it.
@@ -219,9 +213,9 @@ private slots:
             QVERIFY(write.description().contains(db->readOnlyReason()));
         }
 
-        const Run r = run(path, set.installDir, {QStringLiteral("--dump-controls")});
+        const Run r = run(path, set.installDir, {"--dump-controls"});
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
-        QVERIFY2(r.out.startsWith(QStringLiteral("[提示] 账套 %1 只能读取 (").arg(path)),
+        QVERIFY2(r.out.startsWith(QString("[提示] 账套 %1 只能读取 (").arg(path)),
                  qPrintable(r.out));
         const auto shown = controls(r.out);
         const auto usual = controls(writable.out);
@@ -230,16 +224,16 @@ private slots:
             if (name == QLatin1String("lblReadOnlyNotice"))
                 continue;  // says why, differs on purpose
             for (const char* field : {"text", "value", "index", "caption", "items"}) {
-                QCOMPARE(shown[name].value(QLatin1String(field)),
-                         usual[name].value(QLatin1String(field)));
+                QCOMPARE(shown[name].value(QString::fromLatin1(field)),
+                         usual[name].value(QString::fromLatin1(field)));
             }
         }
         for (const char* name : {"btnSave", "btnOK"}) {
-            QCOMPARE(shown[QLatin1String(name)].value(QStringLiteral("enabled")).toBool(), false);
+            QCOMPARE(shown[QLatin1String(name)].value("enabled").toBool(), false);
         }
         // Values stay readable, but nothing the user does changes them.
         for (const char* name : {"txtCompanyName", "chkSettle"}) {
-            QCOMPARE(shown[QLatin1String(name)].value(QStringLiteral("locked")).toBool(), true);
+            QCOMPARE(shown[QLatin1String(name)].value("locked").toBool(), true);
         }
         QCOMPARE(digest(path), bytes);
     }
@@ -247,26 +241,26 @@ private slots:
     void whatIsNoAccountSetIsRefusedUntouched_data() {
         QTest::addColumn<QByteArray>("content");  // "foreign" for an SQLite file of other tables
         QTest::addColumn<QString>("message");
-        QTest::newRow("zero length") << QByteArray("") << QStringLiteral("是空文件 (0 字节)");
+        QTest::newRow("zero length") << QByteArray("") << "是空文件 (0 字节)";
         QTest::newRow("not SQLite")
-            << QByteArray("账套\n").repeated(500) << QStringLiteral("它不是 SQLite 数据库文件");
+            << QByteArray("账套\n").repeated(500) << "它不是 SQLite 数据库文件";
         QTest::newRow("foreign tables")
-            << QByteArray("foreign") << QStringLiteral("其中的表 (customers) 不属于账套");
+            << QByteArray("foreign") << "其中的表 (customers) 不属于账套";
     }
     void whatIsNoAccountSetIsRefusedUntouched() {
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("books.db"));
+        const QString path = dir.filePath("books.db");
         if (content == "foreign") {
-            const QString name = QStringLiteral("foreign");
+            const QString name = "foreign";
             {
-                QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+                QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", name);
                 other.setDatabaseName(path);
                 QVERIFY(other.open());
                 QSqlQuery q(other);
-                QVERIFY(q.exec(QStringLiteral("CREATE TABLE customers (id INTEGER, name TEXT)")));
-                QVERIFY(q.exec(QStringLiteral("INSERT INTO customers VALUES (1, '甲')")));
+                QVERIFY(q.exec("CREATE TABLE customers (id INTEGER, name TEXT)"));
+                QVERIFY(q.exec("INSERT INTO customers VALUES (1, '甲')"));
             }
             QSqlDatabase::removeDatabase(name);
         } else {
@@ -277,87 +271,73 @@ private slots:
         const QByteArray bytes = digest(path);
         const QStringList entries = QDir(dir.path()).entryList(QDir::Files);
 
-        const Run r = run(path, dir.filePath(QStringLiteral("install")),
-                          {QStringLiteral("--create"), QStringLiteral("--dump-controls")});
+        const Run r = run(path, dir.filePath("install"), {"--create", "--dump-controls"});
         QCOMPARE(r.exitCode, 2);
         QVERIFY2(r.err.contains(path + u' ') && r.err.contains(message), qPrintable(r.err));
-        QVERIFY(r.err.contains(QStringLiteral("文件没有被改动")));
+        QVERIFY(r.err.contains("文件没有被改动"));
         QCOMPARE(digest(path), bytes);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), entries);
     }
 
     void aMissingFileIsCreatedOnlyWhenAsked() {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("typo/set.zxdb"));
-        const QString install = dir.filePath(QStringLiteral("install"));
-        const Run refused = run(path, install, {QStringLiteral("--dump-controls")});
+        const QString path = dir.filePath("typo/set.zxdb");
+        const QString install = dir.filePath("install");
+        const Run refused = run(path, install, {"--dump-controls"});
         QCOMPARE(refused.exitCode, 2);
-        QVERIFY2(refused.err.contains(QStringLiteral("账套文件 %1 不存在。").arg(path)),
+        QVERIFY2(refused.err.contains(QString("账套文件 %1 不存在。").arg(path)),
                  qPrintable(refused.err));
-        QVERIFY(refused.err.contains(QStringLiteral("--db \"%1\" --create").arg(path)));
-        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("typo"))));
+        QVERIFY(refused.err.contains(QString("--db \"%1\" --create").arg(path)));
+        QVERIFY(!QFileInfo::exists(dir.filePath("typo")));
 
-        const Run created =
-            run(path, install, {QStringLiteral("--create"), QStringLiteral("--dump-controls")});
+        const Run created = run(path, install, {"--create", "--dump-controls"});
         QCOMPARE(created.exitCode, 0);
-        QCOMPARE(controls(created.out)[QStringLiteral("txtCompanyName")].value("text").toString(),
-                 QStringLiteral("演示科技有限公司"));
+        QCOMPARE(controls(created.out)["txtCompanyName"].value("text").toString(),
+                 "演示科技有限公司");
         // Made whole in its place: nothing half-made left beside it.
-        const QStringList left = QDir(dir.filePath(QStringLiteral("typo"))).entryList(QDir::Files);
-        QCOMPARE(left.filter(QStringLiteral(".new-")), QStringList());
+        const QStringList left = QDir(dir.filePath("typo")).entryList(QDir::Files);
+        QCOMPARE(left.filter(".new-"), QStringList());
     }
 
     void setsInFoldersOfAnyName_data() {
         QTest::addColumn<QString>("folder");
-        QTest::newRow("semicolon") << QStringLiteral("a;b");
-        QTest::newRow("braces") << QStringLiteral("账套}{2024");
-        QTest::newRow("percent") << QStringLiteral("p%3Bq%");
-        QTest::newRow("blank at the end") << QStringLiteral("账套 ");
+        QTest::newRow("semicolon") << "a;b";
+        QTest::newRow("braces") << "账套}{2024";
+        QTest::newRow("percent") << "p%3Bq%";
+        QTest::newRow("blank at the end") << "账套 ";
     }
+    // A save goes through the session string and the save's lock; the
+    // script's value arrives as written: lines ended by CR LF, a lone CR
+    // inside and a blank at the end.
     void setsInFoldersOfAnyName() {
         QFETCH(QString, folder);
         QTemporaryDir dir;
-        const QString path = dir.filePath(folder + QStringLiteral("/set.zxdb"));
-        const Run r =
-            run(path, dir.filePath(QStringLiteral("install")), {QStringLiteral("--create")},
-                "set txtCompanyAddress 新地址\nclick btnSave\n");
-        QVERIFY2(r.exitCode == 0 && !r.out.contains(QStringLiteral("[错误]")),
-                 qPrintable(r.out + r.err));
+        const QString path = dir.filePath(folder + "/set.zxdb");
+        const Run r = run(path, dir.filePath("install"), {"--create"},
+                          "set txtCompanyAddress 1号\r2号 \r\ndump\r\nclick btnSave\r\n");
+        QVERIFY2(r.exitCode == 0 && !r.out.contains("[错误]"), qPrintable(r.out + r.err));
+        QCOMPARE(controls(r.out)["txtCompanyAddress"].value("text").toString(), "1号\r2号 ");
         auto db = refhost::Database::openSqlite(path);
-        const auto rows = db->nativeQuery(
-            QStringLiteral("SELECT FValue FROM t_SystemProfile WHERE FKey = 'CompanyAddress'"));
-        QCOMPARE(rows->Field(0).toString(), QStringLiteral("新地址"));
+        const auto rows =
+            db->nativeQuery("SELECT FValue FROM t_SystemProfile WHERE FKey = 'CompanyAddress'");
+        QCOMPARE(rows->Field(0).toString(), "1号\r2号");  // the save trims typed blanks
     }
 
     void aRefusedDialogEndsWithOne_data() {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("dump") << QStringList{QStringLiteral("--dump-controls")};
-        QTest::newRow("screenshot")
-            << QStringList{QStringLiteral("--screenshot"), QStringLiteral("shots")};
+        QTest::newRow("dump") << QStringList{"--dump-controls"};
+        QTest::newRow("screenshot") << QStringList{"--screenshot", "shots"};
     }
     void aRefusedDialogEndsWithOne() {
         QFETCH(QStringList, args);
         QTemporaryDir dir;
         if (args.size() > 1) args[1] = dir.filePath(args[1]);
-        const Run r =
-            run(dir.filePath(QStringLiteral("set.zxdb")), dir.filePath(QStringLiteral("install")),
-                args + QStringList{QStringLiteral("--create"), QStringLiteral("--user"),
-                                   QStringLiteral("guest")});
+        const Run r = run(dir.filePath("set.zxdb"), dir.filePath("install"),
+                          args + QStringList{"--create", "--user", "guest"});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY(r.out.contains(QStringLiteral("查看权限")));
-        QVERIFY(!r.out.contains(QStringLiteral("{\"")));
-        QVERIFY(QDir(dir.filePath(QStringLiteral("shots"))).entryList({"*.png"}).isEmpty());
-    }
-
-    void scriptValuesArriveAsWritten() {
-        QTemporaryDir dir;
-        // Lines ended by CR LF; the value holds a lone CR and ends with a blank.
-        const Run r =
-            run(dir.filePath(QStringLiteral("set.zxdb")), dir.filePath(QStringLiteral("install")),
-                {QStringLiteral("--create")}, "set txtCompanyAddress 1号\r2号 \r\ndump\r\n");
-        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
-        QCOMPARE(controls(r.out)[QStringLiteral("txtCompanyAddress")].value("text").toString(),
-                 QStringLiteral("1号\r2号 "));
+        QVERIFY(r.out.contains("查看权限"));
+        QVERIFY(!r.out.contains("{\""));
+        QVERIFY(QDir(dir.filePath("shots")).entryList({"*.png"}).isEmpty());
     }
 };
 
