@@ -8,42 +8,24 @@
 #include <QFile>
 #include <QImageReader>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+#include "AppRun.h"
 
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+namespace {
 
 class App {
 public:
     App() { QVERIFY(dir.isValid()); }
 
-    Run run(QStringList args, const QString& script = QString()) {
-        if (!script.isNull()) {
-            QFile file(dir.filePath("script.txt"));
-            if (file.open(QIODevice::WriteOnly)) file.write(script.toUtf8());
-            args << "--script" << file.fileName();
-        }
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        p.setProcessEnvironment(env);
-        p.start(SYSTEMSETTING_BIN, QStringList{"--db", dir.filePath("set.zxdb"), "--create",
-                                               "--install", dir.filePath("install")} +
-                                       args);
-        p.waitForFinished(120000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+    Run run(const QStringList& args, const QString& script = QString()) {
+        return runApp(QStringList{"--db", dir.filePath("set.zxdb"), "--create", "--install",
+                                  dir.filePath("install")} +
+                          args,
+                      dir.filePath("script.txt"), script);
     }
 
     // Runs `sql` straight on the account set; the first value it returns.
@@ -69,22 +51,6 @@ public:
 
     QTemporaryDir dir;
 };
-
-// Every dump line of the named control, in the order printed.
-QList<QJsonObject> controls(const QString& out, const QString& name) {
-    QList<QJsonObject> found;
-    for (const QString& line : out.split('\n')) {
-        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
-        if (o.value("name").toString() == name) found << o;
-    }
-    return found;
-}
-
-// The last dump line of the named control.
-QJsonObject control(const QString& out, const QString& name) {
-    const QList<QJsonObject> found = controls(out, name);
-    return found.isEmpty() ? QJsonObject() : found.last();
-}
 
 #define QVERIFY_RUN(r) QVERIFY2((r).exitCode == 0, qPrintable((r).out + (r).err))
 

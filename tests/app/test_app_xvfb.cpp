@@ -5,8 +5,6 @@
 
 #include <QElapsedTimer>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -15,6 +13,8 @@
 #include <QThread>
 #include <QtTest>
 #include <functional>
+
+#include "AppRun.h"
 
 namespace {
 
@@ -79,19 +79,7 @@ public:
 
     // A scripted run on the server: the last dump line of each named control.
     QHash<QString, QJsonObject> scripted(const QString& script) {
-        QFile file(dir.filePath("script.txt"));
-        if (file.open(QIODevice::WriteOnly)) file.write(script.toUtf8());
-        file.close();
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(SYSTEMSETTING_BIN, appArgs({"--script", file.fileName()}));
-        p.waitForFinished(120000);
-        QHash<QString, QJsonObject> dump;
-        for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
-            const QJsonObject o = QJsonDocument::fromJson(line).object();
-            if (!o.isEmpty()) dump.insert(o.value("name").toString(), o);
-        }
-        return dump;
+        return dumped(runApp(appArgs({}), dir.filePath("script.txt"), script, env).out);
     }
 
     // The executable as a user starts it; the id of its dialog's window.

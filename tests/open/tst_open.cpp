@@ -16,6 +16,7 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include "AppRun.h"
 #include "DemoSet.h"
 #include "WriteHolder.h"
 #include "zx/host/Environment.h"
@@ -26,41 +27,12 @@ using zx::host::HostError;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 // Runs the executable on `db`; a script, when given, is written beside the
 // installation directory.
-Run run(const QString& db, const QString& install, QStringList args,
-        const QByteArray& script = QByteArray()) {
-    if (!script.isNull()) {
-        const QString file = QFileInfo(install).dir().filePath("script.txt");
-        QFile out(file);
-        if (out.open(QIODevice::WriteOnly)) out.write(script);
-        args << "--script" << file;
-    }
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(SYSTEMSETTING_BIN),
-            QStringList{"--db", db, "--install", install} + args);
-    p.waitForFinished(120000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
-// The dump's controls by name.
-QMap<QString, QJsonObject> controls(const QString& dump) {
-    QMap<QString, QJsonObject> out;
-    for (const QString& line : dump.split(u'\n')) {
-        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
-        if (!o.isEmpty()) out.insert(o.value("name").toString(), o);
-    }
-    return out;
+Run run(const QString& db, const QString& install, const QStringList& args,
+        const QString& script = QString()) {
+    return runApp(QStringList{"--db", db, "--install", install} + args,
+                  QFileInfo(install).dir().filePath("script.txt"), script);
 }
 
 // What a save could have written: every parameter, and the rows of the
@@ -217,10 +189,14 @@ private slots:
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         QVERIFY2(r.out.startsWith(QString("[提示] 账套 %1 只能读取 (").arg(path)),
                  qPrintable(r.out));
-        const auto shown = controls(r.out);
-        const auto usual = controls(writable.out);
-        QCOMPARE(shown.keys(), usual.keys());
-        for (const QString& name : usual.keys()) {
+        const auto shown = dumped(r.out);
+        const auto usual = dumped(writable.out);
+        QStringList names = usual.keys();
+        names.sort();
+        QStringList shownNames = shown.keys();
+        shownNames.sort();
+        QCOMPARE(shownNames, names);
+        for (const QString& name : names) {
             if (name == QLatin1String("lblReadOnlyNotice"))
                 continue;  // says why, differs on purpose
             for (const char* field : {"text", "value", "index", "caption", "items"}) {
@@ -292,7 +268,7 @@ private slots:
 
         const Run created = run(path, install, {"--create", "--dump-controls"});
         QCOMPARE(created.exitCode, 0);
-        QCOMPARE(controls(created.out)["txtCompanyName"].value("text").toString(),
+        QCOMPARE(dumped(created.out)["txtCompanyName"].value("text").toString(),
                  "演示科技有限公司");
         // Made whole in its place: nothing half-made left beside it.
         const QStringList left = QDir(dir.filePath("typo")).entryList(QDir::Files);
@@ -316,7 +292,7 @@ private slots:
         const Run r = run(path, dir.filePath("install"), {"--create"},
                           "set txtCompanyAddress 1号\r2号 \r\ndump\r\nclick btnSave\r\n");
         QVERIFY2(r.exitCode == 0 && !r.out.contains("[错误]"), qPrintable(r.out + r.err));
-        QCOMPARE(controls(r.out)["txtCompanyAddress"].value("text").toString(), "1号\r2号 ");
+        QCOMPARE(dumped(r.out)["txtCompanyAddress"].value("text").toString(), "1号\r2号 ");
         auto db = refhost::Database::openSqlite(path);
         const auto rows =
             db->nativeQuery("SELECT FValue FROM t_SystemProfile WHERE FKey = 'CompanyAddress'");
