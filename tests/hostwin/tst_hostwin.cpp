@@ -330,45 +330,41 @@ private slots:
         QCOMPARE(calendarParams(*f.set.db), params);
     }
 
-    void writeOffSwitch_data() {
-        QTest::addColumn<int>("oldFlag");
-        QTest::addColumn<int>("newFlag");
-        QTest::addColumn<bool>("writtenOff");
-        QTest::addColumn<bool>("initClosed");
-        QTest::addColumn<bool>("allowed");
-        QTest::addColumn<int>("successFlag");
-
-        QTest::newRow("on") << 0 << 1 << false << false << true << 1;
-        QTest::newRow("on beside old write-offs") << 0 << 1 << true << false << true << 1;
-        QTest::newRow("off with write-offs") << 1 << 0 << true << false << false << -1;
-        QTest::newRow("off with write-offs, balances closed")
-            << 1 << 0 << true << true << false << -1;
-        QTest::newRow("on, balances closed") << 0 << 1 << false << true << false << 0;
-        QTest::newRow("unchanged, balances closed") << 1 << 1 << true << true << true << 1;
-    }
+    // Whether the switch may change, and the flag the caller reads; storing
+    // the switch is the caller's business.
     void writeOffSwitch() {
-        QFETCH(int, oldFlag);
-        QFETCH(int, newFlag);
-        QFETCH(bool, writtenOff);
-        QFETCH(bool, initClosed);
-        QFETCH(bool, allowed);
-        QFETCH(int, successFlag);
+        struct Case {
+            const char* name;
+            int oldFlag, newFlag;
+            bool writtenOff, initClosed, allowed;
+            int successFlag;
+        };
+        const Case cases[] = {
+            {"on", 0, 1, false, false, true, 1},
+            {"on beside old write-offs", 0, 1, true, false, true, 1},
+            {"off with write-offs", 1, 0, true, false, false, -1},
+            {"off with write-offs, balances closed", 1, 0, true, true, false, -1},
+            {"on, balances closed", 0, 1, false, true, false, 0},
+            {"unchanged, balances closed", 1, 1, true, true, true, 1},
+        };
         DemoSet set(true, "administrator");
-        if (writtenOff) {
-            set.db->nativeExec(
-                QStringLiteral("INSERT INTO t_TransCheck (FYear, FPeriod, FAccountID, FAmount) "
-                               "VALUES (2024, 3, 1, 100)"));
+        for (const Case& c : cases) {
+            set.db->nativeExec("DELETE FROM t_TransCheck");
+            if (c.writtenOff) {
+                set.db->nativeExec(
+                    "INSERT INTO t_TransCheck (FYear, FPeriod, FAccountID, FAmount) "
+                    "VALUES (2024, 3, 1, 100)");
+            }
+            setGlParam(*set.db, "InitClosed", c.initClosed ? "1" : "0");
+            setGlParam(*set.db, "TransCheckStart", QString::number(c.oldFlag));
+            QVariantMap dictionary{
+                {"OldFlag", c.oldFlag}, {"NewFlag", c.newFlag}, {"SuccessFlag", 0}};
+            const bool result = createService<InitializeBalance>()->SetInitTransCheck(
+                set.host->propsString(), dictionary);
+            QVERIFY2(result == c.allowed, c.name);
+            QVERIFY2(dictionary.value("SuccessFlag").toInt() == c.successFlag, c.name);
+            QVERIFY2(glParam(*set.db, "TransCheckStart") == QString::number(c.oldFlag), c.name);
         }
-        setGlParam(*set.db, "InitClosed", initClosed ? "1" : "0");
-        setGlParam(*set.db, "TransCheckStart", QString::number(oldFlag));
-
-        QVariantMap dictionary{{"OldFlag", oldFlag}, {"NewFlag", newFlag}, {"SuccessFlag", 0}};
-        const bool result = createService<InitializeBalance>()->SetInitTransCheck(
-            set.host->propsString(), dictionary);
-        QCOMPARE(result, allowed);
-        QCOMPARE(dictionary.value("SuccessFlag").toInt(), successFlag);
-        // Storing the switch is the caller's business.
-        QCOMPARE(glParam(*set.db, "TransCheckStart"), QString::number(oldFlag));
     }
 
     void voucherTypeIsRememberedPerUser() {
