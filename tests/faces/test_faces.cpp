@@ -1,18 +1,13 @@
 // Builds every page face and checks what a user and a script rely on: each
 // declared control stands with its object name and caption, each control
-// name is unique, and option buttons of one array sit in one group. With
-// ZX_SCREENSHOT_DIR set, it also writes one PNG per page for a person to look at.
+// name is unique, and option buttons of one array sit in one group.
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSet>
-#include <QTabWidget>
 #include <QTest>
 
 #include "zx/profiles/Faces.h"
@@ -25,13 +20,6 @@ class FacesTest : public QObject {
     Q_OBJECT
 
 private:
-    static QWidget* buildAll() {
-        auto* root = new QWidget;
-        root->resize(1280, 800);
-        face::build(face::tabs(QStringLiteral("Stab"), faces::allPages()), root);
-        return root;
-    }
-
     // Every declared control of the face tree, with the name it must carry.
     static void declared(const face::Node& n, QList<std::pair<QString, P::Control>>& out) {
         if (n.kind == face::Kind::Control) {
@@ -47,8 +35,9 @@ private:
     }
 
 private slots:
-    void declaredControlsStandWithNameAndCaption() {
-        std::unique_ptr<QWidget> root(buildAll());
+    void everyControlStandsOnceWithNameAndCaption() {
+        auto root = std::make_unique<QWidget>();
+        face::build(face::tabs(QStringLiteral("Stab"), faces::allPages()), root.get());
         QList<std::pair<QString, P::Control>> controls;
         for (const face::Node& page : faces::allPages()) declared(page, controls);
         QVERIFY2(controls.size() > 200, qPrintable(QString::number(controls.size())));
@@ -86,66 +75,25 @@ private slots:
                     break;
             }
         }
-    }
 
-    void controlNamesAreUnique() {
-        std::unique_ptr<QWidget> root(buildAll());
+        // Names are unique (Qt names the parts of its own widgets, tab-bar
+        // scroll arrows and the like), and the members of one option array
+        // exclude each other, so they need one parent.
+        static const QRegularExpression member(QStringLiteral("^(.+)\\((\\d+)\\)$"));
         QSet<QString> seen;
-        QStringList duplicates;
+        QHash<QString, QWidget*> parentOf;
         for (QWidget* w : root->findChildren<QWidget*>()) {
             const QString name = w->objectName();
-            // Qt names the parts of its own widgets (tab-bar scroll arrows and the like).
             if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) ||
                 name.startsWith(QLatin1String("Scroll")))
                 continue;
-            if (seen.contains(name)) duplicates << name;
+            QVERIFY2(!seen.contains(name), qPrintable(name));
             seen.insert(name);
-        }
-        QVERIFY2(duplicates.isEmpty(), qPrintable(duplicates.join(u',')));
-    }
-
-    void optionArraysShareOneGroup() {
-        // Members of one option array must exclude each other, so they need one parent.
-        std::unique_ptr<QWidget> root(buildAll());
-        static const QRegularExpression member(QStringLiteral("^(.+)\\((\\d+)\\)$"));
-        QHash<QString, QWidget*> parentOf;
-        for (QRadioButton* b : root->findChildren<QRadioButton*>()) {
-            const auto m = member.match(b->objectName());
-            if (!m.hasMatch()) continue;
-            QWidget* p = parentOf.value(m.captured(1), nullptr);
-            if (!p) {
-                parentOf.insert(m.captured(1), b->parentWidget());
-            } else {
-                QVERIFY2(p == b->parentWidget(), qPrintable(b->objectName()));
-            }
-        }
-    }
-
-    void pagesRenderForALook() {
-        const QString dir = qEnvironmentVariable("ZX_SCREENSHOT_DIR");
-        if (dir.isEmpty()) QSKIP("set ZX_SCREENSHOT_DIR to write page images");
-        std::unique_ptr<QWidget> root(buildAll());
-        root->show();
-        auto* tabs = root->findChild<QTabWidget*>(QStringLiteral("Stab"));
-        QVERIFY(tabs);
-        tabs->resize(1280, 800);
-        QDir().mkpath(dir);
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            QCoreApplication::processEvents();
-            tabs->grab().save(QStringLiteral("%1/page%2.png").arg(dir).arg(i));
-            const auto inner = tabs->widget(i)->findChildren<QTabWidget*>();
-            for (QTabWidget* t : inner) {
-                for (int j = 0; j < t->count(); ++j) {
-                    t->setCurrentIndex(j);
-                    QCoreApplication::processEvents();
-                    tabs->grab().save(QStringLiteral("%1/page%2_%3_%4.png")
-                                          .arg(dir)
-                                          .arg(i)
-                                          .arg(t->objectName())
-                                          .arg(j));
-                }
-            }
+            const auto m = member.match(name);
+            if (!qobject_cast<QRadioButton*>(w) || !m.hasMatch()) continue;
+            QVERIFY2(parentOf.value(m.captured(1), w->parentWidget()) == w->parentWidget(),
+                     qPrintable(name));
+            parentOf.insert(m.captured(1), w->parentWidget());
         }
     }
 };
