@@ -1,11 +1,11 @@
-// The general and ledger load on chosen stored values.
+// The general and ledger load on chosen stored values: shown as stored,
+// beyond the typing limits too, with the controls the account set's state locks.
 
 #include <QCheckBox>
 #include <QDate>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -26,6 +26,14 @@ DialogHarness::Prepare params(QList<QStringList> rows) {
 
 bool checked(DialogHarness& h, const char* name) {
     return h.c<QCheckBox>(name)->isChecked();
+}
+
+// What a control shows: a number or text box its text, a box or option 1 or 0.
+QString shownText(DialogHarness& h, const QString& name) {
+    QWidget* w = h.c<QWidget>(name);
+    if (auto* number = qobject_cast<IntText3D*>(w)) return number->Text();
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
+    return qobject_cast<QAbstractButton*>(w)->isChecked() ? "1" : "0";
 }
 
 }  // namespace
@@ -60,63 +68,79 @@ private slots:
         QVERIFY(h.c<QRadioButton>("OptByDebit")->isChecked());
         QCOMPARE(h.c<IntText3D>("txtStartYear")->Value(), QDate::currentDate().year());
         QCOMPARE(h.c<QLineEdit>("txtCurYear")->text(), QString());
+        QCOMPARE(h.c<IntText3D>("txtCnStartPeriod")->Text(), QString());  // unset, not 0
         QVERIFY(!h.dialog->IsChanged());
     }
 
-    void organisationType_data() {
+    // Texts the controls cannot type are shown as stored; only the leading
+    // number of a text counts.
+    void storedValuesAreShown_data() {
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("stored");
-        QTest::addColumn<int>("option");
-        QTest::addColumn<bool>("incomeWording");
-        QTest::newRow("enterprise") << "1" << 0 << false;
-        QTest::newRow("public institution") << "2" << 1 << true;
-        QTest::newRow("administrative unit") << "3" << 2 << true;
-        QTest::newRow("unknown number") << "4" << 0 << true;
-        QTest::newRow("not a number") << "x" << 0 << true;
-    }
-    void organisationType() {
-        QFETCH(QString, stored);
-        QFETCH(int, option);
-        QFETCH(bool, incomeWording);
-        DialogHarness h("administrator", params({{"General", "CompanyType", stored}}));
-        QVERIFY(h.c<QRadioButton>(QString("CompanyType(%1)").arg(option))->isChecked());
-        QCOMPARE(h.c<QCheckBox>("chkMcldgCostBal")->text() ==
-                     QStringLiteral("多栏账支出类科目期初余额从余额表取数"),
-                 incomeWording);
-    }
-
-    void sendingTypeOutsideTheOptionsSelectsNone() {
-        DialogHarness h("administrator", params({{"GL", "ContrastSendType", "3"}}));
-        for (const char* name : {"OptByDebit", "OptByCredit", "OptByall"}) {
-            QVERIFY2(!h.c<QRadioButton>(name)->isChecked(), name);
+        QTest::addColumn<QString>("controls");  // comma-separated
+        QTest::addColumn<QString>("shown");
+        const char* const cases[][5] = {
+            {"General", "TaxRate", "17.5", "txtTaxRate", "17.5"},
+            {"General", "TaxRate", "17.00", "txtTaxRate", "17"},
+            {"General", "TaxType", "1", "rdoTaxType(0),rdoTaxType(1)", "0,1"},
+            {"GL", "EndVoucherDate", "40", "IntEndVoucherDate", "40"},
+            {"GL", "QtyDefNum", "10", "IntQtyDefNum", "10"},
+            {"IC", "PurchaseAlarmDateCount", "12000", "txt_AlarmDateCount(0)", "12000"},
+            {"FA", "DeprRateScale", "12", "DeprRateScale", "12"},
+            {"IC", "NoSameWareInBill", "&H1", "chkNoSameWareInBill", "0"},
+            {"IC", "MoCommitQty", "1D1", "chkIC_MoCommitQty", "1"},
+            {"GL", "ContrastSendType", "1", "OptByDebit,OptByCredit,OptByall", "0,1,0"},
+            {"GL", "ContrastSendType", "3", "OptByDebit,OptByCredit,OptByall", "0,0,0"},
+        };
+        for (const auto& c : cases) {
+            QTest::addRow("%s/%s=%s", c[0], c[1], c[2]) << c[0] << c[1] << c[2] << c[3] << c[4];
         }
-        DialogHarness credit("administrator", params({{"GL", "ContrastSendType", "1"}}));
-        QVERIFY(credit.c<QRadioButton>("OptByCredit")->isChecked());
+    }
+    void storedValuesAreShown() {
+        QFETCH(QString, category);
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        QFETCH(QString, controls);
+        QFETCH(QString, shown);
+        DialogHarness h("administrator", params({{category, key, stored}}));
+        QStringList texts;
+        for (const QString& name : controls.split(u',')) texts << shownText(h, name);
+        QCOMPARE(texts.join(u','), shown);
+        if (key == "TaxType") QCOMPARE(h.dialog->OrigTaxType(), stored);
     }
 
-    void specialItemsOverrideTheStoredValue_data() {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<bool>("visible");
-        QTest::addColumn<bool>("isChecked");
-        QTest::newRow("none (-1)") << "-1" << true << true;  // stored value 1 stays
-        QTest::newRow("forced off (0)") << "0" << false << false;
-        QTest::newRow("forced on (1)") << "1" << false << true;
+    // Any organisation but an enterprise words its books by income and expense.
+    void organisationType() {
+        const char* const cases[][2] = {{"1", "0"}, {"2", "1"}, {"3", "2"}, {"4", "0"}, {"x", "0"}};
+        for (const auto& [stored, option] : cases) {
+            DialogHarness h("administrator", params({{"General", "CompanyType", stored}}));
+            QVERIFY2(h.c<QRadioButton>(QString("CompanyType(%1)").arg(option))->isChecked(),
+                     stored);
+            QCOMPARE(h.c<QCheckBox>("chkMcldgCostBal")->text() ==
+                         QStringLiteral("多栏账支出类科目期初余额从余额表取数"),
+                     qstrcmp(stored, "1") != 0);
+        }
     }
+
+    // The installation's special items may hide and force two voucher checks.
     void specialItemsOverrideTheStoredValue() {
-        QFETCH(QString, item);
-        QFETCH(bool, visible);
-        QFETCH(bool, isChecked);
-        DialogHarness h("administrator", [&](DialogHarness& d) {
-            d.setParam("GL", "CheckBeforePost", "1");
-            d.setParam("GL", "ExplanationEachEntry", "1");
-            QFile ini(d.set.installDir + "/Common/SpecItems.ini");
-            QVERIFY(ini.open(QIODevice::WriteOnly));
-            ini.write(QString("[Options]\nCheckBeforePost=%1\n[Voucher]\nRequireBrief=%1\n")
-                          .arg(item)
-                          .toUtf8());
-        });
-        for (const char* name : {"chkCheckBeforePost", "chkExpEachEnt"}) {
-            QCOMPARE(h.c<QCheckBox>(name)->isChecked(), isChecked);
-            QCOMPARE(!h.c<QCheckBox>(name)->isHidden(), visible);
+        const std::tuple<const char*, bool, bool> cases[] = {
+            {"-1", true, true}, {"0", false, false}, {"1", false, true}};  // item, visible, checked
+        for (const auto& [item, visible, isChecked] : cases) {
+            DialogHarness h("administrator", [&](DialogHarness& d) {
+                d.setParam("GL", "CheckBeforePost", "1");
+                d.setParam("GL", "ExplanationEachEntry", "1");
+                QFile ini(d.set.installDir + "/Common/SpecItems.ini");
+                QVERIFY(ini.open(QIODevice::WriteOnly));
+                ini.write(QString("[Options]\nCheckBeforePost=%1\n[Voucher]\nRequireBrief=%1\n")
+                              .arg(item)
+                              .toUtf8());
+            });
+            for (const char* name : {"chkCheckBeforePost", "chkExpEachEnt"}) {
+                QCOMPARE(h.c<QCheckBox>(name)->isChecked(), isChecked);
+                QCOMPARE(!h.c<QCheckBox>(name)->isHidden(), visible);
+            }
         }
     }
 
@@ -141,19 +165,18 @@ private slots:
         QCOMPARE(h.c<QTableWidget>("pp")->item(0, 1)->text(), "2025-01-01");
     }
 
-    void closedInitialBalancesLockTheStartPeriod() {
-        DialogHarness h("administrator", params({{"GL", "InitClosed", "1"}}));
-        QVERIFY(!h.c<QWidget>("txtStartPeriod")->isEnabled());
-        QVERIFY(!h.c<QWidget>("txtStartPeriod")->toolTip().isEmpty());
-        QVERIFY(h.c<QWidget>("txtStartYear")->isEnabled());
-    }
-
+    // Closed initial balances, or initial data already entered, lock the start period only.
     void initialDataLockTheStartPeriod() {
-        DialogHarness h("administrator", [](DialogHarness& d) {
+        DialogHarness closed("administrator", params({{"GL", "InitClosed", "1"}}));
+        DialogHarness entered("administrator", [](DialogHarness& d) {
             d.set.db->nativeExec(
                 "INSERT INTO t_balance(FYear, FPeriod, FAccountID) VALUES (2025, 1, 1)");
         });
-        QVERIFY(!h.c<QWidget>("txtStartPeriod")->isEnabled());
+        for (DialogHarness* h : {&closed, &entered}) {
+            QVERIFY(!h->c<QWidget>("txtStartPeriod")->isEnabled());
+            QVERIFY(!h->c<QWidget>("txtStartPeriod")->toolTip().isEmpty());
+            QVERIFY(h->c<QWidget>("txtStartYear")->isEnabled());
+        }
     }
 
     void publicSectorBooksUseTheirWording() {
@@ -177,39 +200,6 @@ private slots:
                  QString("须先选中“启用内部往来凭证协同处理”。"));
         DialogHarness on("administrator", params({{"GL", "UseCussent", "1"}}));
         QVERIFY(on.c<QWidget>("ChkNotCloseOff")->isEnabled());
-    }
-
-    void taxTypeAndRate() {
-        DialogHarness h("administrator",
-                        params({{"General", "TaxType", "1"}, {"General", "TaxRate", "17.00"}}));
-        QVERIFY(h.c<QRadioButton>("rdoTaxType(1)")->isChecked());
-        QCOMPARE(h.dialog->OrigTaxType(), "1");
-        QCOMPARE(h.c<IntText3D>("txtTaxRate")->Text(), QString("17"));
-
-        DialogHarness decimal("administrator", params({{"General", "TaxRate", "17.5"}}));
-        QCOMPARE(decimal.c<IntText3D>("txtTaxRate")->Text(), QString("17.5"));
-    }
-
-    // The error names what could not be read; nothing half-loaded can be saved.
-    void aBadPrecisionStopsTheLoadAndTheSaves() {
-        DialogHarness h("administrator", params({{"IC", "SInvoiceDecimal", "abc"}}));
-        const QStringList errors = h.shownOf("error");
-        QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors.first().contains("IC/SInvoiceDecimal") && errors.first().contains("abc"),
-                 qPrintable(errors.first()));
-        QVERIFY(!h.dialog->Loading());
-        QVERIFY(!h.dialog->IsChanged());
-
-        QCOMPARE(h.c<QLabel>("lblReadOnlyNotice")->text(),
-                 QString("参数读取出错，本次不能保存修改。"));
-        QVERIFY(h.locked("txtFax"));
-        h.c<QLineEdit>("txtFax")->setText("021-1");
-        QVERIFY(!h.dialog->IsChanged());
-        QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
-        QVERIFY(!h.c<QPushButton>("btnOK")->isEnabled());
-        const auto before = h.stored();
-        QVERIFY(!h.dialog->SaveProfiles());
-        QCOMPARE(h.stored(), before);
     }
 };
 

@@ -1,7 +1,7 @@
 // Every declared parameter, generated from the dialog's own declarations:
 // its control is on the page with the declared name and caption, and a
-// change of it is saved and shown again after a reload (the load, the save
-// and the codec agree).
+// change of it marks the dialog changed, is saved and shown again after a
+// reload (the load, the save and the codec agree).
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -107,6 +107,7 @@ private slots:
             if (!changeable(*p, c)) continue;
             c.setState(*p, another(*p, c.state(*p)));
             const State chosen = c.state(*p);
+            if (!h.dialog->IsChanged()) failures << QStringLiteral("%1: no change").arg(p->key);
             for (int i = 0; i < 3; ++i) h.answerYes();  // the approval guard, start questions
             if (!h.dialog->SaveProfiles()) {
                 failures << QStringLiteral("%1: not saved %2").arg(p->key, h.shown.join(u';'));

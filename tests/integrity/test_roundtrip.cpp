@@ -5,6 +5,8 @@
 //
 // The parameters come from the dialog's own declarations, as its load reads
 // them, so a parameter added later is covered without touching this test.
+// Every write is recorded too: rewriting an unchanged value, even as it was,
+// would undo what another workstation saved meanwhile.
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -12,6 +14,7 @@
 #include <QtTest>
 
 #include "DialogHarness.h"
+#include "SaveSupport.h"
 #include "demo/Demo.h"
 #include "zx/closing/frmICSystemProfiles.h"
 #include "zx/params/Param.h"
@@ -114,10 +117,6 @@ bool seeded(const Param& p) {
     return p.write != Write::Never || p.codec == Codec::OrgKind;
 }
 
-QString rowKey(const Param& p) {
-    return zx::params::categoryName(p.cat) + u'/' + zx::params::keyOf(p);
-}
-
 }  // namespace
 
 class RoundTripTest : public QObject {
@@ -138,6 +137,13 @@ class RoundTripTest : public QObject {
                        columns.join(u'|'));
         }
         return out;
+    }
+
+    static QString registeredName(DialogHarness& h) {
+        auto rs =
+            h.set.db->nativeQuery(QStringLiteral("SELECT FCompanyName FROM t_ad_zxAccount_gl"));
+        rs->MoveFirst();
+        return rs->Field(0).toString();
     }
 
     static void seed(DialogHarness& h, const QString& variant) {
@@ -178,6 +184,8 @@ private slots:
         h.open();
         QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
         const QMap<QString, QString> before = rows(h);
+        const QString registered = registeredName(h);
+        recordWrites(h);
         const int logRows = h.set.count(QStringLiteral("t_SystemProfile_Log"));
         const int itemRates =
             h.set.count(QStringLiteral("t_ItemPropDesc WHERE FDefaultValue = '13'"));
@@ -185,6 +193,16 @@ private slots:
         h.c<QLineEdit>("txtFax")->setText(QStringLiteral("021-12345678"));
         QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
         QVERIFY2(h.unanswered.isEmpty(), qPrintable(h.unanswered.join('\n')));
+        QVERIFY(!h.dialog->IsChanged());
+        QStringList unexpected;
+        for (const QString& key : writtenKeys(h)) {
+            if (key != QLatin1String(kChanged) &&
+                std::none_of(std::begin(kRegardless), std::end(kRegardless),
+                             [&key](const Regardless& r) { return key == r.row; })) {
+                unexpected << key;
+            }
+        }
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(' ')));
 
         const QMap<QString, QString> after = rows(h);
         QStringList differing;
@@ -213,6 +231,7 @@ private slots:
         QCOMPARE(h.set.count(QStringLiteral("t_SystemProfile_Log")), logRows);
         QCOMPARE(h.set.count(QStringLiteral("t_ItemPropDesc WHERE FDefaultValue = '13'")),
                  itemRates);
+        QCOMPARE(registeredName(h), registered);
     }
 
     // The closing options write the one box the user changed.
