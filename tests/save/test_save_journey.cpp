@@ -77,34 +77,19 @@ private slots:
         QVERIFY2(h.shownOf("error").isEmpty() && h.shownOf("message").isEmpty(),
                  qPrintable(h.shown.join('\n')));
         const QString today = QDate::currentDate().toString("yyyy-MM-dd");
-        const QList<QStringList> expected = {
-            {"GL", "Closed", "1"},
-            {"GL", "StartYear", "2025"},
-            {"GL", "StartPeriod", "1"},
-            {"GL", "CurrentYear", "2025"},
-            {"GL", "CurrentPeriod", "1"},
-            {"PA", "StartYear", "2025"},
-            {"PA", "StartPeriod", "1"},
-            {"PA", "CurrentYear", "2025"},
-            {"PA", "CurrentPeriod", "1"},
-            {"FA", "YearDifference", "0"},
-            {"FA", "CheckBeforeClosed", "0"},
-            {"FA", "StartYear", "2025"},
-            {"FA", "StartPeriod", "1"},
-            {"FA", "PeriodCount", "12"},
-            {"FA", "PeriodByMonth", "1"},
-            {"FA", "PeriodDates", "12"},
-            {"FA", "NoVoucher", "0"},
-            {"FA", "FALinkedGL", "1"},
-            {"FA", "WithoutDepr", "0"},
-            {"FA", "CurrentYear", "2025"},
-            {"FA", "CurrentPeriod", "1"},
-            {"FA", "StartDate", today},
-            {"General", "CompanyName", "新道演示有限公司"},
-        };
-        for (const QStringList& p : expected) {
-            QVERIFY2(h.param(p[0], p[1]) == p[2],
-                     qPrintable(p.join('/') + " is " + h.param(p[0], p[1])));
+        const QString expected =
+            "GL/Closed=1 GL/StartYear=2025 GL/StartPeriod=1 GL/CurrentYear=2025 GL/CurrentPeriod=1 "
+            "PA/StartYear=2025 PA/StartPeriod=1 PA/CurrentYear=2025 PA/CurrentPeriod=1 "
+            "FA/YearDifference=0 FA/CheckBeforeClosed=0 FA/StartYear=2025 FA/StartPeriod=1 "
+            "FA/PeriodCount=12 FA/PeriodByMonth=1 FA/PeriodDates=12 FA/NoVoucher=0 "
+            "FA/FALinkedGL=1 FA/WithoutDepr=0 FA/CurrentYear=2025 FA/CurrentPeriod=1 "
+            "FA/StartDate=" +
+            today + " General/CompanyName=新道演示有限公司";
+        for (const QString& row : expected.split(u' ')) {
+            const QString category = row.section(u'/', 0, 0),
+                          key = row.section(u'/', 1).section(u'=', 0, 0);
+            QVERIFY2(h.param(category, key) == row.section(u'=', 1),
+                     qPrintable(row + " is " + h.param(category, key)));
         }
         auto currency = h.set.db->nativeQuery(
             "SELECT FNumber, FName, FScale FROM t_Currency WHERE FCurrencyID = 1");
@@ -161,7 +146,8 @@ private slots:
         QCOMPARE(rs->Field(0).toString(), QString("16394"));
     }
 
-    void startPeriodTakesDigitsOnly() {
+    // Number boxes take digits only, within their limits, and keep Enter.
+    void numberBoxesTakeDigitsWithinTheirLimits() {
         DialogHarness h;
         h.dialog->show();
         auto* box = h.c<IntText3D>("txtStartPeriod");
@@ -175,6 +161,12 @@ private slots:
         QCOMPARE(box->Value(), 12);
         QTest::keyClick(box, Qt::Key_Backspace);
         QCOMPARE(box->Value(), 1);
+
+        auto* day = h.c<IntText3D>("IntEndVoucherDate");  // a day beyond 31 is refused
+        day->setFocus();
+        day->setText("");
+        QTest::keyClicks(day, "45");
+        QCOMPARE(day->Text(), QString("4"));
     }
 };
 

@@ -44,36 +44,22 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("page");  // the page shown afterwards, -1 when not moved
-        const QString badName = QStringLiteral("设置公司名称输入了不正确的字符。");
-        QTest::newRow("blank name") << "12"
-                                    << "txtCompanyName"
-                                    << "   "
-                                    << "请输入公司名称!" << 0;
-        QTest::newRow("apostrophe") << "12"
-                                    << "txtCompanyName"
-                                    << "O'Brien" << badName << -1;
-        QTest::newRow("backslash") << "12"
-                                   << "txtCompanyName"
-                                   << "演示\\科技" << badName << -1;
-        QTest::newRow("dollar") << "12"
-                                << "txtCompanyName"
-                                << "演示$科技" << badName << -1;
-        QTest::newRow("double quote") << "12"
-                                      << "txtCompanyName"
-                                      << "演示\"科技" << badName << -1;
-        QTest::newRow("blank currency code") << "12"
-                                             << "txtCyNumber"
-                                             << "  "
-                                             << "请设置本位币代码" << -1;
-        QTest::newRow("blank currency name") << "12"
-                                             << "txtCyName"
-                                             << ""
-                                             << "请设置本位币名称" << -1;
-        for (const char* count : {"0", "11", "14"}) {
-            QTest::newRow(qPrintable(QStringLiteral("%1 periods").arg(QLatin1String(count))))
-                << count << "txtCompanyAddress"
-                << "新地址"
-                << "会计期间未设置!" << 1;
+        const char* const badName = "设置公司名称输入了不正确的字符。";
+        const std::tuple<const char*, const char*, const char*, const char*, const char*, int>
+            cases[] = {{"blank name", "12", "txtCompanyName", "   ", "请输入公司名称!", 0},
+                       {"ideographic blanks", "12", "txtCompanyName", "\u3000\u3000",
+                        "请设置公司名称", -1},
+                       {"apostrophe", "12", "txtCompanyName", "O'Brien", badName, -1},
+                       {"backslash", "12", "txtCompanyName", "演示\\科技", badName, -1},
+                       {"dollar", "12", "txtCompanyName", "演示$科技", badName, -1},
+                       {"double quote", "12", "txtCompanyName", "演示\"科技", badName, -1},
+                       {"blank currency code", "12", "txtCyNumber", "  ", "请设置本位币代码", -1},
+                       {"blank currency name", "12", "txtCyName", "", "请设置本位币名称", -1},
+                       {"0 periods", "0", "txtCompanyAddress", "新地址", "会计期间未设置!", 1},
+                       {"11 periods", "11", "txtCompanyAddress", "新地址", "会计期间未设置!", 1},
+                       {"14 periods", "14", "txtCompanyAddress", "新地址", "会计期间未设置!", 1}};
+        for (const auto& [row, count, box, typed, message, page] : cases) {
+            QTest::newRow(row) << count << box << QString::fromUtf8(typed) << message << page;
         }
     }
     void checksBeforeWritingRefuseAndWriteNothing() {
@@ -129,19 +115,22 @@ private slots:
         QTest::addColumn<int>("cashierPeriod");  // 0: cashier not in use
         QTest::addColumn<bool>("voucherBefore");
         QTest::addColumn<QString>("message");  // empty: the ledger starts
-        QTest::newRow("business starts a year earlier")
-            << 1 << -1 << 12 << 0 << false << "业务系统启用年度必须大于等于账务系统当前年度！";
-        QTest::newRow("business starts earlier in the year")
-            << 3 << 0 << 2 << 0 << false << "账务系统启用期间必须小于等于业务系统当前期间！";
-        QTest::newRow("vouchers before the start")
-            << 2 << 0 << 2 << 0 << true << "有启用期间以前的凭证,请先修改凭证日期!";
-        QTest::newRow("business a year later skips the voucher test")
-            << 2 << 1 << 1 << 0 << true << "";
-        QTest::newRow("editable business start is not compared")
-            << 5 << -99 << 1 << 0 << true << "";
-        QTest::newRow("cashier starts earlier in the year")
-            << 4 << -99 << 1 << 3 << false << "总账会计启用期间必须小于等于出纳启用会计期间！";
-        QTest::newRow("cashier starts in the same period") << 3 << -99 << 1 << 3 << false << "";
+        const std::tuple<const char*, int, int, int, int, bool, const char*> cases[] = {
+            {"business starts a year earlier", 1, -1, 12, 0, false,
+             "业务系统启用年度必须大于等于账务系统当前年度！"},
+            {"business starts earlier in the year", 3, 0, 2, 0, false,
+             "账务系统启用期间必须小于等于业务系统当前期间！"},
+            {"vouchers before the start", 2, 0, 2, 0, true,
+             "有启用期间以前的凭证,请先修改凭证日期!"},
+            {"business a year later skips the voucher test", 2, 1, 1, 0, true, ""},
+            {"editable business start is not compared", 5, -99, 1, 0, true, ""},
+            {"cashier starts earlier in the year", 4, -99, 1, 3, false,
+             "总账会计启用期间必须小于等于出纳启用会计期间！"},
+            {"cashier starts in the same period", 3, -99, 1, 3, false, ""}};
+        for (const auto& [row, ledger, businessYear, business, cashier, voucher, message] : cases) {
+            QTest::newRow(row) << ledger << businessYear << business << cashier << voucher
+                               << QString::fromUtf8(message);
+        }
     }
     void startUpLimitsOfTheOtherModules() {
         QFETCH(int, ledgerPeriod);
@@ -189,11 +178,15 @@ private slots:
         QTest::addColumn<QString>("periodCount");
         QTest::addColumn<int>("startPeriod");
         QTest::addColumn<QString>("message");  // empty: the ledger starts
-        QTest::newRow("period 0") << "12" << 0 << "启用会计期间不正确!";
-        QTest::newRow("period 14") << "12" << 14 << "会计期间设置错误!";
-        QTest::newRow("period 13 of 12") << "12" << 13 << "启用会计期间不正确!";
-        QTest::newRow("calendar not set") << "" << 1 << "会计期间未设置!";
-        QTest::newRow("period 13 of 13") << "13" << 13 << "";
+        const std::tuple<const char*, const char*, int, const char*> cases[] = {
+            {"period 0", "12", 0, "启用会计期间不正确!"},
+            {"period 14", "12", 14, "会计期间设置错误!"},
+            {"period 13 of 12", "12", 13, "启用会计期间不正确!"},
+            {"calendar not set", "", 1, "会计期间未设置!"},
+            {"period 13 of 13", "13", 13, ""}};
+        for (const auto& [row, count, period, message] : cases) {
+            QTest::newRow(row) << count << period << QString::fromUtf8(message);
+        }
     }
     void ledgerStartChecksItsPeriod() {
         QFETCH(QString, periodCount);

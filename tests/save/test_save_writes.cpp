@@ -57,41 +57,6 @@ private slots:
     void init() { zx::MNetControl::LockHandle() = 0; }
     void cleanup() { QCOMPARE(zx::MNetControl::LockHandle(), 0); }  // no save keeps the lock
 
-    // Stored values the boxes cannot show exactly, or beyond their typing
-    // limits, stay as stored; only the rows every save writes are written.
-    void anUnchangedDialogWritesOnlyItsEverySaveValues() {
-        DialogHarness h("administrator", [](DialogHarness& d) {
-            d.setParam("GL", "QtyDefNum", "10");
-            d.setParam("GL", "EndVoucherDate", "40");
-            d.setParam("GL", "ContrastSendType", "5");
-            d.setParam("General", "TaxRate", "17.5");
-            d.setParam("IC", "PurchaseAlarmDateCount", "12000");
-            d.set.db->nativeExec("UPDATE t_ItemPropDesc SET FDefaultValue = '0'");
-        });
-        recordWrites(h);
-        const QString registered = registeredName(h);
-        const auto before = h.stored();
-
-        QVERIFY(h.dialog->SaveProfiles());
-
-        QVERIFY2(h.shown.isEmpty(), qPrintable(h.shown.join('\n')));
-        // Payroll turns its five checks off; fixed assets link to the ledger.
-        QCOMPARE(writtenKeys(h),
-                 (QStringList{"PA/ReCheckBeforeClose", "PA/ChkPrnPARpt", "PA/PaIsClsPeriodClose",
-                              "PA/HRViewDataCheck", "PA/HRViewDataRecheck", "FA/FALinkedGL"}));
-        QCOMPARE(DialogHarness::differing(before, h.stored()),
-                 (QStringList{"FA/FALinkedGL", "PA/ChkPrnPARpt", "PA/HRViewDataCheck",
-                              "PA/HRViewDataRecheck", "PA/PaIsClsPeriodClose",
-                              "PA/ReCheckBeforeClose"}));
-        QCOMPARE(h.param("GL", "EndVoucherDate"), QString("40"));
-        QCOMPARE(h.param("General", "TaxRate"), QString("17.5"));
-        // The item master follows the tax rate only when the rate is written.
-        QCOMPARE(itemMasterRate(h, 4), QString("0"));
-        QCOMPARE(itemMasterRate(h, 1), QString("0"));
-        QCOMPARE(registeredName(h), registered);
-        QVERIFY(!h.dialog->IsChanged());
-    }
-
     void changedControlsAreWrittenByTheirKind() {
         DialogHarness h("administrator", [](DialogHarness& d) {
             storePrecisions(d);
@@ -153,24 +118,15 @@ private slots:
         QTest::addColumn<QString>("situation");
         QTest::addColumn<QString>("shown");  // "message:..." or "error:..."; empty: none
         QTest::addColumn<QString>("after");  // the stored value after the save
-        QTest::newRow("allowed") << "0"
-                                 << ""
-                                 << ""
-                                 << "1";
-        QTest::newRow("written-off business")
-            << "1"
-            << "writeoffs"
-            << "message:已经有业务数据进行了核销，不能取消已启用的往来业务核销。"
-            << "1";
-        QTest::newRow("closed initial balances")
-            << "0"
-            << "initclosed"
-            << "message:不能改变初始化数据，‘启用往来业务核销’不能改变。"
-            << "0";
-        QTest::newRow("group controlled") << "0"
-                                          << "group"
-                                          << "error:集团控制参数【启用往来业务核销】不能修改！"
-                                          << "0";
+        const char* const cases[][5] = {
+            {"allowed", "0", "", "", "1"},
+            {"written-off business", "1", "writeoffs",
+             "message:已经有业务数据进行了核销，不能取消已启用的往来业务核销。", "1"},
+            {"closed initial balances", "0", "initclosed",
+             "message:不能改变初始化数据，‘启用往来业务核销’不能改变。", "0"},
+            {"group controlled", "0", "group", "error:集团控制参数【启用往来业务核销】不能修改！",
+             "0"}};
+        for (const auto& c : cases) QTest::newRow(c[0]) << c[1] << c[2] << c[3] << c[4];
     }
     void writeOffSwitch() {
         QFETCH(QString, stored);
@@ -209,8 +165,9 @@ private slots:
         h.dialog->show();
         const QString tricky = QStringLiteral("O'Neil; DROP TABLE t_User -- 上海'路");
         for (const auto& row : kFreeTextBoxes) typeText(h.c<QLineEdit>(row[0]), tricky);
-        const QString name = QStringLiteral("演示;--科技 (上海)");
-        typeText(h.c<QLineEdit>("txtCompanyName"), name);
+        // Only blanks are trimmed from the name; an ideographic space is text.
+        const QString name = QStringLiteral("\u3000演示;--科技 (上海)\u3000");
+        typeText(h.c<QLineEdit>("txtCompanyName"), name + "  ");
 
         QVERIFY(h.dialog->SaveProfiles());
 
