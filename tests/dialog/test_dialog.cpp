@@ -1,11 +1,14 @@
-// The general and ledger load on chosen stored values: shown as stored,
-// beyond the typing limits too, with the controls the account set's state locks.
+// The dialog's frame (change tracking, the three buttons and their
+// questions, rights, the help key) and its load on chosen stored values:
+// shown as stored, beyond the typing limits too, with the controls the
+// account set's state locks.
 
 #include <QCheckBox>
 #include <QDate>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -24,10 +27,6 @@ DialogHarness::Prepare params(QList<QStringList> rows) {
     };
 }
 
-bool checked(DialogHarness& h, const char* name) {
-    return h.c<QCheckBox>(name)->isChecked();
-}
-
 // What a control shows: a number or text box its text, a box or option 1 or 0.
 QString shownText(DialogHarness& h, const QString& name) {
     QWidget* w = h.c<QWidget>(name);
@@ -38,37 +37,120 @@ QString shownText(DialogHarness& h, const QString& name) {
 
 }  // namespace
 
-class GeneralLoadTest : public QObject {
+class DialogTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Filling the pages is no change: nothing to save, and neither Close nor
+    // OK asks anything.
+    void anUntouchedDialogClosesWithoutAsking() {
+        DialogHarness h;
+        QVERIFY(h.dialog->CanModify());
+        QVERIFY(!h.dialog->IsChanged());
+        QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
+        QVERIFY(h.c<QPushButton>("btnOK")->isEnabled());
+        for (const char* button : {"btnClose", "btnOK"}) {
+            h.dialog->show();
+            h.c<QPushButton>(button)->click();
+            QVERIFY(!h.dialog->isVisible());
+        }
+        QVERIFY2(h.shown.isEmpty(), qPrintable(h.shown.join('\n')));
+    }
+
+    // Typing, spinning and clicking all count; Close then asks, and No discards.
+    void aChangeEnablesSaveAndCloseAsks() {
+        DialogHarness h;
+        for (const char* name : {"txtCompanyAddress", "IntQtyDefNum", "OptBud(1)", "chkSettle"}) {
+            h.open();
+            h.dialog->show();
+            QWidget* w = h.c<QWidget>(name);
+            if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+                edit->setFocus();
+                QTest::keyClicks(edit, "x");
+            } else if (auto* box = qobject_cast<IntText3D*>(w)) {
+                box->stepUp();
+            } else {
+                qobject_cast<QAbstractButton*>(w)->click();
+            }
+            QVERIFY2(h.dialog->IsChanged(), name);
+            QVERIFY2(h.c<QPushButton>("btnSave")->isEnabled(), name);
+        }
+        h.answerNo();  // discard
+        h.c<QPushButton>("btnClose")->click();
+        QCOMPARE(h.shownOf("question"), QStringList{"退出前是否保存修改?"});
+        QVERIFY(!h.dialog->isVisible());
+        QVERIFY(!h.dialog->IsChanged());
+        QCOMPARE(h.param("GL", "VoucherSettleType"), QString());  // nothing written
+    }
+
+    // A viewer sees every value locked and is told why; changed on screen all
+    // the same (say by a script), nothing counts as a change or is saved.
+    void aViewerNeverSavesAndIsNeverAsked() {
+        DialogHarness h("viewer");
+        h.dialog->show();
+        QVERIFY(!h.dialog->CanModify());
+        auto* notice = h.c<QLabel>("lblReadOnlyNotice");
+        QVERIFY(notice->isVisible());
+        QVERIFY(notice->text().startsWith(QStringLiteral("只读：")));
+        QVERIFY(notice->text().contains(QStringLiteral("修改权限")));
+        QStringList open;
+        for (QWidget* w : h.dialog->controls().valueControls()) {
+            if (!DialogHarness::locked(w)) open << w->objectName();
+        }
+        QVERIFY2(open.isEmpty(), qPrintable(open.join(' ')));
+        QVERIFY(!h.c<QPushButton>("btnOK")->isEnabled());
+        h.c<QCheckBox>("chkSettle")->setChecked(true);
+        h.c<QLineEdit>("txtFax")->setText("1");
+        QVERIFY(!h.dialog->IsChanged());
+        QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
+        QVERIFY(!h.dialog->SaveProfiles());
+        QCOMPARE(h.param("GL", "VoucherSettleType"), QString());
+        h.c<QPushButton>("btnClose")->click();
+        QVERIFY(h.shownOf("question").isEmpty());
+        QVERIFY(!h.dialog->isVisible());
+    }
+
+    void anEditorMayModify() {
+        DialogHarness h("editor");
+        h.dialog->show();
+        QVERIFY(h.dialog->CanModify());
+        QVERIFY(h.c<QPushButton>("btnOK")->isEnabled());
+        QVERIFY(!h.c<QLabel>("lblReadOnlyNotice")->isVisible());
+        QVERIFY(!h.locked("txtCompanyName"));
+    }
+
+    void f1OpensTheDialogsHelp() {
+        DialogHarness h;
+        h.dialog->show();
+        // A key whose low bits match F1's is not the help key.
+        QTest::keyClick(h.c<QLineEdit>("txtCompanyName"), Qt::Key_VolumeDown);
+        QVERIFY(h.set.host->helpRequests().isEmpty());
+        QTest::keyClick(h.c<QLineEdit>("txtCompanyName"), Qt::Key_F1);
+        const auto requests = h.set.host->helpRequests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests.first().file, QStringLiteral("mainhelp.chm"));
+        QCOMPARE(requests.first().topic, QStringLiteral("GLSystemSetting.frmSystemProfiles"));
+    }
+
     void anEmptyStoreShowsTheDefaults() {
         DialogHarness h("administrator", [](DialogHarness& d) {
             d.set.db->nativeExec("DELETE FROM t_SystemProfile");
         });
         QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
-        QCOMPARE(h.c<QLineEdit>("txtCompanyName")->text(), QString());
-        QVERIFY(h.c<QRadioButton>("CompanyType(0)")->isChecked());
-        QVERIFY(!h.c<QRadioButton>("rdoTaxType(0)")->isChecked());
-        QVERIFY(!h.c<QRadioButton>("rdoTaxType(1)")->isChecked());
-        QCOMPARE(h.c<IntText3D>("txtTaxRate")->Value(), 0);
-        QVERIFY(checked(h, "chkShowDashBoard"));
-        for (const char* name : {"ChkAllCheck(0)", "chkSettle", "chkExpEachEnt", "ChkTransNo",
-                                 "ChkUseCussent", "chkSysNum", "ChkVchNoViewItemClasslName"}) {
-            QVERIFY2(!checked(h, name), name);
+        // Boxes and options show 1 or 0; an unset cashier start is empty, not 0.
+        const QString expected =
+            "txtCompanyName= CompanyType(0)=1 rdoTaxType(0)=0 rdoTaxType(1)=0 txtTaxRate=0 "
+            "chkShowDashBoard=1 ChkAllCheck(0)=0 chkSettle=0 chkExpEachEnt=0 ChkTransNo=0 "
+            "ChkUseCussent=0 chkSysNum=0 ChkVchNoViewItemClasslName=0 IntQtyDefNum=2 "
+            "IntPriceDefNum=2 txtZKLScale=2 txtFPScale=4 OptBud(0)=1 OptYtdBud(0)=1 OptYtd(0)=1 "
+            "OptSignBud(0)=1 OptByDebit=1 txtCurYear= txtCnStartPeriod= txtStartYear=" +
+            QString::number(QDate::currentDate().year());
+        QStringList shown;
+        for (const QString& row : expected.split(u' ')) {
+            const QString name = row.section(u'=', 0, 0);
+            shown << name + u'=' + shownText(h, name);
         }
-        QCOMPARE(h.c<IntText3D>("IntQtyDefNum")->Value(), 2);
-        QCOMPARE(h.c<IntText3D>("IntPriceDefNum")->Value(), 2);
-        QCOMPARE(h.c<IntText3D>("txtZKLScale")->Value(), 2);
-        QCOMPARE(h.c<IntText3D>("txtFPScale")->Value(), 4);
-        QVERIFY(h.c<QRadioButton>("OptBud(0)")->isChecked());
-        QVERIFY(h.c<QRadioButton>("OptYtdBud(0)")->isChecked());
-        QVERIFY(h.c<QRadioButton>("OptYtd(0)")->isChecked());
-        QVERIFY(h.c<QRadioButton>("OptSignBud(0)")->isChecked());
-        QVERIFY(h.c<QRadioButton>("OptByDebit")->isChecked());
-        QCOMPARE(h.c<IntText3D>("txtStartYear")->Value(), QDate::currentDate().year());
-        QCOMPARE(h.c<QLineEdit>("txtCurYear")->text(), QString());
-        QCOMPARE(h.c<IntText3D>("txtCnStartPeriod")->Text(), QString());  // unset, not 0
+        QCOMPARE(shown.join(u' '), expected);
         QVERIFY(!h.dialog->IsChanged());
     }
 
@@ -203,5 +285,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(GeneralLoadTest)
-#include "test_general_load.moc"
+QTEST_MAIN(DialogTest)
+#include "test_dialog.moc"
