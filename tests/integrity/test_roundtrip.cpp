@@ -163,13 +163,6 @@ class RoundTripTest : public QObject {
         return out;
     }
 
-    static QString registeredName(DialogHarness& h) {
-        auto rs =
-            h.set.db->nativeQuery(QStringLiteral("SELECT FCompanyName FROM t_ad_zxAccount_gl"));
-        rs->MoveFirst();
-        return rs->Field(0).toString();
-    }
-
     static void seed(DialogHarness& h, const QString& variant) {
         const QList<const Param*> params = h.dialog->parameters();
         QVERIFY(params.size() > 150);

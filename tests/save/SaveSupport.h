@@ -1,7 +1,8 @@
 #pragma once
 
-// Helpers of the save tests: a record of every parameter write, typing any
-// text into a box, and taking the function lock from outside the dialog.
+// Helpers of the save tests: a record of every parameter write, the
+// registered name and base currency, typing any text into a box, and taking
+// the function lock from outside the dialog.
 
 #include <QLineEdit>
 #include <QStringList>
@@ -71,6 +72,22 @@ inline void failWritesOf(DialogHarness& h, const QString& key) {
                                             "SELECT RAISE(ABORT, 'disk full'); END")
                                  .arg(QLatin1String(event), key));
     }
+}
+
+// The company name the account set is registered under.
+inline QString registeredName(DialogHarness& h) {
+    auto rs = h.set.db->nativeQuery("SELECT FCompanyName FROM t_ad_zxAccount_gl");
+    rs->MoveFirst();
+    return rs->Field(0).toString();
+}
+
+// The base currency as "code|name|scale".
+inline QString baseCurrency(DialogHarness& h) {
+    auto rs = h.set.db->nativeQuery(
+        "SELECT FNumber, FName, FScale FROM t_Currency WHERE FCurrencyID = 1");
+    rs->MoveFirst();
+    return QStringList{rs->Field(0).toString(), rs->Field(1).toString(), rs->Field(2).toString()}
+        .join(u'|');
 }
 
 // Replaces the box's text by typing it, character by character.
