@@ -29,72 +29,52 @@ HostError dbError() {
     return HostError(-2147217900, "Database", "对象名 't_x' 无效。");
 }
 
-// Each scripted service records what it is asked in the host's call list.
-struct FakeClassInfo : zx::host::ClassInfo {
+// Every scripted service in one; each records what it is asked in the host's call list.
+struct Fakes : zx::host::ClassInfo,
+               zx::host::ClassUpdate,
+               zx::host::AppConnection,
+               zx::host::RegistryReader,
+               zx::host::CHMHelp,
+               zx::host::LangInfo {
     ScriptedHost& host;
-    Answer answer;  // none: no record set
-    explicit FakeClassInfo(ScriptedHost& h) : host(h) {}
+    Answer data, execute;  // none: no record set
+    bool failUpdates = false;
+    QString path;  // of the installation, as the registry gives it
+    explicit Fakes(ScriptedHost& h) : host(h) {}
     RecordSetPtr GetData(const QString& props, const QString& sql) override {
         host.record("GetData:" + props + "|" + sql);
-        return answer ? answer(sql) : nullptr;
+        return data ? data(sql) : nullptr;
     }
-};
-
-struct FakeClassUpdate : zx::host::ClassUpdate {
-    ScriptedHost& host;
-    bool fail = false;
-    explicit FakeClassUpdate(ScriptedHost& h) : host(h) {}
     void SaveItem(const QString& props, const QString& sql) override {
         host.record("SaveItem:" + props + "|" + sql);
-        if (fail) throw dbError();
+        if (failUpdates) throw dbError();
     }
-};
-
-struct FakeAppConnection : zx::host::AppConnection {
-    ScriptedHost& host;
-    Answer answer;
-    explicit FakeAppConnection(ScriptedHost& h) : host(h) {}
     RecordSetPtr Execute(const QString& sql) override {
         host.record("Execute:" + sql);
-        return answer ? answer(sql) : nullptr;
+        return execute ? execute(sql) : nullptr;
     }
-};
-
-struct FakeRegistry : zx::host::RegistryReader {
-    ScriptedHost& host;
-    QString path;
-    explicit FakeRegistry(ScriptedHost& h) : host(h) {}
     QString GetKeyValue(const QString& key, const QString& name, const QString& flag) override {
         host.record("GetKeyValue:" + key + "|" + name + "|" + flag);
         return path;
     }
-};
-
-struct FakeHelp : zx::host::CHMHelp {
-    ScriptedHost& host;
-    explicit FakeHelp(ScriptedHost& h) : host(h) {}
     void SETVBProjectID(const QString& topic, qint32 window) override {
         host.record(QString("SETVBProjectID:%1|%2").arg(topic).arg(window));
     }
     void ShowHELP(const QString& file, const QString& topic, qint32 context) override {
         host.record(QString("ShowHELP:%1|%2|%3").arg(file, topic).arg(context));
     }
-};
-
-struct FakeLangInfo : zx::host::LangInfo {
     QString CurrentLanguage() override { return "chs"; }
 };
 
+// A session on kProps with the data services scripted.
 struct DataHost {
     ScriptedHost host;
-    std::shared_ptr<FakeClassInfo> classInfo = std::make_shared<FakeClassInfo>(host);
-    std::shared_ptr<FakeClassUpdate> classUpdate = std::make_shared<FakeClassUpdate>(host);
-    std::shared_ptr<FakeAppConnection> connection = std::make_shared<FakeAppConnection>(host);
+    std::shared_ptr<Fakes> fakes = std::make_shared<Fakes>(host);
     DataHost() {
         host.properties["PropsString"] = kProps;
-        host.provide<zx::host::ClassInfo>(classInfo);
-        host.provide<zx::host::ClassUpdate>(classUpdate);
-        host.provide<zx::host::AppConnection>(connection);
+        host.provide<zx::host::ClassInfo>(fakes);
+        host.provide<zx::host::ClassUpdate>(fakes);
+        host.provide<zx::host::AppConnection>(fakes);
     }
 };
 
@@ -175,7 +155,7 @@ private slots:
 
     void propValueWithoutSessionIsTheLanguage() {
         ScriptedHost host;
-        host.provide<zx::host::LangInfo>(std::make_shared<FakeLangInfo>());
+        host.provide<zx::host::LangInfo>(std::make_shared<Fakes>(host));
         QCOMPARE(zx::GetPropValue("Language"), "chs");
         QCOMPARE(zx::GetPropValue("Other"), "chs");
         QCOMPARE(host.count("create:LangInfo"), 1);  // kept for the process
@@ -214,7 +194,7 @@ private slots:
 
     void routesAndProps() {
         DataHost h;
-        h.classInfo->answer = [](const QString&) { return rows({"A"}, {{1}}); };
+        h.fakes->data = [](const QString&) { return rows({"A"}, {{1}}); };
         QCOMPARE(zx::GetRecordset("select 1 as A")->RecordCount(), 1);
         QVERIFY(zx::GetRecordset("select 2", "Data Source=other;"));
         QVERIFY(zx::ExecuteSQL("update a set b=1\nupdate c set d=2"));
@@ -235,7 +215,7 @@ private slots:
         for (bool showError : {true, false}) {
             DataHost h;
             h.host.provide("ClassInfo", []() -> zx::host::ServicePtr { throw dbError(); });
-            h.classUpdate->fail = true;
+            h.fakes->failUpdates = true;
             QVERIFY(!zx::GetRecordset("select * from t_x", QString(), showError));
             QVERIFY(!zx::ExecuteSQL("insert into t_x values(1)", kProps, showError));
             const QStringList expected = {"对象名 't_x' 无效。\nselect * from t_x",
@@ -249,18 +229,18 @@ private slots:
         for (const QVariant& now : {QVariant(QDateTime(QDate(2024, 3, 5), QTime(9, 8, 7))),
                                     QVariant("2024-03-05 09:08:07.123")}) {
             DataHost h;
-            h.classInfo->answer = [now](const QString&) { return rows({"NowTime"}, {{now}}); };
+            h.fakes->data = [now](const QString&) { return rows({"NowTime"}, {{now}}); };
             QCOMPARE(zx::GetServerTime("YYYY-MM-DD HH:MM:SS"), "2024-03-05 09:08:07");
             QCOMPARE(zx::GetServerTime("yyyy-mm-dd"), "2024-03-05");
             QCOMPARE(h.host.calls.last(), "GetData:" + kProps + "|Select GetDate() as NowTime");
-            h.classInfo->answer = nullptr;  // the query gives nothing
+            h.fakes->data = nullptr;  // the query gives nothing
             QCOMPARE(zx::GetServerTime("yyyy-mm-dd"), "");
         }
     }
 
     void userSettingQuotesTheKey() {
         DataHost h;
-        h.connection->answer = [](const QString& sql) {
+        h.fakes->execute = [](const QString& sql) {
             return rows({"FValue"}, sql.contains("'Col''W'") ? QList<QVariantList>{{" 12.5"}}
                                                              : QList<QVariantList>{});
         };
@@ -287,7 +267,7 @@ private slots:
     void appInfoIsReadOnceAndKept() {
         Installation install(kScheme);
         ScriptedHost host;
-        auto registry = std::make_shared<FakeRegistry>(host);
+        auto registry = std::make_shared<Fakes>(host);
         registry->path = install.dir.path();
         host.provide<zx::host::RegistryReader>(registry);
 
@@ -326,7 +306,7 @@ private slots:
         QFETCH(QString, topic);
         QFETCH(QString, file);
         ScriptedHost host;
-        host.provide<zx::host::CHMHelp>(std::make_shared<FakeHelp>(host));
+        host.provide<zx::host::CHMHelp>(std::make_shared<Fakes>(host));
         for (qint16 code : {13, 27, 113}) {
             qint16 key = code;
             QVERIFY(!zx::ShowHelpKey(key, topic));
