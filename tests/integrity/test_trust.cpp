@@ -41,7 +41,6 @@ class TrustTest : public QObject {
     Q_OBJECT
 
 private slots:
-private slots:
     void theWheelChangesNothing() {
         DialogHarness h;
         auto* list = h.c<QComboBox>("cmbIC_IsBatchNoAutoFillType");
@@ -95,8 +94,6 @@ private slots:
         h.dialog->btnClose_Click();
         QCOMPARE(stored().join(u' '), before.join(u' '));
     }
-
-private slots:
     // Set when the account set is made or in the period set-up: shown here only.
     void displayOnlyControlsMarkNothing() {
         DialogHarness h;

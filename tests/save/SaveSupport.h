@@ -74,6 +74,17 @@ inline void failWritesOf(DialogHarness& h, const QString& key) {
     }
 }
 
+// The rows named in `expected` ("Category/Key=text ..."), listed alike with
+// their stored texts, to compare with `expected` in one go.
+inline QString storedAs(DialogHarness& h, const QString& expected) {
+    QStringList out;
+    for (const QString& row : expected.split(u' ')) {
+        const QString key = row.section(u'=', 0, 0);
+        out << key + u'=' + h.param(key.section(u'/', 0, 0), key.section(u'/', 1));
+    }
+    return out.join(u' ');
+}
+
 // The company name the account set is registered under.
 inline QString registeredName(DialogHarness& h) {
     auto rs = h.set.db->nativeQuery("SELECT FCompanyName FROM t_ad_zxAccount_gl");

@@ -103,23 +103,13 @@ private slots:
             "FA/FALinkedGL=1 FA/WithoutDepr=0 FA/CurrentYear=2025 FA/CurrentPeriod=1 "
             "FA/StartDate=" +
             today + " General/CompanyName=新道演示有限公司";
-        for (const QString& row : expected.split(u' ')) {
-            const QString category = row.section(u'/', 0, 0),
-                          key = row.section(u'/', 1).section(u'=', 0, 0);
-            QVERIFY2(h.param(category, key) == row.section(u'=', 1),
-                     qPrintable(row + " is " + h.param(category, key)));
-        }
+        QCOMPARE(storedAs(h, expected), expected);
         QCOMPARE(baseCurrency(h), QStringLiteral("R'MB;--|人民币'元; --|3"));
 
-        // The reload shows a started ledger.
+        // The reload shows a started ledger (what it locks is the load's business).
         QVERIFY(h.dialog->LedgerStarted());
         QVERIFY(!h.c<IntText3D>("txtStartYear")->isEnabled());
-        for (const char* box : {"txtCyNumber", "txtCyName", "txtCyScale"}) {
-            QVERIFY2(!h.dialog->findChild<QWidget*>(box)->isEnabled(), box);
-        }
         QCOMPARE(h.c<QLineEdit>("txtCurYear")->text(), QString("2025"));
-        QCOMPARE(h.c<QLineEdit>("txtCurPeriod")->text(), QString("1"));
-        QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
         QCOMPARE(h.dialog->Tag(), QString("OK"));
 
         // Started once: a later save leaves the start alone and asks nothing,
@@ -207,16 +197,14 @@ private slots:
 
         QVERIFY(h.dialog->SaveProfiles());
 
-        QCOMPARE(h.param("GL", "VoucherSettleType"), QString("1"));
-        QCOMPARE(h.param("GL", "CheckBeforePost"), QString("0"));
-        QCOMPARE(h.param("GL", "VchInPutMothDiff"), QString("-3"));
-        QCOMPARE(h.param("GL", "NoOverBud"), QString("2"));
-        QCOMPARE(h.param("GL", "NoOverSignBud"), QString("3"));  // none selected: the count
-        QCOMPARE(h.param("GL", "ContrastSendType"), QString("2"));
-        QCOMPARE(h.param("GL", "NoOverYtdBudType"), QString("2"));  // never rewritten
-        QCOMPARE(h.param("IC", "PrecisionOfDiscountRate"), QString("5"));
+        // No sign-budget option selected saves the option count; the
+        // year-to-date type is never rewritten.
+        const QString expected =
+            "GL/VoucherSettleType=1 GL/CheckBeforePost=0 GL/VchInPutMothDiff=-3 GL/NoOverBud=2 "
+            "GL/NoOverSignBud=3 GL/ContrastSendType=2 GL/NoOverYtdBudType=2 "
+            "IC/PrecisionOfDiscountRate=5 General/TaxRate=17.5";
+        QCOMPARE(storedAs(h, expected), expected);
         QCOMPARE(zx::host::env().sharedDictionary()->value("RatioDecPlaces").toInt(), 5);
-        QCOMPARE(h.param("General", "TaxRate"), QString("17.5"));
         QCOMPARE(itemMasterRate(h, 4), QString("17.5"));
         QCOMPARE(itemMasterRate(h, 1), QString("17.5"));
         QCOMPARE(writtenKeys(h, "GL"),
