@@ -226,7 +226,7 @@ private slots:
         }
     }
 
-    void aStartedLedgerLocksItsStartAndCurrency() {
+    void aStartedLedgerLocksItsStartAndIsNotStartedAgain() {
         DialogHarness h("administrator", params({{"GL", "Closed", "1"},
                                                  {"GL", "StartYear", "2025"},
                                                  {"GL", "StartPeriod", "3"},
@@ -245,6 +245,20 @@ private slots:
         QCOMPARE(tree->currentItem()->text(0), "2025");
         QCOMPARE(h.c<QTableWidget>("pp")->rowCount(), 12);
         QCOMPARE(h.c<QTableWidget>("pp")->item(0, 1)->text(), "2025-01-01");
+
+        // Without initial data yet its start period may still be corrected,
+        // and only that asks the start-up question again.
+        const QString startDate = h.param("FA", "StartDate");
+        h.c<QLineEdit>("txtFax")->setText("1");
+        QVERIFY(h.dialog->SaveProfiles());
+        QVERIFY2(h.unanswered.isEmpty() && h.shownOf("question").isEmpty(),
+                 qPrintable(h.shown.join('\n')));
+        QCOMPARE(h.param("FA", "StartDate"), startDate);
+        h.c<IntText3D>("txtStartPeriod")->setText("2");
+        h.answerYes();
+        QVERIFY(h.dialog->SaveProfiles());
+        QCOMPARE(h.shownOf("question").size(), 1);
+        QCOMPARE(h.param("GL", "StartPeriod"), QString("2"));
     }
 
     // Closed initial balances, or initial data already entered, lock the start period only.

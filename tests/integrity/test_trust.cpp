@@ -1,9 +1,9 @@
 // What a bookkeeper relies on beyond the values: stored values the dialog
-// must not lose (stored start years, a load that failed, a ledger already
-// started, texts as long as their columns), the wheel scrolls and changes
-// nothing, every control a rule disables says which rule, the window keeps
-// its size and place, display-only controls mark nothing, which boxes go to
-// the host on focus, and the pages each product variant shows.
+// must not lose (stored start years, a load that failed, texts as long as
+// their columns), the wheel scrolls and changes nothing, every control a rule
+// disables says which rule, the window keeps its size and place, display-only
+// controls mark nothing, which boxes go to the host on focus, and the pages
+// each product variant shows.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -228,33 +228,6 @@ private slots:
         QVERIFY(!closing.IsChanged());
         closing.btnOK_Click();
         QCOMPARE(h.param("IC", "UnCheckBillByRedSaleFP"), QString("1"));
-    }
-
-    // A ledger started without initial data yet: its start period may still
-    // be corrected, and only that asks the start-up question again.
-    void aStartedLedgerIsNotStartedAgain() {
-        DialogHarness h("administrator", [](DialogHarness& d) {
-            for (const auto& [key, value] : {std::pair{"Closed", "1"},
-                                             {"StartYear", "2024"},
-                                             {"StartPeriod", "1"},
-                                             {"CurrentYear", "2024"},
-                                             {"CurrentPeriod", "1"}}) {
-                d.setParam("GL", key, value);
-            }
-        });
-        QVERIFY(h.c<IntText3D>("txtStartPeriod")->isEnabled());
-        const QString startDate = h.param("FA", "StartDate");
-        h.c<QLineEdit>("txtFax")->setText("1");
-        QVERIFY(h.dialog->SaveProfiles());
-        QVERIFY2(h.unanswered.isEmpty() && h.shownOf("question").isEmpty(),
-                 qPrintable(h.shown.join('\n')));
-        QCOMPARE(h.param("FA", "StartDate"), startDate);
-
-        h.c<IntText3D>("txtStartPeriod")->setText("2");
-        h.answerYes();
-        QVERIFY(h.dialog->SaveProfiles());
-        QCOMPARE(h.shownOf("question").size(), 1);
-        QCOMPARE(h.param("GL", "StartPeriod"), QString("2"));
     }
 
     void textsAreAsLongAsTheirColumns() {
