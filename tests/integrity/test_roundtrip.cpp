@@ -3,102 +3,78 @@
 // empty), one unrelated box is changed, and after the save every stored row
 // is byte-identical but the few the system writes on every save.
 //
+// Every declared parameter, besides: its control is on the page with the
+// declared name and caption, and a change of it marks the dialog changed, is
+// saved and shown again after a reload (the load, the save and the codec agree).
+//
 // The parameters come from the dialog's own declarations, as its load reads
 // them, so a parameter added later is covered without touching this test.
+// Every write is recorded too: rewriting an unchanged value, even as it was,
+// would undo what another workstation saved meanwhile.
 
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMap>
 #include <QtTest>
 
 #include "DialogHarness.h"
+#include "SaveSupport.h"
 #include "demo/Demo.h"
 #include "zx/closing/frmICSystemProfiles.h"
+#include "zx/frame/IntText3D.h"
+#include "zx/params/Codec.h"
 #include "zx/params/Param.h"
 
 using zx::params::Codec;
+using zx::params::Kind;
 using zx::params::Param;
+using zx::params::State;
 using zx::params::Write;
 
 namespace {
 
-// Rows a save writes whatever the user did, with the reason and what is written.
+// Rows a save writes whatever the user did, and what it writes.
 struct Regardless {
     const char* row;
     const char* value;
-    const char* why;
 };
 const Regardless kRegardless[] = {
-    {"PA/ReCheckBeforeClose", "0", "the payroll page turns off the checks it does not show"},
-    {"PA/ChkPrnPARpt", "0", "the payroll page turns off the checks it does not show"},
-    {"PA/PaIsClsPeriodClose", "0", "the payroll page turns off the checks it does not show"},
-    {"PA/HRViewDataCheck", "0", "the payroll page turns off the checks it does not show"},
-    {"PA/HRViewDataRecheck", "0", "the payroll page turns off the checks it does not show"},
-    {"FA/FALinkedGL", "1", "fixed assets are always saved linked to the ledger"},
-    {"IC/IsBatchNoAutoFill", "0", "an auto-fill without an auto-fill type is corrected at opening"},
+    // The payroll page turns off the checks it does not show.
+    {"PA/ReCheckBeforeClose", "0"},
+    {"PA/ChkPrnPARpt", "0"},
+    {"PA/PaIsClsPeriodClose", "0"},
+    {"PA/HRViewDataCheck", "0"},
+    {"PA/HRViewDataRecheck", "0"},
+    {"FA/FALinkedGL", "1"},         // fixed assets are always saved linked to the ledger
+    {"IC/IsBatchNoAutoFill", "0"},  // an auto-fill without its type is corrected at opening
 };
 
 const char* const kChanged = "General/Fax";
 
 // An awkward but legal stored text for each way of storing a value: one the
 // control cannot show exactly, or one beyond the old typing limits.
+// clang-format off
+const std::pair<Codec, const char*> kAwkward[] = {
+    {Codec::Flag, "1.0"},        {Codec::FlagNumber, "1.0"},     {Codec::FlagOne, "2"},
+    {Codec::FlagText, "00"},     {Codec::FlagTextStr, "00"},     {Codec::FlagState, "2"},
+    {Codec::Index, "7"},         {Codec::ItemData, "7"},         {Codec::IndexFrom1, "0"},
+    {Codec::EntryText, "|"},     {Codec::Option, " 1"},          {Codec::OptionInt, " 1"},
+    {Codec::YtdType, "2"},       {Codec::SendSide, "3"},         {Codec::Zero1, "5"},
+    {Codec::NonZero0, "-1"},     {Codec::One0, "2"},             {Codec::TaxKind, " 1"},
+    {Codec::OrgKind, "4"},       {Codec::Chars3, "01"},          {Codec::PairCode, "3"},
+    {Codec::InvoiceKind, "5"},   {Codec::Number, "12000"},       {Codec::NumberText, "12000"},
+    {Codec::WholeNumber, "2024.5"}, {Codec::StrictInt, " 12 "},  {Codec::Decimal, "17.50"},
+    {Codec::Page, " 12"},        {Codec::Text, "  前导空格 O'Brien"},
+};
+// clang-format on
+
 QString awkward(const Param& p) {
-    switch (p.codec) {
-        case Codec::Flag:
-        case Codec::FlagNumber:
-            return QStringLiteral("1.0");
-        case Codec::FlagOne:
-            return QStringLiteral("2");
-        case Codec::FlagText:
-        case Codec::FlagTextStr:
-            return QStringLiteral("00");
-        case Codec::FlagState:
-            return QStringLiteral("2");
-        case Codec::Index:
-        case Codec::ItemData:
-            return QStringLiteral("7");
-        case Codec::IndexFrom1:
-            return QStringLiteral("0");
-        case Codec::EntryText:
-            return QStringLiteral("|");
-        case Codec::Option:
-        case Codec::OptionInt:
-            return QStringLiteral(" 1");
-        case Codec::YtdType:
-            return QStringLiteral("2");
-        case Codec::SendSide:
-            return QStringLiteral("3");
-        case Codec::Zero1:
-            return QStringLiteral("5");
-        case Codec::NonZero0:
-            return QStringLiteral("-1");
-        case Codec::One0:
-            return QStringLiteral("2");
-        case Codec::TaxKind:
-            return QStringLiteral(" 1");
-        case Codec::OrgKind:
-            return QStringLiteral("4");
-        case Codec::Chars3:
-            return QStringLiteral("01");
-        case Codec::PairCode:
-            return QStringLiteral("3");
-        case Codec::InvoiceKind:
-            return QStringLiteral("5");
-        case Codec::Text:
-            return QStringLiteral("  前导空格 O'Brien");
-        case Codec::NumberText:
-        case Codec::Number:
-            return QStringLiteral("12000");
-        case Codec::WholeNumber:
-            return QStringLiteral("2024.5");
-        case Codec::StrictInt:
-            return QStringLiteral(" 12 ");
-        case Codec::Decimal:
-            return QStringLiteral("17.50");
-        case Codec::Page:
-            return QStringLiteral(" 12");
+    for (const auto& [codec, text] : kAwkward) {
+        if (codec == p.codec) return QString::fromUtf8(text);
     }
-    return {};
+    qFatal("no awkward text for the codec of %s", p.key);
 }
 
 // An empty stored text, where the control can hold it (a precision must be a number).
@@ -114,8 +90,55 @@ bool seeded(const Param& p) {
     return p.write != Write::Never || p.codec == Codec::OrgKind;
 }
 
-QString rowKey(const Param& p) {
-    return zx::params::categoryName(p.cat) + u'/' + zx::params::keyOf(p);
+// Another state the user could choose.
+State another(const Param& p, State s) {
+    auto next = [](int v, int count) { return (std::max(v, 0) + 1) % std::max(count, 2); };
+    const int count = zx::params::itemCount(p.control);
+    if (p.second.name) {
+        // A box and its list: the list's choice is kept only while the box is ticked.
+        s.values[0] = 1;
+        s.values[1] = next(s.values[1], zx::params::itemCount(p.second));
+        return s;
+    }
+    switch (p.control.kind) {
+        case Kind::Check:
+        case Kind::Checks:
+            s.values[0] = s.values[0] == 0 ? 1 : 0;
+            break;
+        case Kind::Options:
+        case Kind::Combo:
+            for (int& v : s.values) v = next(v, count);
+            break;
+        case Kind::Number: {
+            const qint64 v = zx::Val(s.text);
+            s.text = QString::number(v < p.control.upper ? std::max<qint64>(v + 1, p.control.lower)
+                                                         : p.control.lower);
+            break;
+        }
+        case Kind::Decimal:
+            s.text = QStringLiteral("3.5");
+            break;
+        default:
+            s.text = QStringLiteral("新") + s.text.left(20);
+            break;
+    }
+    return s;
+}
+
+bool changeable(const Param& p, const zx::frame::Controls& c) {
+    if (p.write == Write::Never || p.codec == Codec::Page) return false;
+    // The auto-fill type presets these whenever the dialog loads.
+    const QByteArray name(p.control.name);
+    if (name.startsWith("cmbIC_BatchNo") || name == "chkIC_IsBatchNoAutoFill") return false;
+    // The balances service decides whether write-off (and the business number
+    // that needs it) may be switched.
+    if (name == "chkTransCheckStart" || name == "ChkTransNo") return false;
+    // Fixed assets are always saved linked to the ledger.
+    if (name == "ChkFAtoGL") return false;
+    for (QWidget* w : c.widgets(p)) {
+        if (!w->isEnabled()) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -178,6 +201,8 @@ private slots:
         h.open();
         QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
         const QMap<QString, QString> before = rows(h);
+        const QString registered = registeredName(h);
+        recordWrites(h);
         const int logRows = h.set.count(QStringLiteral("t_SystemProfile_Log"));
         const int itemRates =
             h.set.count(QStringLiteral("t_ItemPropDesc WHERE FDefaultValue = '13'"));
@@ -185,6 +210,16 @@ private slots:
         h.c<QLineEdit>("txtFax")->setText(QStringLiteral("021-12345678"));
         QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
         QVERIFY2(h.unanswered.isEmpty(), qPrintable(h.unanswered.join('\n')));
+        QVERIFY(!h.dialog->IsChanged());
+        QStringList unexpected;
+        for (const QString& key : writtenKeys(h)) {
+            if (key != QLatin1String(kChanged) &&
+                std::none_of(std::begin(kRegardless), std::end(kRegardless),
+                             [&key](const Regardless& r) { return key == r.row; })) {
+                unexpected << key;
+            }
+        }
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(' ')));
 
         const QMap<QString, QString> after = rows(h);
         QStringList differing;
@@ -213,6 +248,7 @@ private slots:
         QCOMPARE(h.set.count(QStringLiteral("t_SystemProfile_Log")), logRows);
         QCOMPARE(h.set.count(QStringLiteral("t_ItemPropDesc WHERE FDefaultValue = '13'")),
                  itemRates);
+        QCOMPARE(registeredName(h), registered);
     }
 
     // The closing options write the one box the user changed.
@@ -234,6 +270,54 @@ private slots:
         QMap<QString, QString> expected = before;
         expected.remove("IC/UnCheckBillByPrevSaleFP");
         QCOMPARE(after, expected);
+    }
+
+    void everyControlIsOnItsPage() {
+        DialogHarness h;
+        const auto params = h.dialog->parameters();
+        QVERIFY(params.size() > 150);
+        for (const Param* p : params) {
+            const QList<QWidget*> widgets = h.dialog->controls().widgets(*p);
+            QVERIFY2(!widgets.isEmpty(), p->key);
+            if (p->control.kind == Kind::Check) {
+                auto* box = qobject_cast<QAbstractButton*>(widgets.first());
+                QVERIFY2(box && box->text() == zx::params::text(p->control.caption), p->key);
+            }
+            if (p->control.labelName) {
+                QVERIFY2(h.dialog->findChild<QLabel*>(p->control.labelName), p->control.labelName);
+            }
+        }
+    }
+
+    void everyChangeIsSavedAndShownAgain() {
+        DialogHarness h("administrator",
+                        [](DialogHarness& d) { refhost::startDemoModules(*d.set.db); });
+        QStringList failures;
+        const auto params = h.dialog->parameters();
+        for (const Param* p : params) {
+            const zx::frame::Controls& c = h.dialog->controls();
+            if (!changeable(*p, c)) continue;
+            c.setState(*p, another(*p, c.state(*p)));
+            const State chosen = c.state(*p);
+            if (!h.dialog->IsChanged()) failures << QStringLiteral("%1: no change").arg(p->key);
+            for (int i = 0; i < 3; ++i) h.answerYes();  // the approval guard, start questions
+            if (!h.dialog->SaveProfiles()) {
+                failures << QStringLiteral("%1: not saved %2").arg(p->key, h.shown.join(u';'));
+                h.open();
+                continue;
+            }
+            h.answers.clear();
+            h.open();
+            if (h.dialog->controls().state(*p) != chosen) {
+                failures << QStringLiteral("%1: shown %2 after saving %3")
+                                .arg(p->key, h.param(zx::params::categoryName(p->cat),
+                                                     zx::params::keyOf(*p)))
+                                .arg(chosen.values.isEmpty()
+                                         ? chosen.text
+                                         : QString::number(chosen.values.first()));
+            }
+        }
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
     }
 };
 

@@ -1,7 +1,8 @@
 #pragma once
 
-// Helpers of the save tests: a record of every parameter write, typing any
-// text into a box, and taking the function lock from outside the dialog.
+// Helpers of the save tests: a record of every parameter write, the
+// registered name and base currency, typing any text into a box, and taking
+// the function lock from outside the dialog.
 
 #include <QLineEdit>
 #include <QStringList>
@@ -71,6 +72,33 @@ inline void failWritesOf(DialogHarness& h, const QString& key) {
                                             "SELECT RAISE(ABORT, 'disk full'); END")
                                  .arg(QLatin1String(event), key));
     }
+}
+
+// The rows named in `expected` ("Category/Key=text ..."), listed alike with
+// their stored texts, to compare with `expected` in one go.
+inline QString storedAs(DialogHarness& h, const QString& expected) {
+    QStringList out;
+    for (const QString& row : expected.split(u' ')) {
+        const QString key = row.section(u'=', 0, 0);
+        out << key + u'=' + h.param(key.section(u'/', 0, 0), key.section(u'/', 1));
+    }
+    return out.join(u' ');
+}
+
+// The company name the account set is registered under.
+inline QString registeredName(DialogHarness& h) {
+    auto rs = h.set.db->nativeQuery("SELECT FCompanyName FROM t_ad_zxAccount_gl");
+    rs->MoveFirst();
+    return rs->Field(0).toString();
+}
+
+// The base currency as "code|name|scale".
+inline QString baseCurrency(DialogHarness& h) {
+    auto rs = h.set.db->nativeQuery(
+        "SELECT FNumber, FName, FScale FROM t_Currency WHERE FCurrencyID = 1");
+    rs->MoveFirst();
+    return QStringList{rs->Field(0).toString(), rs->Field(1).toString(), rs->Field(2).toString()}
+        .join(u'|');
 }
 
 // Replaces the box's text by typing it, character by character.
