@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 
 #include "Holder.h"
+#include "lock/NetControl.h"
 #include "windows/frmNetControl.h"
 
 using refhost::frmNetControl;
@@ -108,6 +109,12 @@ private slots:
         QVERIFY2(release->toolTip().contains(u"没有\"系统参数\"的修改权限"),
                  qPrintable(release->toolTip()));
         w.releaseChosen();  // as a script pressing it anyway would
+        // Nor does the tool behind the window release for this user.
+        refhost::NetControl control(*set.host);
+        const refhost::NetControl::Result refused = control.release(control.list().at(0), true);
+        QVERIFY(!refused.released);
+        QCOMPARE(refused.message, control.releaseRefusal());
+        w.refresh();
         QCOMPARE(c<QTableWidget>(w, "grdLocks")->rowCount(), 1);
     }
 
