@@ -34,10 +34,11 @@ class LocksCommandTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void listsAndReleasesALiveHolderOnlyWithForce() {
+    void listsAndReleasesAGoneHolderAtOnceAndALiveOneOnlyWithForce() {
         DemoSet set(true, QStringLiteral("administrator"));
         Holder holder(set, 2024, 3, QStringLiteral("editor"));
         QVERIFY(holder.locked());
+        leaveRecord(set, 2024, 4, QStringLiteral("WS-OLD"), QStringLiteral("left-behind"));
 
         const Run list = locks(set, {});
         QCOMPARE(list.exitCode, 0);
@@ -47,6 +48,13 @@ private slots:
               QString::number(holder.pid()), QStringLiteral("使用中")}) {
             QVERIFY2(row.contains(part), qPrintable(list.out));
         }
+        const QString gone = list.out.section(u'\n', 3, 3);
+        QVERIFY2(gone.contains(u"WS-OLD") && gone.contains(u"已断开"), qPrintable(list.out));
+
+        // A holder that is gone is released without --force.
+        const Run cleared = locks(set, {"--release", "2"});
+        QCOMPARE(cleared.exitCode, 0);
+        QVERIFY2(cleared.out.contains(u"已清除"), qPrintable(cleared.out + cleared.err));
 
         const Run viewer = locks(set, {"--user", "viewer", "--release", "1", "--force"});
         QCOMPARE(viewer.exitCode, 1);
@@ -65,23 +73,6 @@ private slots:
         const qint32 mine = takeHere(set, 2024, 3);
         QVERIFY(mine > 0);
         QVERIFY(commitHere(set, mine));
-    }
-
-    void aKilledHolderIsMarkedGoneAndReleasedWithoutForce() {
-        DemoSet set(true, QStringLiteral("administrator"));
-        Holder holder(set, 2024, 3, QStringLiteral("editor"));
-        QVERIFY(holder.locked());
-        QVERIFY(holder.killHard());
-        Run list;
-        QVERIFY(eventually([&] {
-            list = locks(set, {});
-            return list.out.contains(u"已断开");
-        }));
-        QVERIFY(list.out.contains(u"HOLDER"));
-
-        const Run release = locks(set, {"--release", "1"});
-        QCOMPARE(release.exitCode, 0);
-        QVERIFY2(release.out.contains(u"已清除"), qPrintable(release.out + release.err));
         QVERIFY(locks(set, {}).out.contains(u"没有被占用的功能"));
     }
 
