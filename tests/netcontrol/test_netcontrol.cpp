@@ -21,8 +21,6 @@ class ScriptedLogin : public host::LoginObject {
 public:
     QStringList calls;
     QVariant result = 1;
-    bool commitResult = true;
-    bool commitThrows = false;
     QVariant TaskExec(qint32 taskId, const QString& code, const QString& machine, qint16 mode,
                       qint16 year, qint16 period, std::optional<QVariant> extra) override {
         calls << QStringLiteral("TaskExec:%1|%2|%3|%4|%5|%6")
@@ -36,8 +34,7 @@ public:
     }
     bool CommitTask(qint32 handle) override {
         calls << QStringLiteral("CommitTask:%1").arg(handle);
-        if (commitThrows) throw HostError(5, "QORLogin", "释放失败");
-        return commitResult;
+        return true;
     }
 };
 
@@ -88,86 +85,68 @@ class NetControlTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void refusedLockRaisesTheConflictError();
-    void netMutexGetsThePropertyStringFirst();
-    void loginObjectIsPreferred();
-    void commitOfNoHandleMakesNoHostCall();
-    void failedCommitKeepsTheHandle();
-    void lockMachineName();
-};
+    // The network mutex gets the property string first; the login object,
+    // when the host has one, is used instead. Both get the trimmed machine
+    // name and mode 3, and a refusal (0) raises the conflict error.
+    void eachProviderTakesAndGivesBack() {
+        for (const bool withLogin : {false, true}) {
+            LockHost env(withLogin);
+            const QString props = withLogin ? QString() : kProps + u'|';
+            QStringList& calls = withLogin ? env.login->calls : env.mutex->calls;
+            const qint32 handle = withLogin ? 7 : 1;  // 1 is a valid handle
+            (withLogin ? env.login->result : env.mutex->result) = handle;
+            MNetControl::LockHandle() = MNetControl::ExecFunc(0, "pu08", 2024, 5);
+            QCOMPARE(MNetControl::LockHandle(), handle);
+            MNetControl::ExecFunc(3, "ic01", 2025, 12, QVariant(9));
+            QVERIFY(MNetControl::CommitTask(MNetControl::LockHandle()));
+            QCOMPARE(MNetControl::LockHandle(), 0);
+            QCOMPARE(calls, QStringList({"TaskExec:" + props + "0|pu08|ws-07|3|2024|5",
+                                         "TaskExec:" + props + "3|ic01|ws-07|3|2025|12|extra=9",
+                                         "CommitTask:" + props + QString::number(handle)}));
+            if (withLogin) {
+                QCOMPARE(env.host.count("create:NetMutex") + env.host.count("factory:NetMutex"), 0);
+            }
 
-void NetControlTest::refusedLockRaisesTheConflictError() {
-    for (const bool withLogin : {false, true}) {
-        LockHost env(withLogin);
-        env.mutex->result = 0;
-        env.login->result = 0;
-        try {
-            MNetControl::ExecFunc(0, "pu08", 2024, 5);
-            QFAIL("a refused lock must raise");
-        } catch (const HostError& error) {
-            QCOMPARE(error.number(), 16390);
-            QCOMPARE(error.source(), QString("MNetControl.ExecFunc"));
-            QCOMPARE(error.description(),
-                     QString("当前使用的功能与当前或其他用户有冲突,可能无法使用! "
-                             "请在软件的【系统工具】--【网络控制工具】中进行处理。"));
+            env.mutex->result = 0;
+            env.login->result = 0;
+            try {
+                MNetControl::ExecFunc(0, "pu08", 2024, 5);
+                QFAIL("a refused lock must raise");
+            } catch (const HostError& error) {
+                QCOMPARE(error.number(), 16390);
+                QCOMPARE(error.source(), QString("MNetControl.ExecFunc"));
+                QCOMPARE(error.description(),
+                         QString("当前使用的功能与当前或其他用户有冲突,可能无法使用! "
+                                 "请在软件的【系统工具】--【网络控制工具】中进行处理。"));
+            }
         }
     }
-}
 
-void NetControlTest::netMutexGetsThePropertyStringFirst() {
-    LockHost env(false);
-    MNetControl::LockHandle() = MNetControl::ExecFunc(0, "pu08", 2024, 5);
-    QCOMPARE(MNetControl::LockHandle(), 1);  // 1 is a valid handle
-    MNetControl::ExecFunc(3, "ic01", 2025, 12, QVariant(9));
-    QVERIFY(MNetControl::CommitTask(MNetControl::LockHandle()));
-    QCOMPARE(MNetControl::LockHandle(), 0);
-    QCOMPARE(env.mutex->calls,
-             QStringList({"TaskExec:" + kProps + "|0|pu08|ws-07|3|2024|5",
-                          "TaskExec:" + kProps + "|3|ic01|ws-07|3|2025|12|extra=9",
-                          "CommitTask:" + kProps + "|1"}));
-}
+    // No handle: no host call; a failed or refused commit keeps the handle.
+    void aCommitThatFailsKeepsTheHandle() {
+        LockHost env(false);
+        qint32 handle = 0;
+        QVERIFY(!MNetControl::CommitTask(handle));
+        QVERIFY(env.host.calls.isEmpty());
+        handle = 5;
+        env.mutex->commitThrows = true;
+        QVERIFY(!MNetControl::CommitTask(handle));
+        QCOMPARE(handle, 5);
+        env.mutex->commitThrows = false;
+        env.mutex->commitResult = false;
+        QVERIFY(!MNetControl::CommitTask(handle));
+        QCOMPARE(handle, 5);
+    }
 
-void NetControlTest::loginObjectIsPreferred() {
-    LockHost env(true);
-    env.login->result = 7;
-    QCOMPARE(MNetControl::ExecFunc(0, "pu08", 2024, 5), 7);
-    MNetControl::ExecFunc(0, "pu08", 2024, 5, QVariant("x"));
-    qint32 handle = 7;
-    QVERIFY(MNetControl::CommitTask(handle));
-    QCOMPARE(env.login->calls,
-             QStringList({"TaskExec:0|pu08|ws-07|3|2024|5",
-                          "TaskExec:0|pu08|ws-07|3|2024|5|extra=x", "CommitTask:7"}));
-    QCOMPARE(env.host.count("create:NetMutex") + env.host.count("factory:NetMutex"), 0);
-}
-
-void NetControlTest::commitOfNoHandleMakesNoHostCall() {
-    LockHost env(true);
-    qint32 handle = 0;
-    QVERIFY(!MNetControl::CommitTask(handle));
-    QVERIFY(env.host.calls.isEmpty());
-    QVERIFY(env.login->calls.isEmpty());
-}
-
-void NetControlTest::failedCommitKeepsTheHandle() {
-    LockHost env(false);
-    qint32 handle = 5;
-    env.mutex->commitThrows = true;
-    QVERIFY(!MNetControl::CommitTask(handle));
-    QCOMPARE(handle, 5);
-    env.mutex->commitThrows = false;
-    env.mutex->commitResult = false;
-    QVERIFY(!MNetControl::CommitTask(handle));
-    QCOMPARE(handle, 5);
-}
-
-void NetControlTest::lockMachineName() {
-    LockHost env(false);
-    QCOMPARE(MNetControl::GetLockMachineName(), QString("ws-07"));
-    env.host.machineName.reset();
-    QCOMPARE(MNetControl::GetLockMachineName(), QString("NoName"));
-    env.host.machineName = QString(40, QLatin1Char('w'));  // does not fit the name buffer
-    QCOMPARE(MNetControl::GetLockMachineName(), QString("NoName"));
-}
+    void lockMachineName() {
+        LockHost env(false);
+        QCOMPARE(MNetControl::GetLockMachineName(), QString("ws-07"));
+        env.host.machineName.reset();
+        QCOMPARE(MNetControl::GetLockMachineName(), QString("NoName"));
+        env.host.machineName = QString(40, QLatin1Char('w'));  // does not fit the name buffer
+        QCOMPARE(MNetControl::GetLockMachineName(), QString("NoName"));
+    }
+};
 
 QTEST_MAIN(NetControlTest)
 #include "test_netcontrol.moc"

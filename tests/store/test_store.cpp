@@ -1,15 +1,19 @@
-// Reading stored texts and the codecs between a stored text and what a
-// control shows: each codec on a parameter declared with it, with the
-// awkward stored texts a real account set can hold.
+// The stored texts and the codecs between a stored text and what a control
+// shows, each codec on a parameter declared with it with the awkward texts a
+// real account set can hold; and the change log of the watched parameters.
 
+#include <QCheckBox>
 #include <QTest>
 #include <functional>
 
+#include "DialogHarness.h"
 #include "ScriptedHost.h"
-#include "StoreFakes.h"
+#include "zx/host/MemoryRecordSet.h"
+#include "zx/host/Services.h"
 #include "zx/params/Business.h"
 #include "zx/params/Codec.h"
 #include "zx/params/Ledger.h"
+#include "zx/store/ChangeLog.h"
 #include "zx/store/Store.h"
 
 using namespace zx::store;
@@ -17,6 +21,7 @@ using zx::host::HostError;
 using zx::params::Codec;
 using zx::params::Param;
 using zx::params::State;
+using zx::store::ChangeLog;
 namespace P = zx::params;
 
 namespace zx::params {
@@ -51,6 +56,79 @@ QVariant i16(int v) {
     return QVariant::fromValue(qint16(v));
 }
 
+// Answers the server-time query with a fixed moment.
+class ClockClassInfo : public zx::host::ClassInfo {
+public:
+    QDateTime now{QDate(2024, 3, 5), QTime(14, 7, 9)};
+    QStringList queries;
+    zx::host::RecordSetPtr GetData(const QString&, const QString& sql) override {
+        queries << sql;
+        return std::make_shared<zx::host::MemoryRecordSet>(QStringList{QStringLiteral("NowTime")},
+                                                           QList<QVariantList>{{now}});
+    }
+};
+
+class RecordingClassUpdate : public zx::host::ClassUpdate {
+public:
+    struct Call {
+        QString props, sql;
+    };
+    QList<Call> calls;
+    bool fail = false;
+    void SaveItem(const QString& props, const QString& sql) override {
+        calls.append({props, sql});
+        if (fail) {
+            throw zx::host::HostError(-2147217900, QStringLiteral("ClassUpdate"),
+                                      QStringLiteral("插入失败"));
+        }
+    }
+};
+
+class PlainStringBuilder : public zx::host::StringBuilder {
+public:
+    void Append(const QString& text) override { text_ += text; }
+    QString ToString() const override { return text_; }
+    int Length() const override { return int(text_.size()); }
+    void Clear() override { text_.clear(); }
+
+private:
+    QString text_;
+};
+
+const QString kInsert = QStringLiteral(
+    "Insert Into t_SystemProfile_Log(FOptTime,FUserID,FCategory,FKey,FDesc,FOrigValue,"
+    "FNewValue,FMachineName,FIpAddress) Values (");
+
+// A host with the services the log uses, each recording what it sees.
+struct LogHost {
+    zxtest::ScriptedHost host;
+    std::shared_ptr<ClockClassInfo> info = std::make_shared<ClockClassInfo>();
+    std::shared_ptr<RecordingClassUpdate> update = std::make_shared<RecordingClassUpdate>();
+
+    LogHost() {
+        host.properties.insert("PropsString", kProps);
+        host.properties.insert("UserID", 7);
+        host.provide(info);
+        host.provide(update);
+        host.provide(QStringLiteral("StringBuilder"),
+                     [] { return std::make_shared<PlainStringBuilder>(); });
+    }
+
+    QStringList statements() const {
+        QStringList all;
+        for (const auto& call : update->calls) {
+            QStringList parts = call.sql.split(QStringLiteral("\r\n"));
+            if (parts.last().isEmpty()) parts.removeLast();
+            all += parts;
+        }
+        return all;
+    }
+};
+
+void addSwitch(ChangeLog& log, const QString& key, const QString& value) {
+    log.AddLogItem("IC", key, QStringLiteral("说明 ") + key, value, true, false);
+}
+
 // No page declares this codec today; a plain option group stands in.
 constexpr Param kOptionInt = P::make::param(
     P::Cat::GL, "OptionInt", "0", P::make::options("optInt", {u"甲", u"乙"}), Codec::OptionInt);
@@ -69,11 +147,7 @@ const CodecRow kRows[] = {
     // Ledger flags: any leading number but 0 ticks; saved "1"/"0".
     {"Flag 1", P::ledger::CheckBeforePost, "1", values({1}), QStringLiteral("1")},
     {"Flag 2", P::ledger::CheckBeforePost, "2", values({1}), QStringLiteral("1")},
-    {"Flag blank 0", P::ledger::CheckBeforePost, " 0", values({0}), QStringLiteral("0")},
     {"Flag letters", P::ledger::CheckBeforePost, "abc", values({0}), QStringLiteral("0")},
-    {"Flag empty", P::ledger::CheckBeforePost, "", values({0}), QStringLiteral("0")},
-    {"Flag number then letters", P::ledger::CheckBeforePost, " 12abc", values({1}),
-     QStringLiteral("1")},
     // B0: the leading number only, no hexadecimal reading; saved as a 16-bit number.
     {"B0 2", P::business::DoubleUnit, "2", values({1}), i16(1)},
     {"B0 &H1", P::business::DoubleUnit, "&H1", values({0}), i16(0)},
@@ -158,63 +232,59 @@ class StoreTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void readingStoredTexts_data();
     void readingStoredTexts();
     void conversions();
     void codecs_data();
     void codecs();
-    void everyCodecIsCovered();
     void storedTextsABoxCannotHoldRaise();
     void changeLogValueTexts();
+    void changesGoInOneBatchAndAreRebased();
+    void aFailingLogIsSwallowed();
+    void duplicateRegistrationUpdatesTheFirstOnly();
+    void theDialogWatchesTheProductionKeys();
 };
 
-void StoreTest::readingStoredTexts_data() {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<qint32>("number");
-    QTest::newRow("1") << "1" << 1;
-    QTest::newRow("blank 0") << " 0" << 0;
-    QTest::newRow("letters") << "abc" << 0;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("number then letters") << " 12abc" << 12;
-    QTest::newRow("hexadecimal is no number") << "&H1F" << 0;
-    QTest::newRow("exponent is not read") << "1e3" << 1;
-    QTest::newRow("half to even down") << "2.5" << 2;
-    QTest::newRow("half to even up") << "3.5" << 4;
-}
-
+// Reading and writing through the account set's own parameter services.
 void StoreTest::readingStoredTexts() {
-    QFETCH(QString, stored);
-    QFETCH(qint32, number);
-    zxtest::TableProfile profile;
-    profile.set("IC", "K", stored);
-    QCOMPARE(readInt(profile, "IC", "K"), number);
-    QCOMPARE(readText(profile, "IC", "K", "x"), stored);
+    DemoSet set(true, "administrator");
+    const QList<std::pair<QString, qint32>> numbers = {
+        {"1", 1},   {" 0", 0},         {"abc", 0},
+        {"", 0},    {" 12abc", 12},    {"&H1F", 0},  // hexadecimal is no number
+        {"1e3", 1},                                  // nor is an exponent read
+        {"2.5", 2},                                  // halves to even
+        {"3.5", 4}, {"3000000000", -1}};             // overflow
+    for (int i = 0; i < numbers.size(); ++i) {
+        set.db->nativeExec(
+            "INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES "
+            "('IC', ?, ?)",
+            {QString("K%1").arg(i), numbers[i].first});
+    }
+    auto profile = zx::host::createObject<zx::host::GLSystemProfile>();
+    for (int i = 0; i < numbers.size(); ++i) {
+        const QString key = QString("K%1").arg(i);
+        QCOMPARE(readText(*profile, "IC", key, "x"), numbers[i].first);
+        if (numbers[i].second < 0) {
+            QCOMPARE(errorNumberOf([&] { readInt(*profile, "IC", key); }), 6);
+        } else {
+            QCOMPARE(readInt(*profile, "IC", key), numbers[i].second);
+        }
+    }
+    QCOMPARE(readText(*profile, "GL", "ShowDashBoard", "1"), QString("1"));  // absent: the default
+    QCOMPARE(readInt(*profile, "GL", "QtyDefNum", "2"), 2);
+
+    writeValue(*profile, "GL", "TaxRate", 17.5);
+    profile->Refresh();
+    QCOMPARE(readText(*profile, "GL", "TaxRate", "x"), QString("17.5"));
 }
 
 void StoreTest::conversions() {
-    zxtest::TableProfile profile;
-    QCOMPARE(readText(profile, "GL", "ShowDashBoard", "1"), QString("1"));  // absent: the default
-    QCOMPARE(readInt(profile, "GL", "QtyDefNum", "2"), 2);
-    profile.set("GL", "Big", "3000000000");
-    QCOMPARE(errorNumberOf([&] { readInt(profile, "GL", "Big"); }), 6);
     QCOMPARE(errorNumberOf([] { roundToInt16(40000); }), 6);
-
     QCOMPARE(textToInt32(" 4 "), 4);
     QCOMPARE(errorNumberOf([] { textToInt32("4x"); }), 13);
     QCOMPARE(errorNumberOf([] { textToInt32(""); }), 13);
-
     QCOMPARE(numberText(17.0), QString("17"));
     QCOMPARE(numberText(17.5), QString("17.5"));
     QCOMPARE(numberText(-0.25), QString("-0.25"));
-
-    zxtest::ScriptedHost host;
-    host.properties.insert("PropsString", kProps);
-    zxtest::RecordingWriter writer;
-    writeValue(writer, "GL", "TaxRate", 17.5);
-    QCOMPARE(writer.calls.size(), 1);
-    QCOMPARE(writer.calls[0].props, kProps);
-    QCOMPARE(writer.calls[0].key, QString("TaxRate"));
-    QCOMPARE(writer.calls[0].value, QVariant(17.5));
 }
 
 void StoreTest::codecs_data() {
@@ -233,16 +303,6 @@ void StoreTest::codecs() {
     if (!r.written.isValid()) return;
     QCOMPARE(written.typeId(), r.written.typeId());
     QCOMPARE(written, r.written);
-}
-
-void StoreTest::everyCodecIsCovered() {
-    QStringList missing;
-    for (int c = 0; c <= int(Codec::Page); ++c) {
-        const bool covered = std::any_of(std::begin(kRows), std::end(kRows),
-                                         [c](const CodecRow& r) { return int(r.p.codec) == c; });
-        if (!covered) missing << QString::number(c);
-    }
-    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u',')));
 }
 
 void StoreTest::storedTextsABoxCannotHoldRaise() {
@@ -265,6 +325,120 @@ void StoreTest::changeLogValueTexts() {
     QCOMPARE(P::logValue(P::business::ManufactureAlarmDateCount, text("10000")), QString("10000"));
     QCOMPARE(P::flagText(2), QString("1"));
     QCOMPARE(P::flagText(0), QString("0"));
+}
+
+// Values back where they were loaded make no call at all; the changed ones go
+// in one batch, and are the baseline of the next write.
+void StoreTest::changesGoInOneBatchAndAreRebased() {
+    LogHost env;
+    ChangeLog log;
+    addSwitch(log, "MoCommitQty", "0");
+    addSwitch(log, "MoCheckQty", "1");
+    addSwitch(log, "MoCheckQty1", "1");
+    addSwitch(log, "UpdateBomStock", "0");
+    log.AddLogItem("IC", "AlertMO", "d", "继续保存不提示", false, false);
+    log.AddLogItem("IC", "ManufactureAlarmDateCount", "天数", "3", false, false);
+    log.AddLogItem("IC", "BOMType", "O'Brien's 公式", "标准用量/(1-损耗率%)", false, false);
+    log.UpdateLogItem("IC", "MoCommitQty", "0");
+    log.UpdateLogItem("IC", "UpdateBomStock", "1");  // checked, then unchecked again
+    log.UpdateLogItem("IC", "UpdateBomStock", "0");
+    log.UpdateLogItem("IC", "AlertMO", "继续保存不提示");
+    log.WriteLog();
+    QCOMPARE(env.host.count("create:"), 0);
+    QCOMPARE(env.host.count("factory:"), 0);
+    QVERIFY(env.info->queries.isEmpty());
+    QVERIFY(env.update->calls.isEmpty());
+
+    log.UpdateLogItem("IC", "mocommitqty", "1");  // keys match without regard to case
+    log.UpdateLogItem("IC", "MoCheckQty1", "2");  // greyed
+    log.UpdateLogItem("IC", "ManufactureAlarmDateCount", "10");
+    log.UpdateLogItem("IC", "BOMType", "it's; -- 标准");
+    log.WriteLog();
+    QCOMPARE(env.info->queries, QStringList({"Select GetDate() as NowTime"}));
+    QCOMPARE(env.update->calls.size(), 1);
+    QCOMPARE(env.update->calls[0].props, kProps);
+    QVERIFY(env.update->calls[0].sql.endsWith(")\r\n"));
+    const QString at = kInsert + "'2024-03-05 14:07:09',7,'IC',";
+    const QString tail = QStringLiteral(",'WS-TEST','192.0.2.10')");
+    QCOMPARE(
+        env.statements(),
+        QStringList(
+            {at + "'MoCommitQty','说明 MoCommitQty','不启用','启用'" + tail,
+             at + "'MoCheckQty1','说明 MoCheckQty1','启用','不启用'" + tail,
+             at + "'ManufactureAlarmDateCount','天数','3','10'" + tail,
+             at + "'BOMType','O''Brien''s 公式','标准用量/(1-损耗率%)','it''s; -- 标准'" + tail}));
+
+    log.WriteLog();
+    QCOMPARE(env.update->calls.size(), 1);
+    QCOMPARE(env.info->queries.size(), 1);
+}
+
+// A log that cannot be written never stops a save nor shows anything: failing
+// before the insert it keeps its records, failing in it they are rebased.
+void StoreTest::aFailingLogIsSwallowed() {
+    {
+        zxtest::ScriptedHost host;  // no StringBuilder: creating it fails
+        host.properties.insert("PropsString", kProps);
+        host.provide(std::make_shared<ClockClassInfo>());
+        ChangeLog log;
+        addSwitch(log, "MoCommitQty", "0");
+        log.UpdateLogItem("IC", "MoCommitQty", "1");
+        log.WriteLog();
+        QCOMPARE(log.items()[0].origValue, QString("不启用"));
+        QCOMPARE(log.items()[0].newValue, QString("启用"));
+        QVERIFY(host.messages.isEmpty());
+    }
+    LogHost env;
+    env.update->fail = true;
+    env.host.machineName = QString(128, QLatin1Char('w'));  // does not fit the name buffer
+    QCOMPARE(ChangeLog::GetMachineName(), QString());
+    env.host.machineName.reset();
+    env.host.readTcpResult = 0;  // an unknown workstation is written as empty
+    ChangeLog log;
+    addSwitch(log, "MoCommitQty", "0");
+    log.UpdateLogItem("IC", "MoCommitQty", "1");
+    log.WriteLog();
+    QCOMPARE(env.update->calls.size(), 1);
+    QVERIFY(env.statements().value(0).endsWith("'不启用','启用','','')"));
+    QVERIFY(env.host.messages.isEmpty());
+    log.WriteLog();
+    QCOMPARE(env.update->calls.size(), 1);  // not logged again
+}
+
+void StoreTest::duplicateRegistrationUpdatesTheFirstOnly() {
+    ChangeLog log;
+    addSwitch(log, "MoCommitQty", "0");
+    addSwitch(log, "MoCommitQty", "0");  // a reload registers again
+    QVERIFY(log.UpdateLogItem("ic", "MOCOMMITQTY", "1"));
+    QCOMPARE(log.items()[0].newValue, QString("启用"));
+    QCOMPARE(log.items()[1].newValue, QString("不启用"));
+    QVERIFY(!log.UpdateLogItem("GL", "MoCommitQty", "1"));
+    log.AddLogItem("IC", "BOMType", "d", "x", false, true);  // reset empties the list first
+    QCOMPARE(log.items().size(), 1);
+}
+
+// The dialog registers the watched keys of the business page as loaded; what
+// its save logs is the business page's tests' (tests/business).
+void StoreTest::theDialogWatchesTheProductionKeys() {
+    DialogHarness h("administrator", [](DialogHarness& d) {
+        d.setParam("IC", "MoCheckQty", "1");
+        d.setParam("IC", "ManufactureAlarmDateCount", "12000");
+    });
+    const auto& items = h.dialog->changeLog().items();
+    QStringList keys;
+    for (const auto& item : items) {
+        QCOMPARE(item.category, QString("IC"));
+        keys << item.key + '=' + item.origValue;
+    }
+    QCOMPARE(keys,
+             (QStringList{"CProOutQtyLargerQty=不启用", "MoCommitQty=不启用", "MoCheckQty=启用",
+                          "MoCheckQty1=不启用", "upDiscountSave=不启用", "CStoOutQtyLargerQty=启用",
+                          "AlertMO=提示，并允许制单人继续保存", "BOMType=标准用量/(1-损耗率%)",
+                          "UpdateBomStock=不启用", "ManufactureAlarmDateCount=12000",
+                          "MoCheckNoApportionFee=不启用", "OutMoCheckNoOutExpense=不启用"}));
+    // The second box of the pair has a sentence of its own; the others their captions.
+    QCOMPARE(items[3].desc, QString("生产任务单/委外加工单需部分生产领料/委外发料即可入库"));
+    QCOMPARE(items[1].desc, h.c<QCheckBox>("chkIC_MoCommitQty")->text());
 }
 
 QTEST_MAIN(StoreTest)
