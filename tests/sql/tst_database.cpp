@@ -1,6 +1,7 @@
 // The account set's database on a temporary SQLite file: what the component's
 // T-SQL finds and changes, batches as one transaction, procedures, opening.
-// The statements of the parameter pages run through the dialog's own tests.
+// The statements of the parameter pages and the change log's batch run
+// through the dialog's and the change log's own tests.
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -81,27 +82,6 @@ private slots:
                                   "order by FYear"),
                         "fyear"),
                  QVariantList({2024, 2025}));
-    }
-
-    void logBatchArrivesIntact() {
-        // Two rows of the change log, exactly as the component sends them.
-        const QString insert =
-            "Insert Into t_SystemProfile_Log(FOptTime,FUserID,FCategory,FKey,FDesc,FOrigValue,"
-            "FNewValue,FMachineName,FIpAddress) Values ('2024-03-01 10:00:00',7,'IC',%1,'WS-01',"
-            "'')\r\n";
-        db->executeBatch(insert.arg("'BOMType','BOM损耗率公式','O''Brien','物料;--新值'") +
-                         insert.arg("'MoCheckQty','生产任务单/委外加工单需完成生产领料/"
-                                    "委外发料才可入库','不启用','启用'"));
-        const RecordSetPtr rows = db->query("select * from t_SystemProfile_Log order by FID");
-        QCOMPARE(rows->RecordCount(), 2);
-        QCOMPARE(rows->Field("FOrigValue").toString(), QString("O'Brien"));
-        QCOMPARE(rows->Field("FNewValue").toString(), QString("物料;--新值"));
-        QCOMPARE(rows->Field("FIpAddress").toString(), QString(""));
-        const qlonglong firstId = rows->Field("FID").toLongLong();
-        rows->MoveNext();
-        QCOMPARE(rows->Field("FDesc").toString(),
-                 QString("生产任务单/委外加工单需完成生产领料/委外发料才可入库"));
-        QVERIFY(rows->Field("FID").toLongLong() > firstId);
     }
 
     void failedBatchLeavesNothing_data() {
