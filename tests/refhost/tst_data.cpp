@@ -8,44 +8,41 @@
 
 using namespace zx::host;
 
-namespace {
-// The component's two questions to the ledger, as it sends them.
-const QString kInitData = QStringLiteral(
-    "Select top 1 1 from t_balance union select top 1 1 from t_InitCashFlowBal Union select top "
-    "1 1 from t_FAAlter ");
-QString voucherBefore(int year, int period) {
-    return QStringLiteral(
-               "Select top 1 1 from t_Voucher where FYear<%1 or (FYear=%1 and FPeriod<%2)")
-        .arg(year)
-        .arg(period);
-}
-int rows(const QString& sql, const QString& props) {
-    auto rs = createObject<ClassInfo>()->GetData(props, sql);
-    return rs ? rs->RecordCount() : -1;
-}
-}  // namespace
-
 class DataTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The component's two questions to the ledger, as it sends them.
     void initialDataAndVoucherQuestions() {
         DemoSet set(false);
-        const QString props = set.host->propsString();
-        QCOMPARE(rows(kInitData, props), 0);
-        QCOMPARE(rows(voucherBefore(2024, 1), props), 0);
+        const auto rows = [&](const QString& sql) {
+            return createObject<ClassInfo>()->GetData(set.host->propsString(), sql)->RecordCount();
+        };
+        const QString initData =
+            "Select top 1 1 from t_balance union select top 1 1 from t_InitCashFlowBal Union "
+            "select top 1 1 from t_FAAlter ";
+        const auto voucherBefore = [&](int year, int period) {
+            return rows(QStringLiteral("Select top 1 1 from t_Voucher where FYear<%1 or "
+                                       "(FYear=%1 and FPeriod<%2)")
+                            .arg(year)
+                            .arg(period));
+        };
+        QCOMPARE(rows(initData), 0);
+        QCOMPARE(voucherBefore(2024, 1), 0);
+        // Each of the three tables alone counts; all of them still make one row.
+        set.db->nativeExec("INSERT INTO t_FAAlter (FYear, FPeriod, FAmount) VALUES (2024, 1, 5)");
+        set.db->nativeExec("INSERT INTO t_FAAlter (FYear, FPeriod, FAmount) VALUES (2024, 2, 6)");
+        QCOMPARE(rows(initData), 1);
+        set.db->nativeExec("INSERT INTO t_balance (FYear, FPeriod, FAccountID) VALUES (2024,1,1)");
+        set.db->nativeExec("INSERT INTO t_InitCashFlowBal (FAccountID, FAmount) VALUES (1, 10)");
+        QCOMPARE(rows(initData), 1);
 
-        // Each of the three tables alone counts as initial data.
-        set.db->nativeExec(
-            QStringLiteral("INSERT INTO t_FAAlter (FYear, FPeriod, FAmount) VALUES (2024, 1, 5)"));
-        QCOMPARE(rows(kInitData, props), 1);
-
-        set.db->nativeExec(
-            QStringLiteral("INSERT INTO t_Voucher (FYear, FPeriod) VALUES (2024, 2)"));
-        QCOMPARE(rows(voucherBefore(2024, 3), props), 1);
-        QCOMPARE(rows(voucherBefore(2024, 2), props), 0);
-        QCOMPARE(rows(voucherBefore(2025, 1), props), 1);
-        QCOMPARE(rows(voucherBefore(2023, 12), props), 0);
+        set.db->nativeExec("INSERT INTO t_Voucher (FYear, FPeriod) VALUES (2024, 2)");
+        QCOMPARE(voucherBefore(2024, 3), 1);
+        QCOMPARE(voucherBefore(2024, 2), 0);
+        QCOMPARE(voucherBefore(2025, 1), 1);
+        QCOMPARE(voucherBefore(2023, 12), 0);
+        QVERIFY_THROWS_EXCEPTION(HostError, rows("select * from t_NoSuchTable"));
     }
 
     void batchIsSavedWhole() {
@@ -55,33 +52,19 @@ private slots:
             "Insert Into t_UserSetting (FUserID, FCategory, FKey, FValue) Values (1, 'QOR_APFC', "
             "'%1', '%2')");
         update->SaveItem(set.host->propsString(),
-                         insert.arg(QStringLiteral("A"), QStringLiteral("1")) + u'\n' +
-                             insert.arg(QStringLiteral("B"), QStringLiteral("O''Brien")));
+                         insert.arg("A", "1") + u'\n' + insert.arg("B", "O''Brien"));
         QCOMPARE(set.count(QStringLiteral("t_UserSetting")), 2);
         auto rs = createObject<AppConnection>()->Execute(
             QStringLiteral("Select FValue From t_UserSetting Where FUserID=1 And "
                            "FCategory='QOR_APFC' And FKey ='B'"));
-        QVERIFY(rs);
         QCOMPARE(rs->Field(QStringLiteral("FValue")).toString(), QStringLiteral("O'Brien"));
 
         // A failing statement takes the whole batch back.
         QVERIFY_THROWS_EXCEPTION(
-            HostError,
-            update->SaveItem(set.host->propsString(),
-                             insert.arg(QStringLiteral("C"), QStringLiteral("1")) +
-                                 QStringLiteral("\nInsert Into t_NoSuchTable Values (1)")));
+            HostError, update->SaveItem(set.host->propsString(), insert.arg("C", "1") +
+                                                                     "\nInsert Into t_NoSuchTable "
+                                                                     "Values (1)"));
         QCOMPARE(set.count(QStringLiteral("t_UserSetting")), 2);
-    }
-
-    void failingQueryRaises() {
-        DemoSet set(false);
-        try {
-            createObject<ClassInfo>()->GetData(set.host->propsString(),
-                                               QStringLiteral("select * from t_NoSuchTable"));
-            QFAIL("a query on a missing table returned");
-        } catch (const HostError& e) {
-            QVERIFY(!e.description().isEmpty());
-        }
     }
 
     void anotherAccountSetIsRefused() {
@@ -90,7 +73,6 @@ private slots:
         auto other = refhost::Database::openSqlite(otherDir.filePath(QStringLiteral("o.zxdb")));
         QString foreign = set.host->propsString();
         foreign.replace(set.db->location(), other->location());
-
         try {
             createObject<ClassInfo>()->GetData(foreign, QStringLiteral("select 1 as x"));
             QFAIL("served a property string of another account set");
@@ -103,10 +85,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(HostError,
                                  createObject<ClassUpdate>()->SaveItem(QString(), insert));
         QCOMPARE(set.count(QStringLiteral("t_UserSetting")), 0);
-        QCOMPARE(other->nativeQuery(QStringLiteral("SELECT COUNT(*) FROM t_UserSetting"))
-                     ->Field(0)
-                     .toInt(),
-                 0);
+        QCOMPARE(other->nativeQuery("SELECT COUNT(*) FROM t_UserSetting")->Field(0).toInt(), 0);
     }
 
     void userProfileOutlivesTheHost() {
@@ -122,8 +101,7 @@ private slots:
             profile->SetValue(QStringLiteral("width"), 9600);  // same key, other case
             profile->Save(component, form);
         }
-        set.host.reset();
-
+        set.host.reset();  // the old host leaves before the new one settles in
         set.host = std::make_unique<refhost::RefHost>(set.db, set.installDir);
         refhost::installStandardServices(*set.host);
         set.host->login(QStringLiteral("editor"));

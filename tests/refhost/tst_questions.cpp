@@ -31,17 +31,14 @@ private slots:
             question();
             return seen;
         };
+        auto& host = *set.host;
+        QCOMPARE(ask([&] { host.Confirm("请确认出纳初始参数的设置，是否确认启用！", true); }),
+                 "否");
         QCOMPARE(ask([&] {
-                     set.host->Confirm(QStringLiteral("请确认出纳初始参数的设置，是否确认启用！"),
-                                       true);
+                     host.messageBox("退出前是否保存修改?", zx::host::MsgButtons::YesNo,
+                                     zx::host::MsgIcon::Question, QString(), nullptr);
                  }),
-                 QStringLiteral("否"));
-        QCOMPARE(ask([&] {
-                     set.host->messageBox(QStringLiteral("退出前是否保存修改?"),
-                                          zx::host::MsgButtons::YesNo, zx::host::MsgIcon::Question,
-                                          QString(), nullptr);
-                 }),
-                 QStringLiteral("是"));
+                 "是");
     }
 
     void qtSpeaksChinese() {
@@ -55,11 +52,9 @@ private slots:
         set.host->setInteractive(true);
         set.host->showHelp(QStringLiteral("mainhelp.chm"),
                            QStringLiteral("GLSystemSetting.frmSystemProfiles"), 0);
-        auto* text = qApp->findChild<QTextBrowser*>(QStringLiteral("helpText"));
-        if (!text) {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* t = w->findChild<QTextBrowser*>(QStringLiteral("helpText"))) text = t;
-            }
+        QTextBrowser* text = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* t = w->findChild<QTextBrowser*>(QStringLiteral("helpText"))) text = t;
         }
         QVERIFY(text);
         QVERIFY(text->toPlainText().contains(QStringLiteral("保存修改")));

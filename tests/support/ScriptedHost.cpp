@@ -21,19 +21,9 @@ private:
 };
 
 QString iconName(MsgIcon icon) {
-    switch (icon) {
-        case MsgIcon::Critical:
-            return QStringLiteral("critical");
-        case MsgIcon::Question:
-            return QStringLiteral("question");
-        case MsgIcon::Exclamation:
-            return QStringLiteral("exclamation");
-        case MsgIcon::Information:
-            return QStringLiteral("information");
-        case MsgIcon::None:
-            break;
-    }
-    return QStringLiteral("none");
+    static const char* const names[] = {"none", "critical", "question", "exclamation",
+                                        "information"};
+    return QString::fromLatin1(names[int(icon)]);
 }
 
 }  // namespace
