@@ -151,50 +151,31 @@ private slots:
         QTest::addColumn<QString>("after");    // the box's text afterwards
         QTest::addColumn<QString>("account");  // the tag's account; empty: kept
         const QString earn = "txtEarnAcct", assign = "txtEarnAssignAcct", cf = "carry-forward";
-        QTest::newRow("carry-forward list, the last counts") << cf << earn << " 3101,3103 "
-                                                             << ""
-                                                             << "3101,3103"
-                                                             << "3103";
-        QTest::newRow("carry-forward class failure empties the list")
-            << cf << earn << "3101,1001"
-            << "结转科目必须为净资产类科目！"
-            << ""
-            << "";
-        QTest::newRow("carry-forward distribution is never emptied")
-            << cf << assign << "1001" << kOwnersEquity << "1001"
-            << "";
-        QTest::newRow("public sector")
-            << "public" << earn << "3103,1002" << kNetAssets << "3103,1002"
-            << "";
-        QTest::newRow("same account in both") << "" << earn << "3141" << kSame << "3141"
-                                              << "";
-        QTest::newRow("second level") << "" << earn << "3141.01"
-                                      << "科目[3141.01]必须是总账科目!"
-                                      << "3141.01"
-                                      << "";
-        QTest::newRow("distribution not equity")
-            << "" << assign << "5101" << kOwnersEquity << "5101"
-            << "";
-        QTest::newRow("missing stops the list") << "" << earn << "3101,9999,1001"
-                                                << "科目[9999]不存在!"
-                                                << "3101,9999,1001"
-                                                << "";
-        QTest::newRow("no item classes") << "items" << earn << "3101"
-                                         << ""
-                                         << "3101"
-                                         << "3101";
-        QTest::newRow("item classes advise")
-            << "items" << earn << "3103"
-            << "本年利润科目下挂核算项目\r\n在自动结转损益时，损益类科目最好下挂核算项目\r\n"
-               "且包含本年利润科目下挂的核算项目\r\n否则只结转至科目，核算项目为空！"
-            << "3103"
-            << "3103";
-        QTest::newRow("a sub-account's item classes count for its parent")
-            << "items" << assign << "3141"
-            << "利润分配科目下挂核算项目\r\n在自动结转损益时，以前年度损益调整科目最好下挂核算项目"
-               "\r\n且包含本年利润科目下挂的核算项目\r\n否则只结转至科目，核算项目为空！"
-            << "3141"
-            << "3141";
+        auto row = [](const char* name, const QString& chart, const QString& boxName,
+                      const QString& text, const QString& message, const QString& after,
+                      const QString& account) {
+            QTest::newRow(name) << chart << boxName << text << message << after << account;
+        };
+        row("carry-forward list, the last counts", cf, earn, " 3101,3103 ", "", "3101,3103",
+            "3103");
+        row("carry-forward class failure empties the list", cf, earn, "3101,1001",
+            "结转科目必须为净资产类科目！", "", "");
+        row("carry-forward distribution is never emptied", cf, assign, "1001", kOwnersEquity,
+            "1001", "");
+        row("public sector", "public", earn, "3103,1002", kNetAssets, "3103,1002", "");
+        row("same account in both", "", earn, "3141", kSame, "3141", "");
+        row("second level", "", earn, "3141.01", "科目[3141.01]必须是总账科目!", "3141.01", "");
+        row("distribution not equity", "", assign, "5101", kOwnersEquity, "5101", "");
+        row("missing stops the list", "", earn, "3101,9999,1001", "科目[9999]不存在!",
+            "3101,9999,1001", "");
+        row("no item classes", "items", earn, "3101", "", "3101", "3101");
+        const QString advice =
+            "下挂核算项目\r\n在自动结转损益时，%1最好下挂核算项目\r\n"
+            "且包含本年利润科目下挂的核算项目\r\n否则只结转至科目，核算项目为空！";
+        row("item classes advise", "items", earn, "3103", "本年利润科目" + advice.arg("损益类科目"),
+            "3103", "3103");
+        row("a sub-account's item classes count for its parent", "items", assign, "3141",
+            "利润分配科目" + advice.arg("以前年度损益调整科目"), "3141", "3141");
     }
     void anEditedBoxIsChecked() {
         QFETCH(QString, chart);
@@ -315,23 +296,16 @@ private slots:
         QTest::addColumn<QString>("old");
         QTest::addColumn<QString>("pick");
         QTest::addColumn<QString>("expected");
-        const QString earn = "txtEarnAcct", assign = "txtEarnAssignAcct";
-        QTest::newRow("carry-forward: appended") << "carry-forward" << earn << "3101,3102"
-                                                 << "3103"
-                                                 << "3101,3102,3103";
-        QTest::newRow("carry-forward: already listed, alone")
-            << "carry-forward" << earn << "3101,3102"
-            << "3102"
-            << "3102";
-        QTest::newRow("carry-forward: refused, old list back") << "carry-forward" << earn << "3101"
-                                                               << "1001"
-                                                               << "3101";
-        QTest::newRow("public: appended") << "public" << earn << "3131"
-                                          << "3103"
-                                          << "3131,3103";
-        QTest::newRow("public distribution: appended") << "public" << assign << "3141"
-                                                       << "3102"
-                                                       << "3141,3102";
+        const QString earn = "txtEarnAcct", assign = "txtEarnAssignAcct", cf = "carry-forward";
+        auto row = [](const char* name, const QString& chart, const QString& boxName,
+                      const QString& old, const QString& pick, const QString& expected) {
+            QTest::newRow(name) << chart << boxName << old << pick << expected;
+        };
+        row("carry-forward: appended", cf, earn, "3101,3102", "3103", "3101,3102,3103");
+        row("carry-forward: already listed, alone", cf, earn, "3101,3102", "3102", "3102");
+        row("carry-forward: refused, old list back", cf, earn, "3101", "1001", "3101");
+        row("public: appended", "public", earn, "3131", "3103", "3131,3103");
+        row("public distribution: appended", "public", assign, "3141", "3102", "3141,3102");
     }
     void aChoiceCombinesWithTheOldText() {
         QFETCH(QString, chart);
