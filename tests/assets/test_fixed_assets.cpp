@@ -1,8 +1,7 @@
-// The fixed-asset options: load, what a save writes, the depreciation switch
-// in a started module, and the start-period question of the module.
+// The fixed-asset and payroll options: load, what a save writes, the
+// depreciation switch in a started module and the month-end calendar.
 
 #include <QCheckBox>
-#include <QPushButton>
 #include <QtTest>
 
 #include "DialogHarness.h"
@@ -11,11 +10,6 @@
 using zx::frame::IntText3D;
 
 namespace {
-
-const char* const kFlagBoxes[] = {"ChkFAtoGL",       "chkNoDepr",     "chkNoVoucher",
-                                  "chkMustChecked",  "chkVchChecked", "ChkLocationFullName",
-                                  "ChkChangeNumber", "chkBalance",    "chkDeptAlterNextDepr",
-                                  "chkVouchSingle"};
 
 void started(DialogHarness& h) {
     refhost::startDemoModules(*h.set.db);
@@ -31,14 +25,13 @@ QMap<QString, int> deprPeriods(DialogHarness& h) {
     return out;
 }
 
-int monthEndPastStart(DialogHarness& h) {
-    auto rows = h.set.db->nativeQuery(
-        "SELECT FPastStart FROM t_MonthEndSubSys WHERE UPPER(FSubSys) = 'FA'");
-    return rows->RecordCount() ? rows->Field(0).toInt() : -1;
+// The module's row of the month-end calendar, "" when it has none.
+QString monthEnd(DialogHarness& h, const char* subSys, const char* columns) {
+    auto rows = h.set.db->nativeQuery(QString("SELECT %1 FROM t_MonthEndSubSys WHERE "
+                                              "UPPER(FSubSys) = '%2'")
+                                          .arg(columns, subSys));
+    return rows->RecordCount() ? rows->Field(0).toString() : QString();
 }
-
-const QString kReminder =
-    QStringLiteral("已将整个系统设为计提折旧，请为需要计提折旧的卡片选择折旧方法！");
 
 }  // namespace
 
@@ -46,42 +39,34 @@ class FixedAssetsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void aStoreWithoutValuesShowsTheDefaults() {
+    // Absent values show the defaults; a present one is read as stored.
+    void theLoadReadsStoredTexts() {
         DialogHarness h("administrator", [](DialogHarness& d) {
             d.set.db->nativeExec("DELETE FROM t_SystemProfile WHERE FCategory = 'FA'");
         });
         QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
-        for (const char* name : kFlagBoxes) {
-            QCOMPARE(h.c<QCheckBox>(name)->isChecked(), qstrcmp(name, "chkVouchSingle") == 0);
+        for (const char* name :
+             {"ChkFAtoGL", "chkNoDepr", "chkNoVoucher", "chkMustChecked", "chkVchChecked",
+              "ChkLocationFullName", "ChkChangeNumber", "chkBalance", "chkDeptAlterNextDepr"}) {
+            QVERIFY2(!h.c<QCheckBox>(name)->isChecked(), name);
         }
+        QVERIFY(h.c<QCheckBox>("chkVouchSingle")->isChecked());
         QCOMPARE(h.c<IntText3D>("DeprRateScale")->Value(), 0);
         QCOMPARE(h.c<IntText3D>("DeprRateQty")->Value(), 0);
         QCOMPARE(h.dialog->NoDeprAtStart(), 0);
         QVERIFY(h.dialog->AllowSetStartYearPeriod());
-    }
 
-    void onlyAnExactZeroLeavesABoxUnticked() {
-        DialogHarness h("administrator", [](DialogHarness& d) {
+        // Only an exact zero leaves a box unticked.
+        DialogHarness stored("administrator", [](DialogHarness& d) {
             d.setParam("FA", "NoVoucher", "");
             d.setParam("FA", "MustChecked", "00");
             d.setParam("FA", "chkVoucherSingle", "0");
             d.setParam("FA", "DeprRateScale", "3.6");
         });
-        QVERIFY(h.c<QCheckBox>("chkNoVoucher")->isChecked());
-        QVERIFY(h.c<QCheckBox>("chkMustChecked")->isChecked());
-        QVERIFY(!h.c<QCheckBox>("chkVouchSingle")->isChecked());
-        QCOMPARE(h.c<IntText3D>("DeprRateScale")->Value(), 4);
-    }
-
-    void aUserWithoutTheModifyRightCanNeitherChangeNorSave() {
-        DialogHarness h("viewer");
-        for (const char* name : kFlagBoxes) QVERIFY2(h.locked(name), name);
-        QVERIFY(h.locked("DeprRateScale"));
-        QVERIFY(h.locked("DeprRateQty"));
-
-        const auto before = h.stored();
-        QVERIFY(!h.dialog->SaveProfiles());
-        QCOMPARE(h.stored(), before);
+        QVERIFY(stored.c<QCheckBox>("chkNoVoucher")->isChecked());
+        QVERIFY(stored.c<QCheckBox>("chkMustChecked")->isChecked());
+        QVERIFY(!stored.c<QCheckBox>("chkVouchSingle")->isChecked());
+        QCOMPARE(stored.c<IntText3D>("DeprRateScale")->Value(), 4);
     }
 
     // Only what the user changed is written; the ledger link is forced on.
@@ -112,72 +97,92 @@ private slots:
         QCOMPARE(after.value("FA/MustChecked"), QString("1"));
         QCOMPARE(after.value("FA/chkVoucherSingle"), QString("0"));
         QCOMPARE(after.value("FA/DeprRateScale"), QString("5"));
-        QCOMPARE(after.value("FA/MustBalance"), QString("2"));
-        QCOMPARE(after.value("FA/DeprRateQty"), QString("12"));
         // Depreciation was not switched, the module takes no part in the month-end.
-        QCOMPARE(h.param("FA", "WithoutDepr"), QString());
-        QCOMPARE(monthEndPastStart(h), -1);
+        QCOMPARE(monthEnd(h, "FA", "FPastStart"), QString());
         QVERIFY(h.shownOf("message").isEmpty());
-
-        // Ticked already: forcing it on writes nothing.
-        h.open();
-        const auto again = h.stored("FA");
-        QVERIFY(h.dialog->SaveProfiles());
-        QCOMPARE(h.stored("FA"), again);
     }
 
-    void switchingDepreciationOnInAStartedModule_data() {
+    // In a started module the cards' periods follow the depreciation switch
+    // as saved, not each click.
+    void switchingDepreciationInAStartedModule_data() {
+        QTest::addColumn<QString>("storedNoDepr");
         QTest::addColumn<QString>("currentPeriod");
-        QTest::addColumn<bool>("recomputed");
-        QTest::addColumn<int>("pastStart");
-        QTest::newRow("past its start period") << "6" << true << 1;
-        QTest::newRow("in its start period") << "1" << false << 0;
+        QTest::addColumn<QList<bool>>("clicks");  // what the box is set to, in turn
+        QTest::addColumn<QString>("withoutDepr");
+        QTest::addColumn<QString>("periods");  // FA001/FA002/FA003 after the save
+        QTest::addColumn<QString>("pastStart");
+        QTest::addColumn<bool>("reminded");
+        QTest::newRow("on, past its start period") << "1"
+                                                   << "6" << QList<bool>{false} << "1"
+                                                   << "235/91/0"
+                                                   << "1" << true;
+        QTest::newRow("on, in its start period") << "1"
+                                                 << "1" << QList<bool>{false} << "1"
+                                                 << "0/0/0"
+                                                 << "0" << true;
+        QTest::newRow("off") << "0"
+                             << "6" << QList<bool>{true} << "1"
+                             << "0/0/0"
+                             << "" << false;
+        QTest::newRow("on and off again before saving") << "1"
+                                                        << "6" << QList<bool>{false, true} << "0"
+                                                        << "0/0/0"
+                                                        << "" << false;
     }
-    void switchingDepreciationOnInAStartedModule() {
+    void switchingDepreciationInAStartedModule() {
+        QFETCH(QString, storedNoDepr);
         QFETCH(QString, currentPeriod);
-        QFETCH(bool, recomputed);
-        QFETCH(int, pastStart);
+        QFETCH(QList<bool>, clicks);
+        QFETCH(QString, withoutDepr);
+        QFETCH(QString, periods);
+        QFETCH(QString, pastStart);
+        QFETCH(bool, reminded);
         DialogHarness h("administrator", [&](DialogHarness& d) {
             started(d);
             d.setParam("FA", "CurrentPeriod", currentPeriod);
+            d.setParam("FA", "NoDepr", storedNoDepr);
+            if (storedNoDepr == "0") d.set.db->nativeExec("UPDATE t_FACard SET FDeprPeriods = 7");
         });
-        QVERIFY(h.c<QCheckBox>("chkNoDepr")->isChecked());
         QVERIFY(!h.dialog->AllowSetStartYearPeriod());
-
-        h.c<QCheckBox>("chkNoDepr")->setChecked(false);
+        for (bool on : clicks) h.c<QCheckBox>("chkNoDepr")->setChecked(on);
         QVERIFY(h.dialog->SaveProfiles());
 
-        QCOMPARE(h.param("FA", "NoDepr"), QString("0"));
-        QCOMPARE(h.param("FA", "WithoutDepr"), QString("1"));
-        const QMap<QString, int> expected =
-            recomputed ? QMap<QString, int>{{"FA001", 235}, {"FA002", 91}, {"FA003", 0}}
-                       : QMap<QString, int>{{"FA001", 0}, {"FA002", 0}, {"FA003", 0}};
-        QCOMPARE(deprPeriods(h), expected);
-        QCOMPARE(monthEndPastStart(h), pastStart);
-        QCOMPARE(h.shownOf("message"), QStringList{kReminder});
+        QCOMPARE(h.param("FA", "NoDepr"), QString(clicks.last() ? "1" : "0"));
+        QCOMPARE(h.param("FA", "WithoutDepr"), withoutDepr);
+        const QMap<QString, int> cards = deprPeriods(h);
+        QCOMPARE(QString("%1/%2/%3").arg(cards["FA001"]).arg(cards["FA002"]).arg(cards["FA003"]),
+                 periods);
+        if (!pastStart.isEmpty()) QCOMPARE(monthEnd(h, "FA", "FPastStart"), pastStart);
+        QCOMPARE(h.shownOf("message"),
+                 reminded
+                     ? QStringList{"已将整个系统设为计提折旧，请为需要计提折旧的卡片选择折旧方法！"}
+                     : QStringList());
     }
 
-    void switchingDepreciationOffRemindsOfNothing() {
+    // Payroll closes with the ledger unless unticked; what it does not pass
+    // stays as it was.
+    void payrollClosingFollowsTheLedgerUnlessUnticked_data() {
+        QTest::addColumn<bool>("untick");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("kept") << false << "2024/7/1/1";
+        QTest::newRow("unticked") << true << "2024/7/0/1";
+    }
+    void payrollClosingFollowsTheLedgerUnlessUnticked() {
+        QFETCH(bool, untick);
+        QFETCH(QString, row);
         DialogHarness h("administrator", [](DialogHarness& d) {
             started(d);
-            d.setParam("FA", "NoDepr", "0");
-            d.set.db->nativeExec("UPDATE t_FACard SET FDeprPeriods = 7");
+            d.setParam("PA", "CurrentPeriod", "7");
+            d.set.db->nativeExec(
+                "UPDATE t_MonthEndSubSys SET Fperiodsynch = 0, FLedgerWaits = 1 "
+                "WHERE FSubSys = 'PA'");
         });
-        h.c<QCheckBox>("chkNoDepr")->setChecked(true);
-        QVERIFY(h.dialog->SaveProfiles());
-        QCOMPARE(deprPeriods(h).value("FA001"), 0);
-        QCOMPARE(h.param("FA", "WithoutDepr"), QString("1"));
-        QVERIFY(h.shownOf("message").isEmpty());
-    }
-
-    void switchingBackBeforeSavingLeavesNoMark() {
-        DialogHarness h("administrator", started);
-        h.c<QCheckBox>("chkNoDepr")->setChecked(false);
-        h.c<QCheckBox>("chkNoDepr")->setChecked(true);
-        QVERIFY(h.dialog->SaveProfiles());
-        QCOMPARE(h.param("FA", "WithoutDepr"), QString("0"));
-        QCOMPARE(deprPeriods(h).value("FA001"), 0);
-        QVERIFY(h.shownOf("message").isEmpty());
+        QVERIFY(h.c<QCheckBox>("ChkPeriod")->isChecked());
+        if (untick) h.c<QCheckBox>("ChkPeriod")->setChecked(false);
+        QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
+        QCOMPARE(monthEnd(h, "PA",
+                          "FYear || '/' || FPeriod || '/' || Fperiodsynch || '/' || FLedgerWaits"),
+                 row);
     }
 };
 
