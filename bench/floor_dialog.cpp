@@ -2,12 +2,15 @@
 // the given numbers of widgets of each kind on nine tabbed pages, filled by
 // one SQLite query for all parameter rows, shown offscreen and closed again.
 //   floor_dialog DB checks options combos edits numbers labels buttons frames
-//                scrollareas tabsets trees grids plain
+//                scrollareas tabsets trees grids plain shown
+// `shown` widgets, every kind in proportion, sit on the first page: as many
+// as the real dialog shows, so that the first paint draws as much.
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,14 +29,16 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (argc < 15) {
+    if (argc < 16) {
         std::fprintf(stderr,
                      "usage: floor_dialog DB checks options combos edits numbers labels "
-                     "buttons frames scrollareas tabsets trees grids plain\n");
+                     "buttons frames scrollareas tabsets trees grids plain shown\n");
         return 2;
     }
     int counts[13];
-    for (int i = 0; i < 13; ++i) counts[i] = std::atoi(argv[i + 2]);
+    int total = 0;
+    for (int i = 0; i < 13; ++i) total += counts[i] = std::atoi(argv[i + 2]);
+    const int shown = std::atoi(argv[15]);
 
     QDialog dialog;
     auto* layout = new QVBoxLayout(&dialog);
@@ -42,15 +47,23 @@ int main(int argc, char* argv[]) {
     QList<QWidget*> pages;
     for (int p = 0; p < 9; ++p) {
         auto* page = new QWidget;
-        new QVBoxLayout(page);
+        new QGridLayout(page);  // three columns, as the real pages lay their boxes out
         tabs->addTab(page, QStringLiteral("页 %1").arg(p));
         pages << page;
     }
     int n = 0;
+    int rest = 0;
     auto add = [&](QWidget* w) {
-        QWidget* page = pages.at(n++ % pages.size());
+        // Every total/shown-th widget goes to the first page, the rest round
+        // the other eight.
+        const bool first =
+            total > 0 && (qint64(n + 1) * shown / total) > (qint64(n) * shown / total);
+        ++n;
+        QWidget* page = first ? pages.first() : pages.at(1 + rest++ % (pages.size() - 1));
         w->setParent(page);
-        page->layout()->addWidget(w);
+        auto* grid = static_cast<QGridLayout*>(page->layout());
+        const int at = grid->count();
+        grid->addWidget(w, at / 3, at % 3);
         return w;
     };
     QList<QCheckBox*> checks;
@@ -85,7 +98,9 @@ int main(int argc, char* argv[]) {
                 checks.at(i++ % checks.size())
                     ->setChecked(rows.value(2).toString() == QLatin1String("1"));
         }
-        dialog.close();
+        // Like the real dialog, it is seen before it goes: its first page is
+        // painted (an event of the next turns of the loop), then it closes.
+        QTimer::singleShot(20, &dialog, &QDialog::close);
     });
     dialog.resize(1200, 760);
     dialog.exec();
