@@ -2,8 +2,8 @@
 # `make test` builds and runs the whole test suite.
 PACKAGES := cmake g++ make qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev fonts-wqy-zenhei qt6-translations-l10n
 # The tests also run the dialog on a virtual X server and click it with real
-# X input events.
-TEST_PACKAGES := xvfb xdotool
+# X input events, and check every source file's layout with clang-format.
+TEST_PACKAGES := xvfb xdotool clang-format
 PRESET ?= default
 BUILD := build/$(PRESET)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
