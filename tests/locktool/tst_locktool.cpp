@@ -21,6 +21,7 @@
 #include <functional>
 
 #include "DemoSet.h"
+#include "ProcessLines.h"
 #include "lock/FunctionLock.h"
 #include "lock/NetControl.h"
 #include "sql/Schema.h"
@@ -71,16 +72,7 @@ public:
     }
 
 private:
-    QString readLine() {
-        const QDeadlineTimer deadline(30000);
-        while (!process_.canReadLine()) {
-            if (deadline.hasExpired() ||
-                !process_.waitForReadyRead(int(deadline.remainingTime()))) {
-                return QString();
-            }
-        }
-        return QString::fromLocal8Bit(process_.readLine()).trimmed();
-    }
+    QString readLine() { return zxtest::nextLine(process_, 30000); }
 
     QProcess process_;
     bool locked_ = false;

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QString>
+
+#include "ProcessLines.h"
 
 // The writeholder helper: another process holding the account set's write
 // lock for as long as this object lives (or until release()).
@@ -35,16 +36,7 @@ public:
     }
 
 private:
-    QString readLine() {
-        const QDeadlineTimer deadline(20000);
-        while (!process_.canReadLine()) {
-            if (deadline.hasExpired() ||
-                !process_.waitForReadyRead(int(deadline.remainingTime()))) {
-                return QString();
-            }
-        }
-        return QString::fromLocal8Bit(process_.readLine()).trimmed();
-    }
+    QString readLine() { return zxtest::nextLine(process_, 20000); }
 
     QProcess process_;
     bool holding_ = false;
