@@ -23,12 +23,6 @@ namespace app {
 
 namespace {
 
-constexpr int kExitRefused = kExitNotCompleted;
-
-void put(FILE* stream, const QString& text) {
-    printLine(stream, text);
-}
-
 // Columns on a terminal: Chinese characters take two places.
 int displayWidth(const QString& text) {
     int width = 0;
@@ -59,10 +53,10 @@ QString table(const QList<QStringList>& rows) {
 void printList(const QList<LockRecord>& records, refhost::RefHost& host) {
     const QString where = QStringLiteral("账套 %1 (%2)").arg(host.acctName(), host.db().location());
     if (records.isEmpty()) {
-        put(stdout, QStringLiteral("%1 上没有被占用的功能。").arg(where));
+        printLine(stdout, QStringLiteral("%1 上没有被占用的功能。").arg(where));
         return;
     }
-    put(stdout, QStringLiteral("%1 上被占用的功能:").arg(where));
+    printLine(stdout, QStringLiteral("%1 上被占用的功能:").arg(where));
     const bool server = host.db().onServer();
     QStringList header = {QStringLiteral("编号"),   QStringLiteral("功能"),
                           QStringLiteral("年度"),   QStringLiteral("期间"),
@@ -87,10 +81,10 @@ void printList(const QList<LockRecord>& records, refhost::RefHost& host) {
         row << r.since << NetControl::stateText(r);
         rows.append(row);
     }
-    put(stdout, table(rows));
+    printLine(stdout, table(rows));
     if (anyGone) {
-        put(stdout, QStringLiteral("\"已断开\"的锁, 其持有者的进程或连接已经结束; "
-                                   "用 --release 编号 释放。"));
+        printLine(stdout, QStringLiteral("\"已断开\"的锁, 其持有者的进程或连接已经结束; "
+                                         "用 --release 编号 释放。"));
     }
 }
 
@@ -145,12 +139,12 @@ int runLocks(const QStringList& args) {
                        screenshotOption});
 
     if (!parser.parse(QStringList{QStringLiteral("systemsetting locks")} + args)) {
-        put(stderr, QStringLiteral("参数错误: %1").arg(parser.errorText()));
-        put(stderr, parser.helpText());
+        printLine(stderr, QStringLiteral("参数错误: %1").arg(parser.errorText()));
+        printLine(stderr, parser.helpText());
         return kExitUsage;
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        put(stdout, parser.helpText());
+        printLine(stdout, parser.helpText());
         return 0;
     }
     QString usage;
@@ -164,8 +158,8 @@ int runLocks(const QStringList& args) {
         usage = QStringLiteral("--screenshot 只能与 --window 一起使用。");
     }
     if (!usage.isEmpty()) {
-        put(stderr, usage);
-        put(stderr, parser.helpText());
+        printLine(stderr, usage);
+        printLine(stderr, parser.helpText());
         return kExitUsage;
     }
 
@@ -179,23 +173,23 @@ int runLocks(const QStringList& args) {
         db = refhost::Database::open(account.db, options);
         install = refhost::ensureInstallDir(account.install);
     } catch (const zx::host::HostError& error) {
-        put(stderr, error.description());
+        printLine(stderr, error.description());
         return kExitUsage;
     }
     refhost::RefHost host(db, install);
     host.setMessageSink([](const QString& kind, const QString& text) {
         if (kind == QLatin1String("answer")) return;
-        put(stdout, QStringLiteral("[%1] %2").arg(
-                        kind == QLatin1String("error")      ? QStringLiteral("错误")
-                        : kind == QLatin1String("question") ? QStringLiteral("询问")
-                                                            : QStringLiteral("提示"),
-                        text));
+        printLine(stdout, QStringLiteral("[%1] %2").arg(
+                              kind == QLatin1String("error")      ? QStringLiteral("错误")
+                              : kind == QLatin1String("question") ? QStringLiteral("询问")
+                                                                  : QStringLiteral("提示"),
+                              text));
     });
     try {
         host.login(account.user);
         refhost::installStandardServices(host);
     } catch (const zx::host::HostError& error) {
-        put(stderr, error.description());
+        printLine(stderr, error.description());
         return kExitUsage;
     }
 
@@ -209,9 +203,9 @@ int runLocks(const QStringList& args) {
                     QCoreApplication::processEvents();
                     const QString file = QDir(dir).filePath(QStringLiteral("frmNetControl.png"));
                     written = QDir().mkpath(dir) && window.grab().save(file);
-                    put(written ? stdout : stderr,
-                        written ? QStringLiteral("[截图] %1").arg(file)
-                                : QStringLiteral("无法写入截图 %1").arg(file));
+                    printLine(written ? stdout : stderr,
+                              written ? QStringLiteral("[截图] %1").arg(file)
+                                      : QStringLiteral("无法写入截图 %1").arg(file));
                     window.close();
                 };
                 refhost::showNetControl(host);
@@ -219,8 +213,8 @@ int runLocks(const QStringList& args) {
                 return written ? 0 : kExitUsage;
             }
             if (host.headless()) {
-                put(stdout,
-                    QStringLiteral("[提示] 没有显示器, 网络控制工具窗口不能打开, 改为列出:"));
+                printLine(stdout,
+                          QStringLiteral("[提示] 没有显示器, 网络控制工具窗口不能打开, 改为列出:"));
                 printList(control.list(), host);
                 return 0;
             }
@@ -236,27 +230,28 @@ int runLocks(const QStringList& args) {
         const QString spec = parser.value(releaseOption).trimmed();
         const std::optional<LockRecord> record = findRecord(records, spec);
         if (!record) {
-            put(stderr, QStringLiteral("账套上没有 %1 这个锁 (编号或 功能/年度/期间); 现有的锁:")
-                            .arg(spec));
+            printLine(stderr,
+                      QStringLiteral("账套上没有 %1 这个锁 (编号或 功能/年度/期间); 现有的锁:")
+                          .arg(spec));
             printList(records, host);
-            return kExitRefused;
+            return kExitNotCompleted;
         }
         if (!control.releaseRefusal().isEmpty()) {
-            put(stderr, control.releaseRefusal());
-            return kExitRefused;
+            printLine(stderr, control.releaseRefusal());
+            return kExitNotCompleted;
         }
         const bool force = parser.isSet(forceOption);
         if (!record->gone && !record->ownProcess && !force) {
-            put(stderr, control.liveHolder(*record));
-            put(stderr, QStringLiteral("没有释放: 持有者仍在使用。确需释放, 请加 --force。"));
-            return kExitRefused;
+            printLine(stderr, control.liveHolder(*record));
+            printLine(stderr, QStringLiteral("没有释放: 持有者仍在使用。确需释放, 请加 --force。"));
+            return kExitNotCompleted;
         }
         const NetControl::Result result = control.release(*record, force);
-        put(result.released ? stdout : stderr, result.message);
-        return result.released ? 0 : kExitRefused;
+        printLine(result.released ? stdout : stderr, result.message);
+        return result.released ? 0 : kExitNotCompleted;
     } catch (const zx::host::HostError& error) {
-        put(stderr, error.description());
-        return kExitRefused;
+        printLine(stderr, error.description());
+        return kExitNotCompleted;
     }
 }
 

@@ -49,10 +49,6 @@ using zx::host::HostError;
 using zx::params::Param;
 using zx::profiles::frmSystemProfiles;
 
-constexpr int kDone = kExitDone;
-constexpr int kRefused = kExitNotCompleted;
-constexpr int kUsage = kExitUsage;
-
 const QString kFormat = QStringLiteral("systemsetting-parameters");
 constexpr int kFormatVersion = 1;
 
@@ -152,27 +148,27 @@ int lineOf(const QByteArray& data, int offset) {
 Snapshot readFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        fail(kUsage, QStringLiteral("无法读取参数文件 %1: %2").arg(path, file.errorString()));
+        fail(kExitUsage, QStringLiteral("无法读取参数文件 %1: %2").arg(path, file.errorString()));
     }
     const QByteArray data = file.readAll();
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError) {
-        fail(kUsage, QStringLiteral("参数文件 %1 第 %2 行有错: %3")
-                         .arg(path)
-                         .arg(lineOf(data, error.offset))
-                         .arg(error.errorString()));
+        fail(kExitUsage, QStringLiteral("参数文件 %1 第 %2 行有错: %3")
+                             .arg(path)
+                             .arg(lineOf(data, error.offset))
+                             .arg(error.errorString()));
     }
     const QJsonObject root = doc.object();
     if (root.value(QStringLiteral("format")).toString() != kFormat) {
-        fail(kUsage, QStringLiteral("%1 不是系统参数文件 (没有 \"format\": %2)。")
-                         .arg(path, quoted(kFormat)));
+        fail(kExitUsage, QStringLiteral("%1 不是系统参数文件 (没有 \"format\": %2)。")
+                             .arg(path, quoted(kFormat)));
     }
     if (root.value(QStringLiteral("version")).toInt() != kFormatVersion) {
-        fail(kUsage, QStringLiteral("参数文件 %1 的版本 %2 不是本程序能读的版本 %3。")
-                         .arg(path)
-                         .arg(root.value(QStringLiteral("version")).toVariant().toString())
-                         .arg(kFormatVersion));
+        fail(kExitUsage, QStringLiteral("参数文件 %1 的版本 %2 不是本程序能读的版本 %3。")
+                             .arg(path)
+                             .arg(root.value(QStringLiteral("version")).toVariant().toString())
+                             .arg(kFormatVersion));
     }
     Snapshot s;
     s.source = path;
@@ -184,10 +180,10 @@ Snapshot readFile(const QString& path) {
             const QJsonValue v = o.value(QLatin1String(field));
             if (v.isString()) return v.toString();
             if (required || !v.isUndefined()) {
-                fail(kUsage, QStringLiteral("参数文件 %1 的第 %2 个参数: \"%3\" 必须是文本。")
-                                 .arg(path)
-                                 .arg(i + 1)
-                                 .arg(QLatin1String(field)));
+                fail(kExitUsage, QStringLiteral("参数文件 %1 的第 %2 个参数: \"%3\" 必须是文本。")
+                                     .arg(path)
+                                     .arg(i + 1)
+                                     .arg(QLatin1String(field)));
             }
             return QString();
         };
@@ -199,7 +195,7 @@ Snapshot readFile(const QString& path) {
         e.caption = text("caption", false);
         e.page = text("page", false);
         if (e.category.trimmed().isEmpty() || e.key.trimmed().isEmpty()) {
-            fail(kUsage,
+            fail(kExitUsage,
                  QStringLiteral("参数文件 %1 的第 %2 个参数没有类别或名称。").arg(path).arg(i + 1));
         }
         s.entries << e;
@@ -208,8 +204,8 @@ Snapshot readFile(const QString& path) {
     if (s.index.size() != s.entries.size()) {
         for (const Entry& e : s.entries) {
             if (s.find(idOf(e)) != &e) {
-                fail(kUsage, QStringLiteral("参数文件 %1 中参数 %2/%3 出现了不止一次。")
-                                 .arg(path, e.category, e.key));
+                fail(kExitUsage, QStringLiteral("参数文件 %1 中参数 %2/%3 出现了不止一次。")
+                                     .arg(path, e.category, e.key));
             }
         }
     }
@@ -217,8 +213,6 @@ Snapshot readFile(const QString& path) {
 }
 
 // ----- An account set on the reference host -------------------------------
-
-using Options = Account;
 
 void addCommonOptions(QCommandLineParser& parser, bool withDb) {
     if (withDb) {
@@ -235,11 +229,11 @@ void parse(QCommandLineParser& parser, const QStringList& args, int minPositiona
            int maxPositional) {
     if (!parser.parse(args)) {
         complain(QStringLiteral("参数错误: %1").arg(parser.errorText()));
-        fail(kUsage, parser.helpText());
+        fail(kExitUsage, parser.helpText());
     }
     if (parser.isSet(QStringLiteral("help"))) {
         say(parser.helpText());
-        throw Exit{kDone};
+        throw Exit{kExitDone};
     }
     const qsizetype n = parser.positionalArguments().size();
     if (n < minPositional || n > maxPositional) {
@@ -247,7 +241,7 @@ void parse(QCommandLineParser& parser, const QStringList& args, int minPositiona
                      ? QStringLiteral("缺少参数。")
                      : QStringLiteral("多余的参数: %1")
                            .arg(parser.positionalArguments().mid(maxPositional).join(u' ')));
-        fail(kUsage, parser.helpText());
+        fail(kExitUsage, parser.helpText());
     }
 }
 
@@ -261,24 +255,24 @@ struct Shown {
 // user. Commands never create a set: a missing one is a mistake.
 class AccountSet {
 public:
-    AccountSet(const Options& o, const QString& program, bool readOnly) {
+    AccountSet(const Account& o, const QString& program, bool readOnly) {
         refhost::OpenOptions open;
         open.create = false;
         try {
             db_ = refhost::Database::open(o.db, open);
         } catch (const HostError& error) {
-            fail(kUsage, error.description());
+            fail(kExitUsage, error.description());
         }
         if (!refhost::accountSetRegistered(*db_)) {
-            fail(kUsage, QStringLiteral("%1 中还没有账套数据; 先用 systemsetting --db \"%1\" "
-                                        "打开一次 (新文件加 --create)。")
-                             .arg(db_->location()));
+            fail(kExitUsage, QStringLiteral("%1 中还没有账套数据; 先用 systemsetting --db \"%1\" "
+                                            "打开一次 (新文件加 --create)。")
+                                 .arg(db_->location()));
         }
         QString install;
         try {
             install = refhost::ensureInstallDir(o.install);
         } catch (const HostError& error) {
-            fail(kUsage,
+            fail(kExitUsage,
                  QStringLiteral("无法准备安装目录 %1: %2").arg(o.install, error.description()));
         }
         host_ = std::make_unique<refhost::RefHost>(db_, install);
@@ -297,7 +291,7 @@ public:
             host_->login(o.user);
             refhost::installStandardServices(*host_);
         } catch (const HostError& error) {
-            fail(kUsage, error.description());
+            fail(kExitUsage, error.description());
         }
     }
 
@@ -322,7 +316,7 @@ public:
             zx::host::createService<zx::host::SecurityInfo>()->AccessCheck(
                 zx::GetPropsString(), 18, 0, 1048576, true, QStringLiteral("查看"));
         } catch (const HostError& error) {
-            fail(kRefused, error.description());
+            fail(kExitNotCompleted, error.description());
         }
     }
 
@@ -333,7 +327,7 @@ public:
         try {
             zx::LoadSessionProps(zx::GetPropsString());
         } catch (const HostError& error) {
-            fail(kUsage, error.description());
+            fail(kExitUsage, error.description());
         }
         const qsizetype before = shown_.size();
         dialog_ = std::make_unique<frmSystemProfiles>();
@@ -341,8 +335,8 @@ public:
         for (qsizetype i = before; i < shown_.size(); ++i) {
             if (shown_.at(i).kind == QLatin1String("error")) {
                 printShown(stderr, before);
-                fail(kUsage, QStringLiteral("账套 %1 的系统参数没有全部读出, 命令没有执行。")
-                                 .arg(db_->location()));
+                fail(kExitUsage, QStringLiteral("账套 %1 的系统参数没有全部读出, 命令没有执行。")
+                                     .arg(db_->location()));
             }
         }
         return *dialog_;
@@ -473,7 +467,7 @@ Snapshot snapshotOf(AccountSet& set, const frmSystemProfiles& dialog) {
     return s;
 }
 
-Snapshot readAccountSet(const Options& o, const QString& program) {
+Snapshot readAccountSet(const Account& o, const QString& program) {
     AccountSet set(o, program, true);
     frmSystemProfiles& dialog = set.openDialog();
     Snapshot s = snapshotOf(set, dialog);
@@ -493,21 +487,22 @@ int runExport(const QStringList& args) {
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("要写的文件。"),
                                  QStringLiteral("[FILE]"));
     parse(parser, args, 0, 1);
-    const Options o = accountOf(parser);
+    const Account o = accountOf(parser);
     const Snapshot s = readAccountSet(o, QStringLiteral("systemsetting export"));
     const QByteArray data = fileText(s);
     if (parser.positionalArguments().isEmpty()) {
         std::fwrite(data.constData(), 1, size_t(data.size()), stdout);
         std::fflush(stdout);
-        return kDone;
+        return kExitDone;
     }
     // Written beside and moved in whole: an older file is never left half-written.
     QSaveFile file(parser.positionalArguments().first());
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-        fail(kUsage, QStringLiteral("无法写入 %1: %2").arg(file.fileName(), file.errorString()));
+        fail(kExitUsage,
+             QStringLiteral("无法写入 %1: %2").arg(file.fileName(), file.errorString()));
     }
     complain(QStringLiteral("已导出 %1 个参数到 %2").arg(s.entries.size()).arg(file.fileName()));
-    return kDone;
+    return kExitDone;
 }
 
 // ----- diff ---------------------------------------------------------------
@@ -521,9 +516,9 @@ bool isParameterFile(const QString& path) {
     return head.startsWith('{');
 }
 
-Snapshot readSide(const QString& what, const Options& o) {
+Snapshot readSide(const QString& what, const Account& o) {
     if (isParameterFile(what)) return readFile(what);
-    Options side = o;
+    Account side = o;
     side.db = what;
     return readAccountSet(side, QStringLiteral("systemsetting diff"));
 }
@@ -545,7 +540,7 @@ int runDiff(const QStringList& args) {
     parser.addPositionalArgument(QStringLiteral("A"), QStringLiteral("账套或参数文件。"));
     parser.addPositionalArgument(QStringLiteral("B"), QStringLiteral("账套或参数文件。"));
     parse(parser, args, 2, 2);
-    const Options o = accountOf(parser);
+    const Account o = accountOf(parser);
     const Snapshot a = readSide(parser.positionalArguments().at(0), o);
     const Snapshot b = readSide(parser.positionalArguments().at(1), o);
 
@@ -598,7 +593,7 @@ int runDiff(const QStringList& args) {
     }
     say(differ.isEmpty() ? QStringLiteral("参数相同。")
                          : QStringLiteral("有 %1 个参数不同。").arg(differ.size()));
-    return differ.isEmpty() ? kDone : kRefused;
+    return differ.isEmpty() ? kExitDone : kExitNotCompleted;
 }
 
 // ----- apply --------------------------------------------------------------------
@@ -852,7 +847,7 @@ void saveThroughDialog(AccountSet& set, frmSystemProfiles& dialog, const QList<P
     }
     if (failed) {
         say(QStringLiteral("套用被拒绝, 账套没有写入任何内容: 保存没有完成。"));
-        throw Discard{kRefused};
+        throw Discard{kExitNotCompleted};
     }
     QStringList missing;
     for (const Planned& step : plan) {
@@ -866,7 +861,7 @@ void saveThroughDialog(AccountSet& set, frmSystemProfiles& dialog, const QList<P
     if (!questions.isEmpty() || !missing.isEmpty()) {
         say(QStringLiteral("套用被拒绝, 账套没有写入任何内容:"));
         for (const QString& m : missing) say(m);
-        throw Discard{kRefused};
+        throw Discard{kExitNotCompleted};
     }
 }
 
@@ -883,17 +878,17 @@ int runApply(const QStringList& args) {
                       QStringLiteral("只列出会写入的内容 (连同保存的校验), 不写入任何内容。")});
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("export 写出的参数文件。"));
     parse(parser, args, 1, 1);
-    const Options o = accountOf(parser);
+    const Account o = accountOf(parser);
     const bool dryRun = parser.isSet(QStringLiteral("dry-run"));
     const Snapshot file = readFile(parser.positionalArguments().first());
 
     AccountSet set(o, QStringLiteral("systemsetting apply"), false);
     refhost::Database& db = set.db();
     if (db.readOnly()) {
-        fail(kUsage, QStringLiteral("账套 %1 只能读取 (%2), 不能套用参数。")
-                         .arg(db.location(), db.readOnlyReason()));
+        fail(kExitUsage, QStringLiteral("账套 %1 只能读取 (%2), 不能套用参数。")
+                             .arg(db.location(), db.readOnlyReason()));
     }
-    int code = kDone;
+    int code = kExitDone;
     try {
         // Everything from the load to the save is one transaction: a refusal,
         // a question or a dry run rolls back whatever the save had written.
@@ -903,7 +898,7 @@ int runApply(const QStringList& args) {
             if (!dialog.CanModify() || dialog.readOnly()) {
                 set.printShown(stdout);
                 say(QStringLiteral("用户 %1 没有修改系统参数的权限, 套用被拒绝。").arg(o.user));
-                throw Discard{kRefused};
+                throw Discard{kExitNotCompleted};
             }
             // What the dialog says from here on: a box may ask before it lets go.
             const qsizetype shownBefore = set.shown().size();
@@ -922,12 +917,12 @@ int runApply(const QStringList& args) {
                 say(QStringLiteral("套用被拒绝, 账套没有写入任何内容:"));
                 for (const QString& r : apply.refusals()) say(QStringLiteral("  ") + r);
                 say(QStringLiteral("(不想套用的参数可以从文件中删去那一行再套用。)"));
-                throw Discard{kRefused};
+                throw Discard{kExitNotCompleted};
             }
             if (apply.plan().isEmpty()) {
                 say(QStringLiteral("账套 %1 的参数已与文件相同, 没有要写入的内容。")
                         .arg(db.location()));
-                throw Discard{kDone};
+                throw Discard{kExitDone};
             }
             say(QStringLiteral("%1 %2 个参数:")
                     .arg(dryRun ? QStringLiteral("将要修改") : QStringLiteral("修改"))
@@ -951,14 +946,14 @@ int runApply(const QStringList& args) {
             }
             if (dryRun) {
                 say(QStringLiteral("(试运行: 已全部撤回, 账套没有写入任何内容。)"));
-                throw Discard{kDone};
+                throw Discard{kExitDone};
             }
         });
     } catch (const Discard& d) {
         code = d.code;
     } catch (const HostError& error) {
         // The set could not be written (another process holds it): nothing was.
-        fail(kRefused,
+        fail(kExitNotCompleted,
              QStringLiteral("套用没有完成, 账套没有写入任何内容: %1").arg(error.description()));
     }
     return code;
@@ -986,16 +981,16 @@ int runAudit(const QStringList& args) {
                       QStringLiteral("只列出这个参数 (名称或 类别/名称, 不分大小写) 的记录。"),
                       QStringLiteral("KEY")});
     parse(parser, args, 0, 0);
-    const Options o = accountOf(parser);
+    const Account o = accountOf(parser);
     refhost::AuditFilter filter;
     if (parser.isSet(QStringLiteral("since"))) {
         const QString since = parser.value(QStringLiteral("since")).trimmed();
         const QDate date = QDate::fromString(since, QStringLiteral("yyyy-MM-dd"));
         const QDateTime time = QDateTime::fromString(since, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         if (!date.isValid() && !time.isValid()) {
-            fail(kUsage, QStringLiteral("--since 的日期 %1 不对, 应写成 yyyy-MM-dd 或 "
-                                        "yyyy-MM-dd HH:mm:ss。")
-                             .arg(since));
+            fail(kExitUsage, QStringLiteral("--since 的日期 %1 不对, 应写成 yyyy-MM-dd 或 "
+                                            "yyyy-MM-dd HH:mm:ss。")
+                                 .arg(since));
         }
         filter.since = since;
     }
@@ -1014,7 +1009,7 @@ int runAudit(const QStringList& args) {
                 .join(u'\t'));
     }
     complain(QStringLiteral("%1 条记录。").arg(rows.size()));
-    return kDone;
+    return kExitDone;
 }
 
 }  // namespace
