@@ -169,6 +169,24 @@ public:
         return true;
     }
 
+    int skip(int rows) override {
+        if (!open_) return 0;
+        int passed = 0;
+        try {
+            QSqlQuery q(database());
+            ++state_->trips;
+            run(q, QStringLiteral("MOVE FORWARD %1 IN zx_rows").arg(rows), shown_);
+            // The server says how many it passed; a driver that does not tell
+            // passed them all, the count being the query's.
+            passed = q.numRowsAffected() < 0 ? rows : q.numRowsAffected();
+        } catch (const HostError&) {
+            close();
+            throw;
+        }
+        if (passed < rows) close();
+        return passed;
+    }
+
     void close() override {
         if (!open_) return;
         open_ = false;
@@ -254,6 +272,22 @@ public:
             }
         }
         return true;
+    }
+
+    int skip(int rows) override {
+        for (int i = 0; i < rows; ++i) {
+            if (!statement_.get()) return i;
+            const int code = sqlite3_step(statement_.get());
+            if (code == SQLITE_ROW) continue;
+            if (code == SQLITE_DONE) {
+                close();
+                return i;
+            }
+            const HostError error = sqliteError(con_, statement_.sql());
+            close();
+            throw error;
+        }
+        return rows;
     }
 
     void close() override { statement_.finalize(); }
@@ -405,6 +439,24 @@ void CursorRowSet::nextBlock() {
         block_ = std::move(rows);
         firstBlock_ = false;
     }
+}
+
+void CursorRowSet::Move(int rows) {
+    if (rows <= 0 || block_->Eof()) return;
+    const int inBlock = block_->RecordCount() - block_->position();
+    if (rows < inBlock) {
+        block_->Move(rows);
+        return;
+    }
+    // Past this block: what lies between is passed over on the backend.
+    block_->Move(inBlock);
+    const int between = std::min(rows - inBlock, count_ - read_);
+    if (source_ && between > 0) {
+        read_ += source_->skip(between);
+        // The first block no longer joins what the query gives next.
+        firstBlock_ = false;
+    }
+    nextBlock();
 }
 
 void CursorRowSet::MoveFirst() {

@@ -21,6 +21,10 @@ public:
     // (it is then closed). Raises zx::host::HostError when the backend fails
     // (the query is then closed too).
     virtual bool fetch(RowSetBuilder& into, int rows) = 0;
+    // Passes over up to `rows` rows on the backend without reading them;
+    // returns how many it passed (fewer once the query has no more, and it
+    // is then closed). Raises as fetch does.
+    virtual int skip(int rows) = 0;
     // Ends the query; later fetches find no rows.
     virtual void close() = 0;
 };
@@ -30,7 +34,8 @@ public:
 // the memory of one block. The record count is the query's, taken in the same
 // read of the database as the rows. MoveFirst after a dropped block runs the
 // query again. The query is closed once its last row is read or the record
-// set goes.
+// set goes. Move passes over rows on the backend: a jump to the end of a long
+// result reads the block there, not every row before it.
 class CursorRowSet : public zx::host::RecordSet {
 public:
     // Rows read on the backend's open query.
@@ -51,6 +56,7 @@ public:
     bool Eof() const override { return block_->Eof(); }
     void MoveNext() override;
     void MoveFirst() override;
+    void Move(int rows) override;
     int FieldCount() const override { return block_->FieldCount(); }
     QString FieldName(int index) const override { return block_->FieldName(index); }
     QVariant Field(const QString& name) const override { return block_->Field(name); }

@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QVariant>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,6 +32,9 @@ public:
     bool Eof() const override { return current_ >= rows_; }
     void MoveNext() override;
     void MoveFirst() override { current_ = 0; }
+    void Move(int rows) override { current_ = std::min(rows_, current_ + std::max(rows, 0)); }
+    // The current row's index.
+    int position() const { return current_; }
     int FieldCount() const override { return int(columns_.size()); }
     QString FieldName(int index) const override;
     QVariant Field(const QString& name) const override;

@@ -6,7 +6,9 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStringList>
+#include <QStyle>
 #include <QTableView>
 #include <cmath>
 
@@ -34,6 +36,9 @@ const QString kGridColWidth = QStringLiteral("GridColWidth");
 
 // Default widths in units of the width of "字".
 constexpr int kDefaultUnits[OptLogModel::kColumns] = {3, 0, 10, 5, 0, 0, 40, 15, 15, 10, 8};
+constexpr int kDescription = 6;  // the column of long texts
+constexpr int kOldValue = 7;
+constexpr int kNewValue = 8;
 
 }  // namespace
 
@@ -106,7 +111,10 @@ double frmOptLog::colWidth(int column) const {
 
 void frmOptLog::setColWidth(int column, double twips) {
     if (column < 0 || column >= OptLogModel::kColumns || fpList_->isColumnHidden(column)) return;
+    const bool outer = sizing_;
+    sizing_ = true;
     fpList_->horizontalHeader()->resizeSection(column, std::max(0, toPixels(twips)));
+    sizing_ = outer;
 }
 
 void frmOptLog::SetDefaultColWidths() {
@@ -120,6 +128,39 @@ void frmOptLog::SetDefaultColWidths() {
                                   2 * metrics.horizontalAdvance(QStringLiteral("0")));
     const double unit = store::roundToInt32(glyph * twipsPerPixel());
     for (int c = 0; c < OptLogModel::kColumns; ++c) setColWidth(c, kDefaultUnits[c] * unit);
+    defaultWidths_ = true;
+    fitColWidths();
+}
+
+// The description gives way so that the old and new values after it show
+// without scrolling; the machine and its address may run on to the right on
+// a small screen.
+void frmOptLog::fitColWidths() {
+    if (!defaultWidths_ || model_->rowCount() == 0) return;
+    const QFontMetrics cells(fpList_->font());
+    const QHeaderView* header = fpList_->horizontalHeader();
+    // What a cell adds to its text: the delegate's margins and a little air.
+    const int pad = 2 * (fpList_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) +
+                    cells.horizontalAdvance(QLatin1Char('0'));
+    const int room = fpList_->width() - 2 * fpList_->frameWidth() -
+                     fpList_->verticalScrollBar()->sizeHint().width();
+    const int rowHeight = std::max(1, fpList_->verticalHeader()->defaultSectionSize());
+    const int rows = std::min(model_->rowCount(), fpList_->height() / rowHeight + 1);
+    int px[OptLogModel::kColumns] = {};
+    int before = 0;  // what the shown columns up to the new value take, but the description
+    for (int c = 0; c < OptLogModel::kColumns; ++c) {
+        if (fpList_->isColumnHidden(c)) continue;
+        px[c] = header->sectionSizeHint(c);
+        for (int r = 0; r < rows; ++r) {
+            px[c] = std::max(px[c], cells.horizontalAdvance(model_->text(r, c)) + pad);
+        }
+        if (c == kOldValue || c == kNewValue) px[c] = std::min(px[c], std::max(room / 4, pad));
+        if (c != kDescription && c <= kNewValue) before += px[c];
+    }
+    px[kDescription] =
+        std::max(std::min(px[kDescription], room - before), header->sectionSizeHint(kDescription));
+    for (int c = 0; c < OptLogModel::kColumns; ++c) setColWidth(c, toTwips(px[c]));
+    defaultWidths_ = true;
 }
 
 void frmOptLog::RestoreColWidths() {
@@ -130,6 +171,7 @@ void frmOptLog::RestoreColWidths() {
         return;
     }
     // Entries by name, in any order and letter case; a missing one gives 0.
+    defaultWidths_ = false;
     for (int c = 0; c < OptLogModel::kColumns; ++c) {
         if (fpList_->isColumnHidden(c)) continue;
         setColWidth(c, Val(GetConnectValue(text, OptLogModel::columnName(c), QStringLiteral(";"))));

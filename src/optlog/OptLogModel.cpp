@@ -39,8 +39,9 @@ void OptLogModel::clear() {
     beginResetModel();
     count_ = 0;
     records_.reset();
-    rows_.clear();
-    rows_.shrink_to_fit();
+    at_ = 0;
+    runs_.clear();
+    held_ = 0;
     endResetModel();
 }
 
@@ -65,23 +66,78 @@ void OptLogModel::setRecords(zx::host::RecordSetPtr records) {
     endResetModel();
 }
 
-void OptLogModel::readUpTo(int row) const {
+int OptLogModel::rowsRead() const {
+    return held_;
+}
+
+const OptLogModel::Row* OptLogModel::held(int row) const {
+    auto run = runs_.upper_bound(row);
+    if (run == runs_.begin()) return nullptr;
+    --run;
+    const int offset = row - run->first;
+    return offset < int(run->second.size()) ? &run->second[size_t(offset)] : nullptr;
+}
+
+void OptLogModel::keep(int row, Row values) const {
+    if (held(row)) return;
+    auto run = runs_.upper_bound(row);
+    if (run != runs_.begin()) {
+        --run;
+        if (run->first + int(run->second.size()) == row) {
+            run->second.push_back(std::move(values));
+            ++held_;
+            return;
+        }
+    }
+    runs_[row].push_back(std::move(values));
+    ++held_;
+}
+
+// Rows this far on are passed over rather than read; going back, this many
+// rows before the one wanted are read with it, so that scrolling up from
+// the end does not start again for every row.
+constexpr int kReadAhead = 500;
+constexpr int kReadBack = 200;
+
+void OptLogModel::moveTo(int row) const {
+    if (row < at_) {
+        records_->MoveFirst();
+        at_ = 0;
+        // Read again, the log may have grown since the list was made. It
+        // grows at its newest end, the top of the list: those rows are not
+        // this list's.
+        const int added = records_->RecordCount() - count_;
+        if (added > 0) records_->Move(added);
+    }
+    if (row - at_ > kReadAhead) {
+        records_->Move(row - at_);
+        at_ = row;
+    }
+}
+
+void OptLogModel::read(int row) const {
+    if (!records_ || held(row)) return;
     try {
-        while (records_ && int(rows_.size()) <= row) {
+        const int from = row < at_ ? std::max(0, row - kReadBack) : row;
+        moveTo(from);
+        while (records_ && at_ <= row) {
             if (records_->Eof()) {
                 records_.reset();
                 break;
             }
-            Row values;
-            for (size_t f = 0; f < values.size(); ++f) {
-                values[f] = fieldText(records_->Field(fields_[f]));
+            if (!held(at_)) {
+                Row values;
+                for (size_t f = 0; f < values.size(); ++f) {
+                    values[f] = fieldText(records_->Field(fields_[f]));
+                }
+                keep(at_, std::move(values));
             }
-            rows_.push_back(std::move(values));
             records_->MoveNext();
-            // The last record read lets the record set go (and with it
-            // whatever it holds open on the database).
-            if (int(rows_.size()) >= count_) records_.reset();
+            ++at_;
         }
+        // Once every row is here the record set lets go (and with it
+        // whatever it holds open on the database).
+        if (held_ >= count_) records_.reset();
     } catch (const std::exception&) {
         // An error while reading (a host error or another) ends the list
         // quietly: the rows read so far stay, the others stay blank.
@@ -91,11 +147,12 @@ void OptLogModel::readUpTo(int row) const {
 
 QString OptLogModel::text(int row, int column) const {
     if (row < 0 || row >= count_ || column < 0 || column >= kColumns) return {};
-    readUpTo(row);
-    if (row >= int(rows_.size())) return {};
+    read(row);
+    const Row* values = held(row);
+    if (!values) return {};
     // The newest row carries the highest number, the oldest 1.
     if (column == 0) return QString::number(count_ - row);
-    return rows_[size_t(row)][size_t(column - 1)];
+    return (*values)[size_t(column - 1)];
 }
 
 QString OptLogModel::columnName(int column) {

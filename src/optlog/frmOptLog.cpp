@@ -74,7 +74,7 @@ void frmOptLog::buildFace() {
     lblFrom_->setObjectName(QStringLiteral("lblCaption(0)"));
     dtpBegin_ = new QDateEdit(picFilter_);
     dtpBegin_->setObjectName(QStringLiteral("dtpBegin"));
-    lblTo_ = new QLabel(QStringLiteral("到:"), picFilter_);
+    lblTo_ = new QLabel(QStringLiteral("到："), picFilter_);
     lblTo_->setObjectName(QStringLiteral("lblCaption(1)"));
     dtpEnd_ = new QDateEdit(picFilter_);
     dtpEnd_->setObjectName(QStringLiteral("dtpEnd"));
@@ -143,6 +143,10 @@ void frmOptLog::Form_Load() {
     fpList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     fpList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     fpList_->setWordWrap(false);
+    // A width the user sets wins over the fitted defaults from then on.
+    connect(fpList_->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
+        if (!sizing_) defaultWidths_ = false;
+    });
     model_->clear();
     for (int column : {1, 4, 5}) fpList_->setColumnHidden(column, true);
     SetDefaultColWidths();
@@ -218,6 +222,7 @@ void frmOptLog::QueryLog() {
     // The grid gets the record count's rows at once; each row is read from
     // the record set when it is first shown.
     model_->setRecords(records);
+    fitColWidths();
     if (model_->rowCount() == 0) {
         lblEmpty_->resize(fpList_->viewport()->size());
         lblEmpty_->show();

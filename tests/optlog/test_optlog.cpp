@@ -170,7 +170,7 @@ private slots:
     // A long range lists what a full read of it gives: the same rows in the
     // same order (by record id, whatever their times), numbered down from the
     // total, texts as stored and users that are gone blank, on the first
-    // screen and on the last; only the rows shown are read.
+    // screen, on the last and in between; only the rows shown are read.
     void aLongRangeShowsWhatTheFullReadGives() {
         ViewerSet v;
         v.set.db->nativeExec(QStringLiteral("INSERT INTO t_User (FName) VALUES (?)"),
@@ -212,18 +212,29 @@ private slots:
         viewer.QueryLog();
         const auto* m = viewer.model();
         QCOMPARE(m->rowCount(), total);
-        QCOMPARE(m->rowsRead(), 0);
+        const int screen = 40;
+        // The columns are fitted to what the first screen shows, no more.
+        QVERIFY2(m->rowsRead() <= screen, qPrintable(QString::number(m->rowsRead())));
         auto shown = [&](int row) {
             QStringList out;
             for (int c = 0; c < OptLogModel::kColumns; ++c) out << m->text(row, c);
             return out;
         };
-        const int screen = 40;
         for (int row = 0; row < screen; ++row) QCOMPARE(shown(row), expected.at(row));
         QCOMPARE(m->rowsRead(), screen);
         for (int row = 2590; row < 2610; ++row) QCOMPARE(shown(row), expected.at(row));
         for (int row = total - screen; row < total; ++row) QCOMPARE(shown(row), expected.at(row));
+        // The end came without the rows between.
+        QVERIFY2(m->rowsRead() < total / 10, qPrintable(QString::number(m->rowsRead())));
+        // Those are read once shown, the same rows though another workstation
+        // logs meanwhile: the log grows at the newest end, the list's top.
+        refhost::Database::open(v.set.location())
+            ->nativeExec(QStringLiteral("INSERT INTO t_SystemProfile_Log (FOptTime, FCategory, "
+                                        "FKey) VALUES ('2024-07-02 23:00:00', 'IC', 'Later')"));
+        for (int row = 1500; row < 1520; ++row) QCOMPARE(shown(row), expected.at(row));
+        for (int row = 0; row < total; ++row) m->text(row, 1);
         QCOMPARE(m->rowsRead(), total);
+        for (int row = 3000; row < 3010; ++row) QCOMPARE(shown(row), expected.at(row));
         QCOMPARE(m->text(total - 1, 0), QStringLiteral("1"));
         QCOMPARE(m->text(total, 0), QString());  // no row after the last
         QVERIFY(v.shown.isEmpty());
@@ -317,6 +328,37 @@ private slots:
             QStringLiteral("SELECT COUNT(*) FROM t_UserProfile WHERE FForm = 'frmOptLog' AND "
                            "FKey IN ('GridColWidth', 'FormWidth', 'FormHeight')"));
         QCOMPARE(saved->Field(0).toInt(), 3);
+    }
+
+    // At opening the columns fit what they show: the user whole, the old and
+    // new values after the description within the window's default size. Once the user
+    // sets a width it stays, a new query or not; the default button fits again.
+    void columnsFitTheirContentUntilTheUserSetsOne() {
+        ViewerSet v;
+        const QString description = QString(60, u'长');
+        v.log(QDate::currentDate().toString("yyyy-MM-dd 09:00:00"), v.userId("administrator"),
+              "AlertMO", description, "提示，并允许制单人继续保存", "继续保存不提示");
+        frmOptLog viewer;
+        viewer.Form_Activate();
+        QTableView* grid = viewer.grid();
+        QHeaderView* header = grid->horizontalHeader();
+        const QFontMetrics metrics(grid->font());
+        auto fits = [&](int column, const QString& text) {
+            return header->sectionSize(column) > metrics.horizontalAdvance(text);
+        };
+        QVERIFY(fits(3, "administrator"));
+        QVERIFY(fits(7, "提示，并允许制单人继续保存"));
+        QVERIFY(fits(2, viewer.model()->text(0, 2)));
+        const int inside = grid->width() - 2 * grid->frameWidth();
+        QVERIFY2(header->sectionPosition(8) + header->sectionSize(8) <= inside,
+                 qPrintable(QString::number(header->length())));
+        QVERIFY(header->sectionSize(6) > metrics.horizontalAdvance(QString(10, u'长')));
+
+        header->resizeSection(3, 40);  // as the user drags it
+        viewer.cmdOk_Click();
+        QCOMPARE(header->sectionSize(3), 40);
+        viewer.cmdSetDefColWidth_Click();
+        QVERIFY(fits(3, "administrator"));
     }
 
     void firstUseGivesTheDefaultWidths() {

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QStringList>
 #include <QVariant>
+#include <algorithm>
 
 #include "zx/host/RecordSet.h"
 
@@ -22,6 +23,9 @@ public:
     bool Eof() const override { return current_ >= rows_.size(); }
     void MoveNext() override;
     void MoveFirst() override { current_ = 0; }
+    void Move(int rows) override {
+        current_ = std::min(rows_.size(), current_ + std::max(rows, 0));
+    }
     int FieldCount() const override { return int(columns_.size()); }
     QString FieldName(int index) const override;
     QVariant Field(const QString& name) const override;

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <array>
+#include <map>
 #include <vector>
 
 #include "zx/host/RecordSet.h"
@@ -12,9 +13,11 @@ namespace zx::optlog {
 // The rows of the change-log grid. Column 0 is the sequence number, columns 1
 // to 10 the log fields in the order of the query. The grid has as many rows
 // as the record set's record count from the start, but a row is read from
-// the record set only when it is first shown (or asked for), in the record
-// set's order: the first screen of a long list costs its own rows, and the
-// memory grows with the rows scrolled through.
+// the record set only when it is first shown (or asked for): the first screen
+// of a long list costs its own rows, and the memory grows with the rows
+// scrolled through. A row far beyond those read (the end of the list, a jump
+// of the scroll bar) is reached by passing over the rows between, which are
+// read only when they are shown.
 class OptLogModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -30,7 +33,7 @@ public:
     void clear();
 
     // Rows read from the record set so far.
-    int rowsRead() const { return int(rows_.size()); }
+    int rowsRead() const;
 
     // The text shown in a cell, for callers that read the grid.
     QString text(int row, int column) const;
@@ -46,13 +49,22 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
+    // The row read, or nullptr.
+    const Row* held(int row) const;
     // Reads records until row `row` is there, the records end or one fails.
-    void readUpTo(int row) const;
+    void read(int row) const;
+    // Puts the record set on row `row`: on from where it stands, or from its
+    // start again.
+    void moveTo(int row) const;
+    void keep(int row, Row values) const;
 
     int count_ = 0;
-    mutable zx::host::RecordSetPtr records_;  // dropped once read to its end
+    mutable zx::host::RecordSetPtr records_;  // dropped once every row is read
+    mutable int at_ = 0;                      // the row the record set stands on
     std::array<int, kColumns - 1> fields_{};  // field positions of columns 1 to 10
-    mutable std::vector<Row> rows_;
+    // Runs of rows read, by their first row.
+    mutable std::map<int, std::vector<Row>> runs_;
+    mutable int held_ = 0;
 };
 
 }  // namespace zx::optlog

@@ -51,6 +51,9 @@ public:
     void SaveWindowSize();
     void ApplyFontSize();
     void RestoreColWidths();
+    // The defaults: each column as wide as its header and the texts of the
+    // rows on screen, the description giving way so that the values after it
+    // show without scrolling; with no rows, the widths of the unit table.
     void SetDefaultColWidths();
     void SaveColWidths();
     // The column-width text of the current widths.
@@ -90,6 +93,7 @@ private:
     void Form_Unload();
     void layoutControls();
     void layoutButtons();
+    void fitColWidths();
     QFont listFont(double pointSize) const;
 
     QWidget* picFilter_ = nullptr;
@@ -105,6 +109,10 @@ private:
     QPushButton* cmdExit_ = nullptr;
     OptLogModel* model_ = nullptr;
     bool unloaded_ = false;
+    // The widths are the defaults, fitted again to each query's rows, until
+    // the user sets one (or stored ones are restored).
+    bool defaultWidths_ = true;
+    bool sizing_ = false;  // the viewer itself sets widths
 };
 
 }  // namespace zx::optlog
