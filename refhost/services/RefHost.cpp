@@ -32,6 +32,7 @@
 #include "PropsString.h"
 #include "sql/Database.h"
 #include "sql/Dialect.h"
+#include "windows/HelpWindow.h"
 
 using zx::host::HostError;
 using zx::host::MsgButtons;
@@ -138,9 +139,11 @@ QIcon builtinIcon() {
     return QIcon(pixmap);
 }
 
-// The page for a help file and topic: <help>/<file without .chm>/<topic>.html,
-// matched without regard to case, else that folder's index.html.
-QString helpPage(const QString& installDir, const QString& file, const QString& topic) {
+// The page for a help file, topic and context: <help>/<file without .chm>/
+// <topic>.<context>.html, else <topic>.html, matched without regard to case,
+// else that folder's index.html.
+QString helpPage(const QString& installDir, const QString& file, const QString& topic,
+                 qint32 context) {
     QString base = QFileInfo(file).fileName();
     if (base.endsWith(QLatin1String(".chm"), Qt::CaseInsensitive)) base.chop(4);
     if (base.isEmpty()) return QString();
@@ -151,12 +154,19 @@ QString helpPage(const QString& installDir, const QString& file, const QString& 
     }
     if (folder.isEmpty()) return QString();
     QDir dir(help.filePath(folder));
+    const QString inContext = QStringLiteral("%1.%2.html").arg(topic).arg(context);
     const QString wanted = topic + QStringLiteral(".html");
+    QString general;
     QString index;
     for (const QString& entry : dir.entryList(QDir::Files)) {
-        if (!topic.isEmpty() && entry.compare(wanted, Qt::CaseInsensitive) == 0) {
+        if (topic.isEmpty()) break;
+        if (context != 0 && entry.compare(inContext, Qt::CaseInsensitive) == 0) {
             return dir.filePath(entry);
         }
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0) general = dir.filePath(entry);
+    }
+    if (!general.isEmpty()) return general;
+    for (const QString& entry : dir.entryList(QDir::Files)) {
         if (entry.compare(QLatin1String("index.html"), Qt::CaseInsensitive) == 0) {
             index = dir.filePath(entry);
         }
@@ -457,30 +467,26 @@ void RefHost::setMousePointer(int code) {
 
 // ----- Help ----------------------------------------------------------------
 
-// Help opens in a window of the host's own: no browser needed.
+// Help opens in a window of the host's own: no browser needed. It belongs to
+// the modal dialog the user pressed F1 in, which would otherwise keep every
+// click from it.
 bool RefHost::openHelpWindow(const QString& page) {
+    QWidget* owner = QApplication::activeModalWidget();
     if (!helpWindow_) {
-        helpWindow_ = new QDialog(nullptr, Qt::Window);
-        helpWindow_->setObjectName(QStringLiteral("frmHelp"));
-        helpWindow_->setWindowTitle(QStringLiteral("帮助"));
-        helpWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
-        auto* layout = new QVBoxLayout(helpWindow_);
-        auto* browser = new QTextBrowser(helpWindow_);
-        browser->setObjectName(QStringLiteral("helpText"));
-        browser->setOpenExternalLinks(false);
-        layout->addWidget(browser);
-        helpWindow_->resize(640, 520);
+        helpWindow_ = new HelpWindow(owner);
         PrepareForm(helpWindow_);
+    } else if (helpWindow_->parentWidget() != owner) {
+        helpWindow_->setParent(owner, helpWindow_->windowFlags());
     }
-    auto* browser = helpWindow_->findChild<QTextBrowser*>(QStringLiteral("helpText"));
-    browser->setSource(QUrl::fromLocalFile(page));
+    helpWindow_->showPage(page);
     helpWindow_->show();
     helpWindow_->raise();
-    return !browser->toPlainText().isEmpty();
+    helpWindow_->activateWindow();
+    return !helpWindow_->browser()->toPlainText().isEmpty();
 }
 
 void RefHost::showHelp(const QString& file, const QString& topic, qint32 context) {
-    HelpRequest request{file, topic, context, helpPage(installDir_, file, topic), false};
+    HelpRequest request{file, topic, context, helpPage(installDir_, file, topic, context), false};
     if (request.page.isEmpty()) {
         tell(QStringLiteral("help"), QStringLiteral("没有找到帮助: %1 %2").arg(file, topic));
     } else {

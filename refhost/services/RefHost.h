@@ -17,6 +17,7 @@ class QDialog;
 namespace refhost {
 
 class Database;
+class HelpWindow;
 
 // The logged-in user of this process.
 struct SessionUser {
@@ -165,7 +166,7 @@ private:
     int pointer_ = 0;
     std::optional<bool> interactive_;
     QList<HelpRequest> helpRequests_;
-    QPointer<QDialog> helpWindow_;
+    QPointer<HelpWindow> helpWindow_;
     QString helpTopic_;
     mutable std::optional<std::pair<QString, QString>> acct_;  // (id, name)
     QString readOnlyReason_;

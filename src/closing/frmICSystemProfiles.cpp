@@ -30,9 +30,9 @@ frame::FrameSetup setup() {
     return {QStringLiteral("frmICSystemProfiles"),
             QStringLiteral("系统参数"),
             kTopic,
-            QStringLiteral("确定"),
-            QStringLiteral("保存修改"),
-            QStringLiteral("关闭"),
+            QStringLiteral("确定(&O)"),
+            QStringLiteral("保存修改(&S)"),
+            QStringLiteral("关闭(&X)"),
             true};
 }
 

@@ -335,7 +335,7 @@ bool DialogFrame::eventFilter(QObject* watched, QEvent* event) {
         if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1) return false;
         qint16 code = 112;
         bool consumed = false;
-        attempt([&] { consumed = ShowHelpKey(code, setup_.helpTopic); });
+        attempt([&] { consumed = ShowHelpKey(code, setup_.helpTopic, helpContext()); });
         return consumed;
     }
     return false;

@@ -430,7 +430,7 @@ void RegisterHelpWindow(const QString& topic, qint32 windowHandle) {
     chmHelp()->SETVBProjectID(topic, windowHandle);
 }
 
-bool ShowHelpKey(qint16& keyCode, const QString& topic) {
+bool ShowHelpKey(qint16& keyCode, const QString& topic, qint32 context) {
     constexpr qint16 kF1 = 112;
     if (keyCode != kF1) return false;
 
@@ -449,7 +449,7 @@ bool ShowHelpKey(qint16& keyCode, const QString& topic) {
     } else {
         file = QStringLiteral("QORV12.chm");
     }
-    if (!file.isEmpty()) chmHelp()->ShowHELP(file, topic, 0);
+    if (!file.isEmpty()) chmHelp()->ShowHELP(file, topic, context);
     keyCode = 0;
     return true;
 }

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include "DemoSet.h"
@@ -47,17 +48,44 @@ private slots:
                 QLatin1String("Show Details..."));
     }
 
+    // Help opens in the host's window on the page of the context asked for,
+    // its title in the caption; back and forward go through the pages seen,
+    // the contents are a click away, Esc closes it. A context without a page
+    // of its own opens the topic's.
     void helpOpensInTheHostsWindow() {
         DemoSet set(true, QStringLiteral("administrator"));
         set.host->setInteractive(true);
-        set.host->showHelp(QStringLiteral("mainhelp.chm"),
-                           QStringLiteral("GLSystemSetting.frmSystemProfiles"), 0);
-        QTextBrowser* text = nullptr;
+        const QString file = QStringLiteral("mainhelp.chm");
+        const QString topic = QStringLiteral("GLSystemSetting.frmSystemProfiles");
+        set.host->showHelp(file, topic, 170);
+        QDialog* window = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* t = w->findChild<QTextBrowser*>(QStringLiteral("helpText"))) text = t;
+            if (w->objectName() == QLatin1String("frmHelp")) window = qobject_cast<QDialog*>(w);
         }
-        QVERIFY(text);
-        QVERIFY(text->toPlainText().contains(QStringLiteral("保存修改")));
+        QVERIFY(window && window->isVisible());
+        auto* text = window->findChild<QTextBrowser*>(QStringLiteral("helpText"));
+        auto* back = window->findChild<QToolButton*>(QStringLiteral("btnBack"));
+        auto* forward = window->findChild<QToolButton*>(QStringLiteral("btnForward"));
+        auto* contents = window->findChild<QToolButton*>(QStringLiteral("btnContents"));
+        QVERIFY(text && back && forward && contents);
+        QCOMPARE(window->windowTitle(), QStringLiteral("帮助 - 系统参数 - 业务参数"));
+        QVERIFY(text->toPlainText().contains(QStringLiteral("批号默认排序参数")));
+        QVERIFY(!back->isEnabled());
+
+        set.host->showHelp(file, topic, 150);
+        QVERIFY(set.host->helpRequests().last().page.endsWith(topic + QStringLiteral(".html")));
+        QCOMPARE(window->windowTitle(), QStringLiteral("帮助 - 系统参数"));
+        QVERIFY(text->toPlainText().contains(QStringLiteral("保存修改(S)")));
+        back->click();
+        QCOMPARE(window->windowTitle(), QStringLiteral("帮助 - 系统参数 - 业务参数"));
+        QVERIFY(forward->isEnabled());
+        forward->click();
+        QCOMPARE(window->windowTitle(), QStringLiteral("帮助 - 系统参数"));
+        contents->click();
+        QVERIFY(text->toPlainText().contains(QStringLiteral("财务参数：凭证")));
+
+        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
     }
 };
 

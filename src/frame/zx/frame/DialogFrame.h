@@ -94,6 +94,8 @@ protected:
     virtual QString savedNote() { return {}; }
     // Where a page of the main tab set is shown (for refusals).
     virtual void showPage(int) {}
+    // The help context of what is in view (0: the dialog's topic as a whole).
+    virtual qint32 helpContext() const { return 0; }
 
     // The modify right: administrator, else the modify right of the
     // parameters (an error of the check means no right).

@@ -67,7 +67,7 @@ std::shared_ptr<host::GLView> GetGLView();
 std::shared_ptr<host::SystemProfile> GetGLProfile();
 void ReleaseGLObjects();
 void RegisterHelpWindow(const QString& topic, qint32 windowHandle);
-bool ShowHelpKey(qint16& keyCode, const QString& topic);
+bool ShowHelpKey(qint16& keyCode, const QString& topic, qint32 context = 0);
 
 // Shows the hourglass while at least one instance lives.
 class WaitCursor {
