@@ -35,6 +35,7 @@
 
 #include "services/RefHost.h"
 #include "zx/frame/IntText3D.h"
+#include "zx/frame/TextBox.h"
 #include "zx/profiles/frmSystemProfiles.h"
 
 using zx::frame::IntText3D;
@@ -695,6 +696,15 @@ void ScriptRunner::setValue(int number, QWidget* w, const QString& name, const Q
     } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         if (edit->isReadOnly()) {
             fail(number, QStringLiteral("文本框只读: %1").arg(name));
+            return;
+        }
+        // As typed: within the typing limit (a longer stored text may be shortened).
+        auto* box = qobject_cast<zx::frame::TextBox*>(edit);
+        if (box && !box->typable(value)) {
+            fail(number, QStringLiteral("文本框 %1 最多输入 %2 个字符: %3")
+                             .arg(name)
+                             .arg(box->typingLimit())
+                             .arg(value));
             return;
         }
         edit->setText(value);

@@ -33,6 +33,7 @@
 #include "sql/Database.h"
 #include "sql/PgUrl.h"
 #include "zx/frame/IntText3D.h"
+#include "zx/frame/TextBox.h"
 #include "zx/host/Environment.h"
 #include "zx/host/HostError.h"
 #include "zx/params/Business.h"
@@ -657,10 +658,11 @@ QString unchoosable(const frmSystemProfiles& dialog, const Param& p, const QStri
                 .arg(number->Min())
                 .arg(number->Max());
         }
-    } else if (auto* edit =
-                   widgets.isEmpty() ? nullptr : qobject_cast<QLineEdit*>(widgets.first())) {
-        if (wanted.text.size() > edit->maxLength()) {
-            return QStringLiteral("输入框最多 %1 个字符").arg(edit->maxLength());
+    } else if (auto* edit = widgets.isEmpty()
+                                ? nullptr
+                                : qobject_cast<zx::frame::TextBox*>(widgets.first())) {
+        if (!edit->typable(wanted.text)) {
+            return QStringLiteral("输入框最多 %1 个字符").arg(edit->typingLimit());
         }
     }
     return QString();

@@ -193,6 +193,8 @@ QString Controls::logText(const Param& p, int member) const {
 }
 
 bool Controls::isValueControl(const QWidget* w) {
+    // A box that holds no parameter (the search box) says so.
+    if (w->property("holdsNoValue").toBool()) return false;
     return qobject_cast<const QCheckBox*>(w) || qobject_cast<const QRadioButton*>(w) ||
            qobject_cast<const QComboBox*>(w) || qobject_cast<const IntText3D*>(w) ||
            (qobject_cast<const QLineEdit*>(w) &&

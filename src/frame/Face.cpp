@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "zx/frame/IntText3D.h"
+#include "zx/frame/TextBox.h"
 
 namespace zx::frame::face {
 
@@ -76,6 +77,12 @@ int charWidth(const QWidget* w, int chars) {
     return width * chars + 12;
 }
 
+// Every box of numbers has one width, spin buttons or not: room for six
+// digits and the buttons. The read-only boxes of numbers match it.
+int numberWidth(const QWidget* w) {
+    return charWidth(w, 5) + 22;
+}
+
 // A page that scrolls when the window is too small for it. It is laid out
 // when it is first shown: laying out every page at construction would cost
 // the opening of the dialog as much again.
@@ -124,10 +131,12 @@ QWidget* makeControl(const P::Control& c, QWidget* parent) {
         }
         case P::Kind::Text:
         case P::Kind::Display: {
-            auto* edit = new QLineEdit(parent);
-            if (c.maxLength > 0) edit->setMaxLength(c.maxLength);
+            // The typing limit binds the user: a longer stored text shows whole.
+            QLineEdit* edit =
+                c.kind == P::Kind::Text ? new TextBox(c.maxLength, parent) : new QLineEdit(parent);
             if (c.chars > 0) edit->setMinimumWidth(charWidth(edit, c.chars));
             if (c.kind == P::Kind::Display) {
+                edit->setFixedWidth(numberWidth(edit));
                 // Shown, selectable, never typed into: it looks like a label's box.
                 edit->setReadOnly(true);
                 edit->setFocusPolicy(Qt::ClickFocus);
@@ -145,7 +154,7 @@ QWidget* makeControl(const P::Control& c, QWidget* parent) {
             box->setBounds(c.lower, c.upper);
             box->setSpinButtons(c.spin);
             box->setDecimals(c.kind == P::Kind::Decimal);
-            box->setMinimumWidth(charWidth(box, c.chars > 0 ? c.chars : 5));
+            box->setFixedWidth(numberWidth(box));
             w = box;
             break;
         }
@@ -220,7 +229,9 @@ void fillGrid(QGridLayout* grid, const Nodes& children, int columns, QWidget* ow
         if (isField(child)) {
             auto [label, box] = makeField(child, owner);
             grid->addWidget(label, r, c * 2);
-            grid->addWidget(box, r, c * 2 + 1);
+            // A box of fixed width stands right after its label.
+            const bool fixed = box->sizePolicy().horizontalPolicy() == QSizePolicy::Fixed;
+            grid->addWidget(box, r, c * 2 + 1, fixed ? Qt::AlignLeft : Qt::Alignment());
         } else {
             const Made m = make(child, owner);
             if (m.widget) grid->addWidget(m.widget, r, c * 2, 1, 2);
@@ -267,17 +278,30 @@ QWidget* makeOptions(const Node& n, QWidget* owner) {
     return w;
 }
 
+// Whether `w` sits on a page that scrolls.
+bool scrolled(const QWidget* w) {
+    for (; w; w = w->parentWidget()) {
+        if (qobject_cast<const QScrollArea*>(w)) return true;
+    }
+    return false;
+}
+
+// The pages of a tab set scroll. A tab set on such a page does not: its
+// page scrolls it whole, so it is as tall as its tallest inner page (what
+// stands below it never moves when another inner page is chosen) and no
+// scroll bar hides inside another.
 QTabWidget* makeTabs(const Node& n, QWidget* owner) {
     auto* tabSet = new QTabWidget(owner);
+    const bool inner = scrolled(owner);
     for (const Node& p : n.children) {
-        auto* scroll = new PageScroll(tabSet);
-        auto* content = new QWidget(scroll->home());
+        PageScroll* scroll = inner ? nullptr : new PageScroll(tabSet);
+        auto* content = new QWidget(scroll ? scroll->home() : tabSet);
         content->setObjectName(p.name);
         Nodes children = p.children;
         children.push_back(stretch());  // the page keeps its controls at the top
         fillGrid(new QGridLayout(content), children, 1, content);
-        scroll->setPage(content);
-        tabSet->addTab(scroll, p.caption);
+        if (scroll) scroll->setPage(content);
+        tabSet->addTab(scroll ? static_cast<QWidget*>(scroll) : content, p.caption);
     }
     return tabSet;
 }

@@ -49,10 +49,12 @@ Node companyPage() {
 // ----- Stab(1) 会计期间 --------------------------------------------------------
 
 Node periodsPage() {
+    // The period-count box has no caption and nothing fills it: it stays
+    // withdrawn, so the page shows no empty box without a name.
     return page(QStringLiteral("Stab(1)"), t(u"会计期间"),
                 {group(ui::framInit_Period,
                        {row({place(ui::cmdSetPeriod), place(pe::PeriodByMonth), stretch()}),
-                        row({place(pe::PeriodCount), place(ui::txtPeriodCount), stretch()}),
+                        row({place(pe::PeriodCount), hidden(place(ui::txtPeriodCount)), stretch()}),
                         place(ui::lblYear), row({place(ui::tvwPeriod), place(ui::pp)})}),
                  row({group(ui::FramInit_CW,
                             {place(pe::StartYear), place(pe::StartPeriod), place(pe::CurrentYear),

@@ -148,7 +148,7 @@ void PayrollPage::save() {
 
 void CashierPage::showStart(qint32 currentYear, qint32 currentPeriod, qint32 startYear,
                             qint32 startPeriod) {
-    auto text = [](qint32 v) { return v == -1 ? QString() : QString::number(v); };
+    auto text = [](qint32 v) { return v <= 0 ? QString() : QString::number(v); };
     auto* maxYear = get<QLineEdit>(ui::txtCnMaxYear);
     auto* maxPeriod = get<QLineEdit>(ui::txtCnMaxPeriod);
     if (s.CashierStarted) {

@@ -81,6 +81,12 @@ QString shown(qint32 v) {
     return v == 0 ? QString() : QString::number(v);
 }
 
+// A start period as shown: empty where none is set.
+QString unsetShown(const QString& stored) {
+    const QString text = stored.trimmed();
+    return text == QLatin1String("0") || text == QLatin1String("-1") ? QString() : stored;
+}
+
 // The start period takes digits and editing keys only; Enter is dropped too.
 class StartPeriodKeys : public QObject {
 public:
@@ -161,11 +167,17 @@ void PeriodsPage::loadStart(SystemProfile& profile) {
     s.c.widget(ui::cmdSetPeriod)->setEnabled(s.dialog.CanModify());
 }
 
+// A year or period not set shows one way everywhere: an empty box, whether
+// the set holds 0, -1 or nothing.
 void PeriodsPage::clearEmptyCurrent() {
     for (const params::Param* p :
          {&CurrentYear, &CurrentPeriod, &business::CurrentYear, &business::CurrentPeriod}) {
         auto* box = get<QLineEdit>(p->control);
         if (Val(box->text()) == 0) box->clear();
+    }
+    for (const params::Param* p : {&StartPeriod, &business::StartPeriod, &cashier::StartPeriod}) {
+        auto* box = get<IntText3D>(p->control);
+        box->setText(unsetShown(box->Text()));
     }
 }
 
@@ -303,7 +315,8 @@ void PeriodsPage::cmdSetPeriod_Click() {
     auto* startYear = get<IntText3D>(StartYear.control);
     startYear->setText(year != 0 ? storedYear : QString::number(QDate::currentDate().year()));
     enableByRule(StartYear, !s.LedgerStarted);
-    get<IntText3D>(StartPeriod.control)->setText(profile->Item(L("GL"), L("StartPeriod")));
+    get<IntText3D>(StartPeriod.control)
+        ->setText(unsetShown(profile->Item(L("GL"), L("StartPeriod"))));
     enableByRule(StartPeriod, !s.InitBalancesClosed && !s.dialog.IsHasInitGLData());
     get<QLineEdit>(CurrentYear.control)->setText(shown(profile->GLGetCurrentYear()));
     get<QLineEdit>(CurrentPeriod.control)->setText(shown(profile->GLGetCurrentPeriod()));

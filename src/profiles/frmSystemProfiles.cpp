@@ -8,12 +8,14 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "BusinessPage.h"
+#include "Finder.h"
 #include "GeneralPage.h"
 #include "ModulePages.h"
 #include "PeriodsPage.h"
@@ -102,9 +104,12 @@ frmSystemProfiles::frmSystemProfiles(QWidget* parent) : DialogFrame(setup(), par
     QWidget* tabs =
         frame::face::build(frame::face::tabs(QStringLiteral("Stab"), faces::allPages()), this);
     stab_ = qobject_cast<QTabWidget*>(tabs);
+    finder_ = new Finder(this, stab_);
     connect(stab_, &QTabWidget::currentChanged, this, [this] {
-        if (!Loading()) focusFirstField();
+        // A search shows pages while the user types on in its box.
+        if (!Loading() && !finder_->box()->hasFocus()) focusFirstField();
     });
+    body()->addWidget(finder_->bar());
     body()->addWidget(tabs, 1);
     // The approval guard decides itself whether a change of its box counts;
     // the link of fixed assets to the ledger is always saved as on.
@@ -339,6 +344,13 @@ void frmSystemProfiles::afterSave() {
 
 void frmSystemProfiles::showPage(int index) {
     stab_->setCurrentIndex(index);
+}
+
+// Help opens on the page in view: 100 + 10 x the page + the inner page.
+qint32 frmSystemProfiles::helpContext() const {
+    const int page = stab_->currentIndex();
+    const auto* inner = stab_->currentWidget()->findChild<QTabWidget*>();
+    return 100 + 10 * page + (inner ? inner->currentIndex() : 0);
 }
 
 // The first character the user types goes into the first box of the page shown.

@@ -124,6 +124,9 @@ private slots:
                                        << "第 2 行: 数值框";
         QTest::newRow("unknown verb") << "press btnOK\n"
                                       << "不认识的命令";
+        QTest::newRow("typing beyond the limit")
+            << "set txtIC_Item4Name 一二三四五六七八九十一二三四五六七八九十一\n"
+            << "第 1 行: 文本框 txtIC_Item4Name 最多输入 20 个字符";
         QTest::newRow("still open") << "expect-closed\n"
                                     << "对话框仍然打开";
     }
@@ -273,6 +276,46 @@ private slots:
         QVERIFY(failed.value("detail").toString().contains("错误号: 5"));
         QCOMPARE(failed.value("items").toArray(), (QJsonArray{"确定"}));
         QCOMPARE(app.param("GL", "TransCheckStart"), "0");
+    }
+
+    // A script searches as a user does: the page of what it finds comes up,
+    // and a disabled setting says why. A stored text longer than its box
+    // types is dumped whole and kept byte for byte by a save of something else.
+    void aScriptSearchesAndLongTextsStayWhole() {
+        App app;
+        QVERIFY_RUN(app.run({"--dump-controls"}));
+        const QString stored = QString(25, u'货') + QStringLiteral(" ");
+        app.sql(QStringLiteral("INSERT INTO t_SystemProfile (FCategory, FKey, FValue) "
+                               "VALUES ('IC', 'Item4Name', '%1')")
+                    .arg(stored));
+        QCOMPARE(app.param("IC", "Item4Name"), stored);
+        const Run r = app.run({},
+                              "set txtFind 电话\n"
+                              "dump\n"
+                              "set txtFind 检测即时库存\n"
+                              "dump\n"
+                              "set chkSettle 1\n"
+                              "click btnSave\n"
+                              "click btnClose\n"
+                              "expect-closed\n");
+        QVERIFY_RUN(r);
+        // Each dump's page, and what the line beside the box said.
+        QList<int> pages;
+        QStringList said;
+        for (const QString& line : r.out.split('\n')) {
+            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+            if (o.value("name") == "Stab") pages << o.value("index").toInt();
+            if (o.value("name") == "lblFind") said << o.value("caption").toString();
+        }
+        QCOMPARE(pages, (QList<int>{0, 7}));
+        QCOMPARE(said.value(0), QStringLiteral("1/1：电    话"));
+        QVERIFY2(said.value(1).startsWith(QStringLiteral("1/2：检测即时库存（不可用：须先选中")),
+                 qPrintable(said.value(1)));
+        QCOMPARE(control(r.out, "txtFind").value("page").toInt(), -1);
+        QCOMPARE(control(r.out, "btnSave").value("enabled").toBool(), false);
+        QCOMPARE(control(r.out, "txtIC_Item4Name").value("text").toString(), stored);
+        QCOMPARE(app.param("GL", "VoucherSettleType"), "1");
+        QCOMPARE(app.param("IC", "Item4Name"), stored);
     }
 
     void aLineThatHangsEndsTheScriptInTime() {

@@ -25,6 +25,7 @@ class AssetsPage;
 class PayrollPage;
 class CashierPage;
 class BusinessPage;
+class Finder;
 
 // The system parameter dialog: nine tabbed pages of company, period, ledger,
 // cashier, business, fixed-asset, payroll and manufacturing parameters, each
@@ -81,6 +82,7 @@ protected:
     void firstLoaded() override;
     QString savedNote() override;
     void showPage(int index) override;
+    qint32 helpContext() const override;
     void done(int result) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -103,6 +105,7 @@ private:
     std::unique_ptr<CashierPage> cashier_;
     std::unique_ptr<BusinessPage> business_;
     QTabWidget* stab_ = nullptr;
+    Finder* finder_ = nullptr;
 };
 
 }  // namespace zx::profiles
