@@ -237,12 +237,14 @@ void measure(const std::shared_ptr<refhost::Database>& set, const QString& insta
         malloc_trim(0);
         std::printf(
             "%s default window jumped to its end: %d rows, the last numbered %s; the last "
-            "screen: wall median %.1f ms (max %.1f), CPU median %.1f ms; opening to the last "
-            "screen: wall median %.1f ms; over %d runs; peak memory %.1f MB (%.1f MB before "
-            "opening)\n",
+            "screen: wall median %.1f ms (min %.1f, max %.1f), CPU median %.1f ms (min %.1f); "
+            "opening to the last screen: wall median %.1f ms; over %d runs; peak memory %.1f MB "
+            "(%.1f MB before opening)\n",
             backend.constData(), count, qPrintable(last), median(wall),
-            *std::max_element(wall.begin(), wall.end()), median(cpu), median(whole), runs,
-            peak / 1024.0, before / 1024.0);
+            *std::min_element(wall.begin(), wall.end()),
+            *std::max_element(wall.begin(), wall.end()), median(cpu),
+            *std::min_element(cpu.begin(), cpu.end()), median(whole), runs, peak / 1024.0,
+            before / 1024.0);
     }
 
     // The default window scrolled to its oldest row, every row painted.

@@ -242,12 +242,16 @@ public:
     // Errors name `shown`: the query as its caller knows it.
     SqliteQuery(std::shared_ptr<Cursors::State> state, sqlite3* con, const QString& sql,
                 const QString& shown)
-        : OpenQuery(std::move(state)), con_(con), statement_(con, sql, shown) {
+        : OpenQuery(std::move(state)),
+          con_(con),
+          sql_(sql),
+          shown_(shown),
+          statement_(std::make_unique<SqliteStatement>(con, sql, shown)) {
         ++state_->trips;
     }
     ~SqliteQuery() override { close(); }
 
-    QStringList columns() const { return statement_.columns(); }
+    QStringList columns() const { return statement_ ? statement_->columns() : QStringList(); }
 
     bool fetch(RowSetBuilder& into, int rows) override {
         int code = SQLITE_OK;
@@ -257,44 +261,82 @@ public:
     // `code`: SQLite's answer to the last step.
     bool fetch(RowSetBuilder& into, int rows, int& code) {
         code = SQLITE_OK;
-        if (!statement_.get()) return false;
         for (int i = 0; i < rows; ++i) {
-            code = sqlite3_step(statement_.get());
+            if (!statement_) return false;
+            code = pending_ ? SQLITE_ROW : sqlite3_step(statement_->get());
+            pending_ = false;
             if (code == SQLITE_ROW) {
-                addSqliteRow(statement_.get(), into);
+                addSqliteRow(statement_->get(), into);
+                ++stepped_;
             } else if (code == SQLITE_DONE) {
                 close();
                 return false;
             } else {
-                const HostError error = sqliteError(con_, statement_.sql());
-                close();
-                throw error;
+                fail();
             }
         }
         return true;
     }
 
+    // SQLite passes over rows fastest itself: the same query again, told to
+    // leave out the rows read and those to pass over, and begun while this
+    // one still holds the read of the database, so that both see the same
+    // rows. A query with a limit of its own is stepped through instead.
     int skip(int rows) override {
+        if (!statement_) return 0;
+        std::unique_ptr<SqliteStatement> next;
+        try {
+            next = std::make_unique<SqliteStatement>(
+                con_, sql_ + QStringLiteral(" LIMIT -1 OFFSET %1").arg(stepped_ + rows), shown_);
+        } catch (const HostError&) {
+            return stepOver(rows);
+        }
+        ++state_->trips;
+        const int code = sqlite3_step(next->get());
+        statement_ = std::move(next);
+        if (code != SQLITE_ROW && code != SQLITE_DONE) fail();
+        stepped_ += rows;
+        pending_ = code == SQLITE_ROW;
+        if (code == SQLITE_DONE) close();
+        return rows;
+    }
+
+    void close() override {
+        statement_.reset();
+        pending_ = false;
+    }
+
+private:
+    int stepOver(int rows) {
         for (int i = 0; i < rows; ++i) {
-            if (!statement_.get()) return i;
-            const int code = sqlite3_step(statement_.get());
-            if (code == SQLITE_ROW) continue;
+            if (!statement_) return i;
+            const int code = pending_ ? SQLITE_ROW : sqlite3_step(statement_->get());
+            pending_ = false;
+            if (code == SQLITE_ROW) {
+                ++stepped_;
+                continue;
+            }
             if (code == SQLITE_DONE) {
                 close();
                 return i;
             }
-            const HostError error = sqliteError(con_, statement_.sql());
-            close();
-            throw error;
+            fail();
         }
         return rows;
     }
 
-    void close() override { statement_.finalize(); }
+    [[noreturn]] void fail() {
+        const HostError error = sqliteError(con_, shown_.isEmpty() ? sql_ : shown_);
+        close();
+        throw error;
+    }
 
-private:
     sqlite3* con_;
-    SqliteStatement statement_;
+    QString sql_;    // the text run
+    QString shown_;  // the query its errors name
+    std::unique_ptr<SqliteStatement> statement_;
+    qint64 stepped_ = 0;    // rows handed out or passed over
+    bool pending_ = false;  // the statement stands on a row not yet handed out
 };
 
 // Whether SQLite sorts the rows of `sql` for its ORDER BY before the first

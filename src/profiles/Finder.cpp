@@ -187,7 +187,8 @@ void Finder::show(int index) {
     if (mark_) mark_->follow(hit.target, hit.label);
     QString text = QStringLiteral("%1/%2：%3").arg(index + 1).arg(hits_.size()).arg(hit.caption);
     if (!hit.target->isEnabled()) {
-        const QString why = hit.target->toolTip();
+        QString why = hit.target->toolTip().trimmed();
+        if (why.endsWith(u'。')) why.chop(1);
         text += why.isEmpty() ? QStringLiteral("（不可用）")
                               : QStringLiteral("（不可用：%1）").arg(why);
     }
