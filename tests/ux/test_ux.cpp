@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDirIterator>
 #include <QFile>
 #include <QGroupBox>
 #include <QInputMethodEvent>
@@ -373,17 +374,23 @@ private slots:
         QVERIFY(closingPage.open(QIODevice::ReadOnly));
         pages << QString::fromUtf8(closingPage.readAll());
 
-        QList<QAbstractButton*> buttons = h.dialog->findChildren<QAbstractButton*>();
         for (const char* name : {"btnOK", "btnSave", "btnClose"}) {
             auto* button = closing.findChild<QPushButton*>(name);
             QVERIFY2(!QKeySequence::mnemonic(button->text()).isEmpty(), name);
             QCOMPARE(button->text(), h.c<QPushButton>(name)->text());
         }
-        // A button named without the letter it reads with is named wrongly.
-        for (QAbstractButton* b : buttons) {
-            QString shown = b->text();
-            if (!shown.contains(accelerator())) continue;
-            const QString bare = QString(shown).remove(accelerator());
+        // A button named in any help page without the letter it reads with
+        // is named wrongly.
+        QDirIterator files(h.set.installDir + QStringLiteral("/Help"), {"*.html"}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            pages << QString::fromUtf8(file.readAll());
+        }
+        for (QAbstractButton* b : h.dialog->findChildren<QAbstractButton*>()) {
+            if (!b->text().contains(accelerator())) continue;
+            const QString bare = QString(b->text()).remove(accelerator());
             for (const QString& html : pages) {
                 QVERIFY2(!html.contains(u'“' + bare + u'”'), qPrintable(bare));
             }
