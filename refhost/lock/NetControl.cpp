@@ -24,8 +24,10 @@ const std::pair<QLatin1String, const char*> kFunctionNames[] = {
     {QLatin1String("pu08"), "系统参数保存"},
 };
 
+// " 2024年第3期"; nothing before the ledger has a current period.
 QString periodText(const FunctionKey& key) {
-    return QStringLiteral("%1年第%2期").arg(key.year).arg(key.period);
+    if (key.year <= 0) return {};
+    return QStringLiteral(" %1年第%2期").arg(key.year).arg(key.period);
 }
 
 // Who is working: the user, the workstation with its address, since when.
@@ -70,7 +72,7 @@ QString NetControl::functionName(const QString& code) {
 }
 
 QString NetControl::functionText(const LockRecord& r) {
-    return functionName(r.key.code) + u' ' + periodText(r.key);
+    return functionName(r.key.code) + periodText(r.key);
 }
 
 QString NetControl::inUse(RefHost& host, const FunctionKey& key) {
@@ -81,7 +83,7 @@ QString NetControl::inUse(RefHost& host, const FunctionKey& key) {
             holder = r;
         }
     }
-    const QString function = functionName(key.code) + u' ' + periodText(key);
+    const QString function = functionName(key.code) + periodText(key);
     if (!holder) {
         return QStringLiteral(
                    "现在不能保存: 功能 %1 刚才正被另一次保存使用, 现在已经空出。"

@@ -341,7 +341,7 @@ private slots:
         const QStringList errors = h.shownOf("error");
         QCOMPARE(errors.size(), 1);
         static const QRegularExpression refusal(QStringLiteral(
-            "^现在不能保存: 功能 系统参数保存 \\(pu08\\) 0年第0期 正被使用: 用户 \\S+ 在工作站 "
+            "^现在不能保存: 功能 系统参数保存 \\(pu08\\) 正被使用: 用户 \\S+ 在工作站 "
             "HOLDER( \\(IP [^)]+\\))? 上, 自 \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d 起。.*"
             "systemsetting locks"));
         QVERIFY2(refusal.match(errors.first()).hasMatch(), qPrintable(errors.first()));
