@@ -190,11 +190,24 @@ private slots:
         QVERIFY2(told.err.contains("[错误] "), qPrintable(told.err));
     }
 
-    // A message shown while the dialog opens is the script's first window.
+    // A message shown while the dialog opens is the script's first window:
+    // it can look at it, and the lines for the dialog run once it has loaded.
+    void aScriptMeetsTheMessagesOfTheStart_data() {
+        QTest::addColumn<QByteArray>("start");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("error of the load") << QByteArray("overflow") << "99999999999";
+        QTest::newRow("read-only notice") << QByteArray("read-only") << "只能读取";
+    }
     void aScriptMeetsTheMessagesOfTheStart() {
+        QFETCH(QByteArray, start);
+        QFETCH(QString, message);
         Folder f;
         QCOMPARE(f.made().exitCode, 0);
-        f.exec("UPDATE t_SystemProfile SET FValue = '99999999999' WHERE FKey = 'StartYear'");
+        if (start == "overflow") {
+            f.exec("UPDATE t_SystemProfile SET FValue = '99999999999' WHERE FKey = 'StartYear'");
+        } else {
+            QVERIFY(QFile::setPermissions(f.set(), QFile::ReadOwner | QFile::ReadGroup));
+        }
         const Run r = f.run({"--script-timeout", "10"},
                             "expect-window MsgBox\n"
                             "dump\n"
@@ -202,11 +215,15 @@ private slots:
                             "expect-window frmSystemProfiles\n");
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         const QJsonObject box = control(r.out, "MsgBox");
-        QCOMPARE(box.value("kind").toString(), "message");
+        QVERIFY2(box.value("text").toString().contains(message), qPrintable(r.out));
         QCOMPARE(box.value("items").toArray(), (QJsonArray{"确定"}));
+    }
 
-        // A user without the right to view: the refusal, then exit code 1
-        // (a script that waited for the dialog would end with 3).
+    // A user without the right to view: the refusal, then exit code 1 (a
+    // script that waited for the dialog would end with 3).
+    void aUserRefusedTheDialogEndsTheScriptWithOne() {
+        Folder f;
+        QCOMPARE(f.made().exitCode, 0);
         const Run refused = f.run({"--user", "guest", "--script-timeout", "10"},
                                   "click Stab(2)\nset chkSettle 1\n");
         QCOMPARE(refused.exitCode, 1);
