@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include "AppRun.h"
+#include "DemoSet.h"
 
 namespace {
 
@@ -104,14 +105,17 @@ private slots:
     void createLeavesAnExistingFileAlone_data() {
         QTest::addColumn<QByteArray>("kind");
         QTest::newRow("account set") << QByteArray("set");
+        // Opening this one would bring its tables up to date: a write.
+        QTest::newRow("older account set") << QByteArray("older");
         QTest::newRow("empty file") << QByteArray("empty");
         QTest::newRow("other file") << QByteArray("text");
     }
     void createLeavesAnExistingFileAlone() {
         QFETCH(QByteArray, kind);
         Folder f;
-        if (kind == "set") {
+        if (kind == "set" || kind == "older") {
             QCOMPARE(f.made().exitCode, 0);
+            if (kind == "older") f.exec("UPDATE t_SchemaVersion SET FVersion = 2");
         } else {
             QFile file(f.set());
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -128,6 +132,19 @@ private slots:
         QCOMPARE(contentsOf(f.set()), before);
         QCOMPARE(QFileInfo(f.set()).lastModified(), changed);
         QCOMPARE(QDir(f.dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), beside);
+    }
+
+    // On a server the database is there by nature: one that holds a set is
+    // not made anew.
+    void createLeavesAServerSetAlone() {
+        if (qEnvironmentVariableIsEmpty("ZX_TEST_PG")) QSKIP("ZX_TEST_PG names no server");
+        DemoSet set;
+        const Run r = runApp(
+            {"--db", set.location(), "--create", "--install", set.installDir, "--dump-controls"},
+            QString(), QString(), bareSession());
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.contains("已经有账套, --create 不会覆盖它"), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
     }
 
     void appTypeTakesOnlyTheProductsValues_data() {
