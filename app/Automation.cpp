@@ -115,12 +115,8 @@ QJsonArray tableHeaders(const QTableView* view) {
     return headers;
 }
 
-QJsonObject describe(QWidget* w) {
-    QJsonObject o;
-    o[QStringLiteral("name")] = w->objectName();
-    o[QStringLiteral("enabled")] = w->isEnabled();
-    o[QStringLiteral("visible")] = shownToUser(w);
-    bool locked = false;
+// Check boxes, options and buttons; false for any other control.
+bool describeButton(QWidget* w, QJsonObject& o) {
     if (auto* box = qobject_cast<QCheckBox*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("check");
         o[QStringLiteral("caption")] = box->text();
@@ -132,7 +128,26 @@ QJsonObject describe(QWidget* w) {
     } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("button");
         o[QStringLiteral("caption")] = button->text();
-    } else if (auto* cmb = qobject_cast<QComboBox*>(w)) {
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// A numeric box: its value, what it shows (an empty box holds no number)
+// and its bounds.
+void describeNumber(QJsonObject& o, double value, const QString& text, double min, double max) {
+    o[QStringLiteral("kind")] = QStringLiteral("number");
+    o[QStringLiteral("value")] = value;
+    o[QStringLiteral("text")] = text;
+    o[QStringLiteral("min")] = min;
+    o[QStringLiteral("max")] = max;
+}
+
+// The boxes a user picks or types a value in; `locked` when one takes no
+// typing. False for any other control.
+bool describeEntry(QWidget* w, QJsonObject& o, bool& locked) {
+    if (auto* cmb = qobject_cast<QComboBox*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("combo");
         o[QStringLiteral("index")] = cmb->currentIndex();
         o[QStringLiteral("text")] = cmb->currentText();
@@ -140,20 +155,10 @@ QJsonObject describe(QWidget* w) {
         for (int i = 0; i < cmb->count(); ++i) items.append(cmb->itemText(i));
         o[QStringLiteral("items")] = items;
     } else if (auto* box = qobject_cast<IntText3D*>(w)) {
-        o[QStringLiteral("kind")] = QStringLiteral("number");
-        o[QStringLiteral("value")] = box->Value();
-        // What the box shows: an empty box holds no number.
-        o[QStringLiteral("text")] = box->Text();
-        o[QStringLiteral("min")] = box->Min();
-        o[QStringLiteral("max")] = box->Max();
+        describeNumber(o, box->Value(), box->Text(), box->Min(), box->Max());
         locked = box->Locked();
     } else if (auto* num = qobject_cast<QSpinBox*>(w)) {
-        o[QStringLiteral("kind")] = QStringLiteral("number");
-        o[QStringLiteral("value")] = num->value();
-        // What the box shows: a box the user emptied holds no number.
-        o[QStringLiteral("text")] = num->text();
-        o[QStringLiteral("min")] = num->minimum();
-        o[QStringLiteral("max")] = num->maximum();
+        describeNumber(o, num->value(), num->text(), num->minimum(), num->maximum());
         locked = num->isReadOnly();
     } else if (auto* date = qobject_cast<QDateEdit*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("date");
@@ -163,27 +168,41 @@ QJsonObject describe(QWidget* w) {
         o[QStringLiteral("kind")] = QStringLiteral("text");
         o[QStringLiteral("text")] = edit->text();
         locked = edit->isReadOnly();
-    } else if (auto* lbl = qobject_cast<QLabel*>(w)) {
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// A tab set: the page shown, the captions and, in the window, the places
+// of the tabs a user sees (hidden ones are empty).
+void describeTabs(QTabWidget* tabs, QJsonObject& o) {
+    o[QStringLiteral("kind")] = QStringLiteral("tabs");
+    o[QStringLiteral("index")] = tabs->currentIndex();
+    QJsonArray items;
+    QJsonArray rects;
+    for (int i = 0; i < tabs->count(); ++i) {
+        const bool shown = tabs->isTabVisible(i);
+        items.append(shown ? tabs->tabText(i) : QString());
+        const QRect r = tabs->tabBar()->tabRect(i);
+        rects.append(
+            shown ? rectArray(QRect(tabs->tabBar()->mapTo(tabs->window(), r.topLeft()), r.size()))
+                  : QJsonArray());
+    }
+    o[QStringLiteral("items")] = items;
+    o[QStringLiteral("tabRects")] = rects;
+}
+
+// Labels, frames, tab sets, trees and grids; false for any other control.
+bool describeView(QWidget* w, QJsonObject& o) {
+    if (auto* lbl = qobject_cast<QLabel*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("label");
         o[QStringLiteral("caption")] = lbl->text();
     } else if (auto* frame = qobject_cast<QGroupBox*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("frame");
         o[QStringLiteral("caption")] = frame->title();
     } else if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
-        o[QStringLiteral("kind")] = QStringLiteral("tabs");
-        o[QStringLiteral("index")] = tabs->currentIndex();
-        QJsonArray items;
-        QJsonArray rects;
-        for (int i = 0; i < tabs->count(); ++i) {
-            const bool shown = tabs->isTabVisible(i);
-            items.append(shown ? tabs->tabText(i) : QString());
-            const QRect r = tabs->tabBar()->tabRect(i);
-            rects.append(
-                shown ? rectArray(QRect(tabs->tabBar()->mapTo(w->window(), r.topLeft()), r.size()))
-                      : QJsonArray());
-        }
-        o[QStringLiteral("items")] = items;
-        o[QStringLiteral("tabRects")] = rects;
+        describeTabs(tabs, o);
     } else if (auto* tree = qobject_cast<QTreeWidget*>(w)) {
         o[QStringLiteral("kind")] = QStringLiteral("tree");
         o[QStringLiteral("text")] = tree->currentItem() ? tree->currentItem()->text(0) : QString();
@@ -197,6 +216,18 @@ QJsonObject describe(QWidget* w) {
         o[QStringLiteral("columns")] = tableHeaders(grid);
         o[QStringLiteral("items")] = tableRows(grid);
     } else {
+        return false;
+    }
+    return true;
+}
+
+QJsonObject describe(QWidget* w) {
+    QJsonObject o;
+    o[QStringLiteral("name")] = w->objectName();
+    o[QStringLiteral("enabled")] = w->isEnabled();
+    o[QStringLiteral("visible")] = shownToUser(w);
+    bool locked = false;
+    if (!describeButton(w, o) && !describeEntry(w, o, locked) && !describeView(w, o)) {
         o[QStringLiteral("kind")] = QStringLiteral("page");
     }
     // Boxes, options and lists of a read-only dialog ignore the mouse and the focus.
@@ -375,6 +406,111 @@ bool looksAtWindow(const QString& line) {
     return verb == QLatin1String("dump") || verb == QLatin1String("shot") ||
            verb == QLatin1String("expect-window");
 }
+
+// ----- Setting a control as a user would; each returns what stands in the
+// way, empty when the value is set.
+
+QString setCheck(QCheckBox* box, const QString& value) {
+    bool ok = true;
+    const int v = value.toInt(&ok);
+    if (!ok || v < 0 || v > 2) return QStringLiteral("复选框的值只能是 0、1 或 2: %1").arg(value);
+    if (v == 2) box->setTristate(true);
+    box->setCheckState(v == 1 ? Qt::Checked : v == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+    return {};
+}
+
+QString setOption(QRadioButton* opt, const QString& value) {
+    if (value.trimmed() != QLatin1String("1")) {
+        return QStringLiteral("选项按钮只能设为 1: %1").arg(value);
+    }
+    opt->setChecked(true);
+    return {};
+}
+
+// An index, or the text of an entry.
+QString setCombo(QComboBox* cmb, const QString& value) {
+    bool ok = true;
+    const int index = value.toInt(&ok);
+    const int found = ok ? index : cmb->findText(value);
+    if (found < 0 || found >= cmb->count()) return QStringLiteral("列表中没有: %1").arg(value);
+    cmb->setCurrentIndex(found);
+    return {};
+}
+
+QString outOfRange(const QString& name, const QString& value, qint64 min, qint64 max) {
+    return QStringLiteral("数值框 %1 不接受 %2 (范围 %3 至 %4)").arg(name, value).arg(min).arg(max);
+}
+
+// As typed: a number within the box's limits (a decimal where it takes one).
+QString setNumber(IntText3D* box, const QString& name, const QString& value) {
+    const QString typed = value.trimmed();
+    bool ok = true;
+    const double v = box->decimals() ? typed.toDouble(&ok) : double(typed.toLongLong(&ok));
+    if (!typed.isEmpty() && (!ok || v < box->Min() || v > box->Max() || box->Locked())) {
+        return outOfRange(name, value, box->Min(), box->Max());
+    }
+    box->setText(typed);
+    return {};
+}
+
+QString setSpin(QSpinBox* num, const QString& name, const QString& value) {
+    bool ok = true;
+    const qint64 v = value.trimmed().toLongLong(&ok);
+    if (!ok || v < num->minimum() || v > num->maximum() || num->isReadOnly()) {
+        return outOfRange(name, value, num->minimum(), num->maximum());
+    }
+    num->setValue(int(v));
+    return {};
+}
+
+QString setDate(QDateEdit* date, const QString& value) {
+    const QDate d = QDate::fromString(value.trimmed(), Qt::ISODate);
+    if (!d.isValid() || d < date->minimumDate() || d > date->maximumDate()) {
+        return QStringLiteral("日期格式应为 yyyy-MM-dd, 且在 %1 至 %2 之间: %3")
+            .arg(date->minimumDate().toString(Qt::ISODate),
+                 date->maximumDate().toString(Qt::ISODate), value);
+    }
+    date->setDate(d);
+    return {};
+}
+
+QString setText(QLineEdit* edit, const QString& name, const QString& value) {
+    if (edit->isReadOnly()) return QStringLiteral("文本框只读: %1").arg(name);
+    // As typed: within the typing limit (a longer stored text may be shortened).
+    auto* box = qobject_cast<zx::frame::TextBox*>(edit);
+    if (box && !box->typable(value)) {
+        return QStringLiteral("文本框 %1 最多输入 %2 个字符: %3")
+            .arg(name)
+            .arg(box->typingLimit())
+            .arg(value);
+    }
+    edit->setText(value);
+    return {};
+}
+
+// A node by its text, chosen as by a click.
+QString setTree(QTreeWidget* tree, const QString& value) {
+    QTreeWidgetItem* found = nullptr;
+    for (QTreeWidgetItem* item : tree->findItems(value, Qt::MatchExactly | Qt::MatchRecursive)) {
+        if (!item->isHidden() && !found) found = item;
+    }
+    if (!found) return QStringLiteral("树中没有: %1").arg(value);
+    tree->setCurrentItem(found);
+    emit tree->itemClicked(found, 0);
+    return {};
+}
+
+QString setControl(QWidget* w, const QString& name, const QString& value) {
+    if (auto* box = qobject_cast<QCheckBox*>(w)) return setCheck(box, value);
+    if (auto* opt = qobject_cast<QRadioButton*>(w)) return setOption(opt, value);
+    if (auto* cmb = qobject_cast<QComboBox*>(w)) return setCombo(cmb, value);
+    if (auto* box = qobject_cast<IntText3D*>(w)) return setNumber(box, name, value);
+    if (auto* num = qobject_cast<QSpinBox*>(w)) return setSpin(num, name, value);
+    if (auto* date = qobject_cast<QDateEdit*>(w)) return setDate(date, value);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) return setText(edit, name, value);
+    if (auto* tree = qobject_cast<QTreeWidget*>(w)) return setTree(tree, value);
+    return QStringLiteral("无法设置: %1").arg(name);
+}
 }  // namespace
 
 ScriptRunner::ScriptRunner(refhost::RefHost& host, QStringList lines, Print print, Options options)
@@ -398,6 +534,10 @@ ScriptRunner::ScriptRunner(refhost::RefHost& host, QStringList lines, Print prin
     // The clock runs from here: a dialog that never opens counts as well.
     deadline_ = std::chrono::steady_clock::now() + options_.timeout;
     watchdog_ = std::thread([this] { watch(); });
+    // From the start: a message shown while the dialog opens (a notice, a
+    // refusal, an error of the load) is the script's first window.
+    ticking_ = true;
+    QTimer::singleShot(0, this, [this] { tick(); });
 }
 
 ScriptRunner::~ScriptRunner() {
@@ -410,8 +550,6 @@ void ScriptRunner::start(frmSystemProfiles& dialog) {
     dialog_ = &dialog;
     started_ = true;
     progress();
-    ticking_ = true;
-    tick();
 }
 
 QWidget* ScriptRunner::topWindow() const {
@@ -436,6 +574,8 @@ void ScriptRunner::tick() {
         return;
     }
     if (!top) return;  // the dialog has gone: the rest runs in finish()
+    // Until the dialog has loaded, only the messages of its start are there to act in.
+    if (!started_ && !qobject_cast<QMessageBox*>(top)) return;
     if (failed_) {
         // Leave nothing open: the windows close from the top down.
         if (top == dialog_) {
@@ -491,6 +631,14 @@ void ScriptRunner::runLine(int number, const QString& line, QWidget* top) {
 void ScriptRunner::finish() {
     ticking_ = false;
     dialog_ = nullptr;
+    if (!started_) {
+        // Refused (no right to view it): the lines meant for the dialog cannot run.
+        while (!done() && skipped(lines_.at(next_))) ++next_;
+        if (!done() && !failed_)
+            print_(QStringLiteral("[提示] 对话框没有打开, 脚本其余的行没有执行。"));
+        stopWatching();
+        return;
+    }
     for (; !failed_ && !done(); ++next_) {
         const QString line = lines_.at(next_);
         if (!skipped(line)) execute(int(next_) + 1, line, nullptr);
@@ -537,191 +685,121 @@ void ScriptRunner::execute(int number, const QString& raw, QWidget* top) {
     const QString line = text.trimmed();
     const QString verb = line.section(u' ', 0, 0);
     const QString rest = line.section(u' ', 1).trimmed();
-    auto* box = qobject_cast<QMessageBox*>(top);
-
     if (verb == QLatin1String("answer")) {
-        if (rest != QLatin1String("yes") && rest != QLatin1String("no")) {
-            fail(number, QStringLiteral("answer 只接受 yes 或 no: %1").arg(rest));
-        } else if (box && isQuestion(box)) {
-            answerBox(box, rest == QLatin1String("yes"));
-        } else {
-            answers_ << (rest == QLatin1String("yes"));
-        }
-        return;
-    }
-    if (verb == QLatin1String("expect-closed")) {
+        answer(number, rest, top);
+    } else if (verb == QLatin1String("expect-closed")) {
         if (dialog_ && dialog_->isVisible()) fail(number, QStringLiteral("对话框仍然打开"));
+    } else if (looksAtWindow(verb)) {
+        look(number, verb, rest, top);
+    } else if (verb == QLatin1String("set") || verb == QLatin1String("click")) {
+        act(number, verb, text, top);
+    } else {
+        fail(number, QStringLiteral("不认识的命令: %1").arg(verb));
+    }
+}
+
+void ScriptRunner::answer(int number, const QString& word, QWidget* top) {
+    if (word != QLatin1String("yes") && word != QLatin1String("no")) {
+        fail(number, QStringLiteral("answer 只接受 yes 或 no: %1").arg(word));
         return;
     }
-    if (verb == QLatin1String("dump") || verb == QLatin1String("shot") ||
-        verb == QLatin1String("expect-window")) {
-        if (!top) {
-            fail(number, QStringLiteral("对话框已关闭, 无法执行 %1").arg(verb));
+    auto* box = qobject_cast<QMessageBox*>(top);
+    if (box && isQuestion(box)) {
+        answerBox(box, word == QLatin1String("yes"));
+    } else {
+        answers_ << (word == QLatin1String("yes"));
+    }
+}
+
+// dump, expect-window and shot: the topmost window as it is.
+void ScriptRunner::look(int number, const QString& verb, const QString& rest, QWidget* top) {
+    if (!top) {
+        fail(number, QStringLiteral("对话框已关闭, 无法执行 %1").arg(verb));
+    } else if (verb == QLatin1String("dump")) {
+        for (const QString& l : dumpControls(top)) print_(l);
+    } else if (verb == QLatin1String("expect-window")) {
+        if (rest != top->windowTitle() && rest != top->objectName()) {
+            fail(number, QStringLiteral("最上层的窗口是\"%1\"(%2), 不是\"%3\"")
+                             .arg(top->windowTitle(), top->objectName(), rest));
+        }
+    } else if (rest.isEmpty()) {
+        fail(number, QStringLiteral("shot 需要一个文件名"));
+    } else {
+        const QString path = QDir(options_.shotDir).filePath(rest + QStringLiteral(".png"));
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !grabWhole(top).save(path)) {
+            fail(number, QStringLiteral("无法写入截图 %1").arg(path));
             return;
         }
-        if (verb == QLatin1String("dump")) {
-            for (const QString& l : dumpControls(top)) print_(l);
-        } else if (verb == QLatin1String("expect-window")) {
-            if (rest != top->windowTitle() && rest != top->objectName()) {
-                fail(number, QStringLiteral("最上层的窗口是\"%1\"(%2), 不是\"%3\"")
-                                 .arg(top->windowTitle(), top->objectName(), rest));
-            }
-        } else {
-            if (rest.isEmpty()) {
-                fail(number, QStringLiteral("shot 需要一个文件名"));
-                return;
-            }
-            const QString path = QDir(options_.shotDir).filePath(rest + QStringLiteral(".png"));
-            if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !grabWhole(top).save(path)) {
-                fail(number, QStringLiteral("无法写入截图 %1").arg(path));
-                return;
-            }
-            print_(QStringLiteral("[截图] %1").arg(path));
-        }
-        return;
+        print_(QStringLiteral("[截图] %1").arg(path));
     }
-    if (verb != QLatin1String("set") && verb != QLatin1String("click")) {
-        fail(number, QStringLiteral("不认识的命令: %1").arg(verb));
-        return;
-    }
+}
+
+// set and click: a control of the topmost window, named as written.
+void ScriptRunner::act(int number, const QString& verb, const QString& text, QWidget* top) {
     if (!top) {
-        fail(number, QStringLiteral("对话框已关闭: %1").arg(line));
+        fail(number, QStringLiteral("对话框已关闭: %1").arg(text.trimmed()));
         return;
     }
-    if (box) {
+    if (auto* box = qobject_cast<QMessageBox*>(top)) {
         // Only a question stays open in front of such a line.
         fail(number, QStringLiteral("没有准备回答的询问: %1").arg(box->text()));
         return;
     }
-    const QString name = rest.section(u' ', 0, 0);
+    const QString name = text.trimmed().section(u' ', 1).trimmed().section(u' ', 0, 0);
     // The value is everything after the name and one blank, as written.
     const qsizetype nameAt = text.indexOf(name, text.indexOf(verb) + verb.size());
     const QString value = text.mid(nameAt + name.size() + 1);
-    // A page of a tab set: "Stab(3)" or "stabGl(1)".
-    static const QRegularExpression pageName(QStringLiteral("^(.+)\\((\\d+)\\)$"));
-    if (const auto m = pageName.match(name); m.hasMatch() && verb == QLatin1String("click")) {
-        if (auto* tabs = top->findChild<QTabWidget*>(m.captured(1))) {
-            const int index = m.captured(2).toInt();
-            if (index < tabs->count() && tabs->isTabVisible(index) && tabs->isTabEnabled(index) &&
-                shownToUser(tabs)) {
-                tabs->setCurrentIndex(index);
-            } else {
-                fail(number, QStringLiteral("没有这一页: %1").arg(name));
-            }
-            return;
-        }
+    if (verb == QLatin1String("click") && clickPage(number, name, top)) return;
+    QWidget* w = reachable(number, name, top);
+    if (!w) return;
+    if (verb == QLatin1String("set")) {
+        setValue(number, w, name, value);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        button->click();
+    } else {
+        fail(number, QStringLiteral("无法单击: %1").arg(name));
     }
+}
+
+// A page of a tab set, "Stab(3)" or "stabGl(1)": true when the name is one.
+bool ScriptRunner::clickPage(int number, const QString& name, QWidget* top) {
+    static const QRegularExpression pageName(QStringLiteral("^(.+)\\((\\d+)\\)$"));
+    const auto m = pageName.match(name);
+    auto* tabs = m.hasMatch() ? top->findChild<QTabWidget*>(m.captured(1)) : nullptr;
+    if (!tabs) return false;
+    const int index = m.captured(2).toInt();
+    if (index < tabs->count() && tabs->isTabVisible(index) && tabs->isTabEnabled(index) &&
+        shownToUser(tabs)) {
+        tabs->setCurrentIndex(index);
+    } else {
+        fail(number, QStringLiteral("没有这一页: %1").arg(name));
+    }
+    return true;
+}
+
+// The named control when a user could work it now; nullptr (and the script
+// failed) when it is not there, not seen or disabled.
+QWidget* ScriptRunner::reachable(int number, const QString& name, QWidget* top) {
     QWidget* w = top->objectName() == name ? top : top->findChild<QWidget*>(name);
     if (!w) {
         fail(number, QStringLiteral("窗口\"%1\"中没有控件: %2").arg(top->windowTitle(), name));
-        return;
-    }
-    if (!shownToUser(w)) {
+    } else if (!shownToUser(w)) {
         fail(number, QStringLiteral("控件不可见: %1").arg(name));
-        return;
-    }
-    if (!w->isEnabled()) {
+    } else if (!w->isEnabled()) {
         fail(number, QStringLiteral("控件不可用: %1").arg(name));
-        return;
+    } else {
+        return w;
     }
-    if (verb == QLatin1String("click")) {
-        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-            button->click();
-        } else {
-            fail(number, QStringLiteral("无法单击: %1").arg(name));
-        }
-        return;
-    }
-    setValue(number, w, name, value);
+    return nullptr;
 }
 
 // The user puts the focus in the control, changes it and leaves it.
 void ScriptRunner::setValue(int number, QWidget* w, const QString& name, const QString& value) {
     QApplication::setActiveWindow(w->window());
     w->setFocus(Qt::OtherFocusReason);
-    bool ok = true;
-    if (auto* box = qobject_cast<QCheckBox*>(w)) {
-        const int v = value.toInt(&ok);
-        if (!ok || v < 0 || v > 2) {
-            fail(number, QStringLiteral("复选框的值只能是 0、1 或 2: %1").arg(value));
-            return;
-        }
-        if (v == 2) box->setTristate(true);
-        box->setCheckState(v == 1 ? Qt::Checked : v == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
-    } else if (auto* opt = qobject_cast<QRadioButton*>(w)) {
-        if (value.trimmed() != QLatin1String("1")) {
-            fail(number, QStringLiteral("选项按钮只能设为 1: %1").arg(value));
-            return;
-        }
-        opt->setChecked(true);
-    } else if (auto* cmb = qobject_cast<QComboBox*>(w)) {
-        const int index = value.toInt(&ok);
-        const int found = ok ? index : cmb->findText(value);
-        if (found < 0 || found >= cmb->count()) {
-            fail(number, QStringLiteral("列表中没有: %1").arg(value));
-            return;
-        }
-        cmb->setCurrentIndex(found);
-    } else if (auto* box = qobject_cast<IntText3D*>(w)) {
-        // As typed: a number within the box's limits (a decimal where it takes one).
-        const QString typed = value.trimmed();
-        const double v = box->decimals() ? typed.toDouble(&ok) : double(typed.toLongLong(&ok));
-        if (!typed.isEmpty() && (!ok || v < box->Min() || v > box->Max() || box->Locked())) {
-            fail(number, QStringLiteral("数值框 %1 不接受 %2 (范围 %3 至 %4)")
-                             .arg(name, value)
-                             .arg(box->Min())
-                             .arg(box->Max()));
-            return;
-        }
-        box->setText(typed);
-    } else if (auto* num = qobject_cast<QSpinBox*>(w)) {
-        const qint64 v = value.trimmed().toLongLong(&ok);
-        if (!ok || v < num->minimum() || v > num->maximum() || num->isReadOnly()) {
-            fail(number, QStringLiteral("数值框 %1 不接受 %2 (范围 %3 至 %4)")
-                             .arg(name, value)
-                             .arg(num->minimum())
-                             .arg(num->maximum()));
-            return;
-        }
-        num->setValue(int(v));
-    } else if (auto* date = qobject_cast<QDateEdit*>(w)) {
-        const QDate d = QDate::fromString(value.trimmed(), Qt::ISODate);
-        if (!d.isValid() || d < date->minimumDate() || d > date->maximumDate()) {
-            fail(number, QStringLiteral("日期格式应为 yyyy-MM-dd, 且在 %1 至 %2 之间: %3")
-                             .arg(date->minimumDate().toString(Qt::ISODate),
-                                  date->maximumDate().toString(Qt::ISODate), value));
-            return;
-        }
-        date->setDate(d);
-    } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        if (edit->isReadOnly()) {
-            fail(number, QStringLiteral("文本框只读: %1").arg(name));
-            return;
-        }
-        // As typed: within the typing limit (a longer stored text may be shortened).
-        auto* box = qobject_cast<zx::frame::TextBox*>(edit);
-        if (box && !box->typable(value)) {
-            fail(number, QStringLiteral("文本框 %1 最多输入 %2 个字符: %3")
-                             .arg(name)
-                             .arg(box->typingLimit())
-                             .arg(value));
-            return;
-        }
-        edit->setText(value);
-    } else if (auto* tree = qobject_cast<QTreeWidget*>(w)) {
-        QTreeWidgetItem* found = nullptr;
-        for (QTreeWidgetItem* item :
-             tree->findItems(value, Qt::MatchExactly | Qt::MatchRecursive)) {
-            if (!item->isHidden() && !found) found = item;
-        }
-        if (!found) {
-            fail(number, QStringLiteral("树中没有: %1").arg(value));
-            return;
-        }
-        tree->setCurrentItem(found);
-        emit tree->itemClicked(found, 0);
-    } else {
-        fail(number, QStringLiteral("无法设置: %1").arg(name));
+    const QString why = setControl(w, name, value);
+    if (!why.isEmpty()) {
+        fail(number, why);
         return;
     }
     w->clearFocus();

@@ -55,8 +55,11 @@ QStringList takeScreenshots(zx::profiles::frmSystemProfiles& dialog, const QStri
 //   expect-closed       the dialog must be closed by now
 // Blank lines and lines starting with '#' are skipped.
 //
-// Lines run from a timer, so a line that opens a modal window lets the next
-// lines run inside it; the opening line ends when that window closes. A
+// Lines run from a timer, from the runner's construction on: a message
+// shown while the dialog opens is acted in like any other window, and the
+// lines for the dialog wait until it has loaded. A line that opens a modal
+// window lets the next lines run inside it; the opening line ends when that
+// window closes. A
 // message with only 确定 is confirmed before any line but dump, shot and
 // expect-window; an open question must be answered by the next lines. A line that is still at work
 // after the time limit fails the script; when the program cannot even get
@@ -81,6 +84,8 @@ public:
     void finish();
 
     bool failed() const { return failed_; }
+    // Whether the dialog opened: false when the user was refused it.
+    bool dialogOpened() const { return started_; }
     bool done() const { return next_ >= lines_.size(); }
 
 private:
@@ -93,6 +98,11 @@ private:
     void endScript(QWidget* top);
     void runLine(int number, const QString& line, QWidget* top);
     void execute(int number, const QString& raw, QWidget* top);
+    void answer(int number, const QString& word, QWidget* top);
+    void look(int number, const QString& verb, const QString& rest, QWidget* top);
+    void act(int number, const QString& verb, const QString& text, QWidget* top);
+    bool clickPage(int number, const QString& name, QWidget* top);
+    QWidget* reachable(int number, const QString& name, QWidget* top);
     void setValue(int number, QWidget* w, const QString& name, const QString& value);
     void answerBox(QMessageBox* box, bool yes);
     void fail(int number, const QString& why);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <QtGlobal>
 
 namespace app {
 
@@ -16,7 +17,40 @@ QString valueOr(const QCommandLineParser& parser, const QString& name, const QSt
     return parser.optionNames().contains(name) ? parser.value(name) : fallback;
 }
 
+// Remarks of the toolkit that say nothing about this program's work: a
+// session without a runtime folder, a window feature the platform lacks.
+const QLatin1String kPlatformNoise[] = {
+    QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"),
+    QLatin1String("This plugin does not support "),
+};
+
+QtMessageHandler g_nextHandler = nullptr;
+
+void skippingNoise(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg || type == QtInfoMsg || type == QtDebugMsg) {
+        for (const QLatin1String& noise : kPlatformNoise) {
+            if (text.startsWith(noise)) return;
+        }
+    }
+    if (g_nextHandler) {
+        g_nextHandler(type, context, text);
+    } else {
+        printLine(stderr, qFormatLogMessage(type, context, text));
+    }
+}
+
 }  // namespace
+
+void quietPlatformNoise() {
+    g_nextHandler = qInstallMessageHandler(&skippingNoise);
+}
+
+void chooseHeadlessPlatformIfNeeded() {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
 
 void printLine(FILE* stream, const QString& text) {
     std::fputs(text.toUtf8().constData(), stream);

@@ -17,6 +17,14 @@ constexpr int kExitUsage = 2;         // bad arguments, no account set, unknown 
 
 void printLine(FILE* stream, const QString& text);
 
+// Keeps the toolkit's remarks about the platform (no runtime folder, a
+// window feature the offscreen platform lacks) off stderr; every other
+// warning is printed as before. Installed first thing in main.
+void quietPlatformNoise();
+
+// Without any display the toolkit cannot start: it draws offscreen then.
+void chooseHeadlessPlatformIfNeeded();
+
 // The word a printed host message starts with: "错误", "询问" ...
 QString kindLabel(const QString& kind);
 

@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <cstdio>
+#include <memory>
 #include <optional>
+#include <variant>
 
 #include "CommandLine.h"
 #include "demo/Demo.h"
@@ -70,7 +72,7 @@ void printList(const QList<LockRecord>& records, refhost::RefHost& host) {
         const LockRecord& r = records.at(i);
         anyGone = anyGone || r.gone;
         QStringList row = {QString::number(i + 1),
-                           r.key.code,
+                           NetControl::functionName(r.key.code),
                            QString::number(r.key.year),
                            QString::number(r.key.period),
                            r.user(),
@@ -108,10 +110,15 @@ std::optional<LockRecord> findRecord(const QList<LockRecord>& records, const QSt
     return std::nullopt;
 }
 
-}  // namespace
+struct LocksOptions {
+    Account account;
+    QString release;  // the lock to release, empty: list them
+    bool force = false;
+    bool window = false;
+    std::optional<QString> screenshots;  // --screenshot DIR with --window
+};
 
-int runLocks(const QStringList& args) {
-    QCommandLineParser parser;
+void addLocksOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(QStringLiteral(
         "网络控制工具: 列出账套上被占用的功能 (网络控制锁) 及其持有者, 或释放其中一个。\n"
         "持有者的进程或连接已经结束的锁标为\"已断开\", 可以直接释放; 仍在使用的锁\n"
@@ -119,25 +126,45 @@ int runLocks(const QStringList& args) {
         "退出码: 0 完成, 1 没有释放 (无权限、需要 --force、找不到该锁), 2 参数错误、\n"
         "账套无法打开或用户不存在。"));
     parser.addHelpOption();
-    const QCommandLineOption releaseOption(
-        QStringLiteral("release"),
-        QStringLiteral("释放列表中编号为 N 的锁, 或按 功能/年度/期间 (如 pu08/2024/3) 指定的锁。"),
-        QStringLiteral("N"));
-    const QCommandLineOption forceOption(
-        QStringLiteral("force"),
-        QStringLiteral(
-            "持有者仍在使用时也释放: 数据库服务器上结束它的会话, 账套文件上作废它的锁。"));
-    const QCommandLineOption windowOption(QStringLiteral("window"),
-                                          QStringLiteral("打开网络控制工具窗口。"));
-    const QCommandLineOption screenshotOption(
-        QStringLiteral("screenshot"),
-        QStringLiteral("与 --window 一起: 把窗口截图为 DIR/frmNetControl.png, 然后退出。"),
-        QStringLiteral("DIR"));
-    parser.addOptions({dbOption(QStringLiteral(
-                           "账套数据库文件 (默认 %1) 或 postgresql:// 地址; 必须是已有的账套。")),
-                       userOption(), installOption(), releaseOption, forceOption, windowOption,
-                       screenshotOption});
+    parser.addOptions(
+        {dbOption(
+             QStringLiteral("账套数据库文件 (默认 %1) 或 postgresql:// 地址; 必须是已有的账套。")),
+         userOption(),
+         installOption(),
+         {QStringLiteral("release"),
+          QStringLiteral(
+              "释放列表中编号为 N 的锁, 或按 功能/年度/期间 (如 pu08/2024/3) 指定的锁。"),
+          QStringLiteral("N")},
+         {QStringLiteral("force"),
+          QStringLiteral(
+              "持有者仍在使用时也释放: 数据库服务器上结束它的会话, 账套文件上作废它的锁。")},
+         {QStringLiteral("window"), QStringLiteral("打开网络控制工具窗口。")},
+         {QStringLiteral("screenshot"),
+          QStringLiteral("与 --window 一起: 把窗口截图为 DIR/frmNetControl.png, 然后退出。"),
+          QStringLiteral("DIR")}});
+}
 
+// What does not go together; empty when the options do.
+QString misuse(const QCommandLineParser& parser) {
+    const auto isSet = [&parser](const char* name) { return parser.isSet(QLatin1String(name)); };
+    if (!parser.positionalArguments().isEmpty()) {
+        return QStringLiteral("多余的参数: %1").arg(parser.positionalArguments().join(u' '));
+    }
+    if (isSet("force") && !isSet("release"))
+        return QStringLiteral("--force 只能与 --release 一起使用。");
+    if (isSet("window") && isSet("release")) {
+        return QStringLiteral("--window 与 --release 不能同时使用: 窗口中选中后按\"释放\"。");
+    }
+    if (isSet("screenshot") && !isSet("window")) {
+        return QStringLiteral("--screenshot 只能与 --window 一起使用。");
+    }
+    return {};
+}
+
+// The options, or the exit code of a help text or of bad arguments.
+std::variant<LocksOptions, int> readOptions(const QStringList& args) {
+    QCommandLineParser parser;
+    addLocksOptions(parser);
     if (!parser.parse(QStringList{QStringLiteral("systemsetting locks")} + args)) {
         printLine(stderr, QStringLiteral("参数错误: %1").arg(parser.errorText()));
         printLine(stderr, parser.helpText());
@@ -145,110 +172,114 @@ int runLocks(const QStringList& args) {
     }
     if (parser.isSet(QStringLiteral("help"))) {
         printLine(stdout, parser.helpText());
-        return 0;
+        return kExitDone;
     }
-    QString usage;
-    if (!parser.positionalArguments().isEmpty()) {
-        usage = QStringLiteral("多余的参数: %1").arg(parser.positionalArguments().join(u' '));
-    } else if (parser.isSet(forceOption) && !parser.isSet(releaseOption)) {
-        usage = QStringLiteral("--force 只能与 --release 一起使用。");
-    } else if (parser.isSet(windowOption) && parser.isSet(releaseOption)) {
-        usage = QStringLiteral("--window 与 --release 不能同时使用: 窗口中选中后按\"释放\"。");
-    } else if (parser.isSet(screenshotOption) && !parser.isSet(windowOption)) {
-        usage = QStringLiteral("--screenshot 只能与 --window 一起使用。");
-    }
-    if (!usage.isEmpty()) {
-        printLine(stderr, usage);
+    if (const QString why = misuse(parser); !why.isEmpty()) {
+        printLine(stderr, why);
         printLine(stderr, parser.helpText());
         return kExitUsage;
     }
+    LocksOptions o;
+    o.account = accountOf(parser);
+    o.release = parser.value(QStringLiteral("release")).trimmed();
+    o.force = parser.isSet(QStringLiteral("force"));
+    o.window = parser.isSet(QStringLiteral("window"));
+    if (parser.isSet(QStringLiteral("screenshot"))) {
+        o.screenshots = parser.value(QStringLiteral("screenshot"));
+    }
+    return o;
+}
 
-    const Account account = accountOf(parser);
-
-    std::shared_ptr<refhost::Database> db;
-    QString install;
+// The host on the account set, logged in; nullptr when that fails (said why).
+// Looking at the locks of a set that is not there makes none.
+std::unique_ptr<refhost::RefHost> openHost(const Account& account) {
+    std::unique_ptr<refhost::RefHost> host;
     try {
         refhost::OpenOptions options;
-        options.create = false;  // looking at the locks of a set that is not there makes none
-        db = refhost::Database::open(account.db, options);
-        install = refhost::ensureInstallDir(account.install);
+        options.create = false;
+        auto db = refhost::Database::open(account.db, options);
+        host = std::make_unique<refhost::RefHost>(db, refhost::ensureInstallDir(account.install));
+        host->setMessageSink([](const QString& kind, const QString& text) {
+            if (kind != QLatin1String("answer")) {
+                printLine(stdout, QStringLiteral("[%1] %2").arg(kindLabel(kind), text));
+            }
+        });
+        host->login(account.user);
+        refhost::installStandardServices(*host);
     } catch (const zx::host::HostError& error) {
         printLine(stderr, error.description());
-        return kExitUsage;
+        return nullptr;
     }
-    refhost::RefHost host(db, install);
-    host.setMessageSink([](const QString& kind, const QString& text) {
-        if (kind == QLatin1String("answer")) return;
-        printLine(stdout, QStringLiteral("[%1] %2").arg(
-                              kind == QLatin1String("error")      ? QStringLiteral("错误")
-                              : kind == QLatin1String("question") ? QStringLiteral("询问")
-                                                                  : QStringLiteral("提示"),
-                              text));
-    });
-    try {
-        host.login(account.user);
-        refhost::installStandardServices(host);
-    } catch (const zx::host::HostError& error) {
-        printLine(stderr, error.description());
-        return kExitUsage;
+    return host;
+}
+
+// The window, or its picture; without a display its list instead.
+int showWindow(refhost::RefHost& host, NetControl& control, const LocksOptions& o) {
+    if (o.screenshots) {
+        const QString file = QDir(*o.screenshots).filePath(QStringLiteral("frmNetControl.png"));
+        bool written = false;
+        refhost::frmNetControl::onShown = [&](refhost::frmNetControl& window) {
+            QCoreApplication::processEvents();
+            written = QDir().mkpath(*o.screenshots) && window.grab().save(file);
+            window.close();
+        };
+        refhost::showNetControl(host);
+        refhost::frmNetControl::onShown = nullptr;
+        printLine(written ? stdout : stderr, written ? QStringLiteral("[截图] %1").arg(file)
+                                                     : QStringLiteral("无法写入截图 %1").arg(file));
+        return written ? kExitDone : kExitUsage;
     }
+    if (host.headless()) {
+        printLine(stdout, QStringLiteral("[提示] 没有显示器, 网络控制工具窗口不能打开, 改为列出:"));
+        printList(control.list(), host);
+        return kExitDone;
+    }
+    refhost::showNetControl(host);
+    return kExitDone;
+}
 
+// Releases the lock `spec` names: a gone holder's at once, a live one's
+// only with `force`.
+int release(refhost::RefHost& host, NetControl& control, const QString& spec, bool force) {
+    const QList<LockRecord> records = control.list();
+    const std::optional<LockRecord> record = findRecord(records, spec);
+    if (!record) {
+        printLine(
+            stderr,
+            QStringLiteral("账套上没有 %1 这个锁 (编号或 功能/年度/期间); 现有的锁:").arg(spec));
+        printList(records, host);
+        return kExitNotCompleted;
+    }
+    if (!control.releaseRefusal().isEmpty()) {
+        printLine(stderr, control.releaseRefusal());
+        return kExitNotCompleted;
+    }
+    if (!record->gone && !record->ownProcess && !force) {
+        printLine(stderr, control.liveHolder(*record));
+        printLine(stderr, QStringLiteral("没有释放: 持有者仍在使用。确需释放, 请加 --force。"));
+        return kExitNotCompleted;
+    }
+    const NetControl::Result result = control.release(*record, force);
+    printLine(result.released ? stdout : stderr, result.message);
+    return result.released ? kExitDone : kExitNotCompleted;
+}
+
+}  // namespace
+
+int runLocks(const QStringList& args) {
+    const auto read = readOptions(args);
+    if (const int* code = std::get_if<int>(&read)) return *code;
+    const LocksOptions& o = std::get<LocksOptions>(read);
+    const std::unique_ptr<refhost::RefHost> host = openHost(o.account);
+    if (!host) return kExitUsage;
     try {
-        NetControl control(host);
-        if (parser.isSet(windowOption)) {
-            if (parser.isSet(screenshotOption)) {
-                const QString dir = parser.value(screenshotOption);
-                bool written = false;
-                refhost::frmNetControl::onShown = [&](refhost::frmNetControl& window) {
-                    QCoreApplication::processEvents();
-                    const QString file = QDir(dir).filePath(QStringLiteral("frmNetControl.png"));
-                    written = QDir().mkpath(dir) && window.grab().save(file);
-                    printLine(written ? stdout : stderr,
-                              written ? QStringLiteral("[截图] %1").arg(file)
-                                      : QStringLiteral("无法写入截图 %1").arg(file));
-                    window.close();
-                };
-                refhost::showNetControl(host);
-                refhost::frmNetControl::onShown = nullptr;
-                return written ? 0 : kExitUsage;
-            }
-            if (host.headless()) {
-                printLine(stdout,
-                          QStringLiteral("[提示] 没有显示器, 网络控制工具窗口不能打开, 改为列出:"));
-                printList(control.list(), host);
-                return 0;
-            }
-            refhost::showNetControl(host);
-            return 0;
+        NetControl control(*host);
+        if (o.window) return showWindow(*host, control, o);
+        if (o.release.isEmpty()) {
+            printList(control.list(), *host);
+            return kExitDone;
         }
-
-        const QList<LockRecord> records = control.list();
-        if (!parser.isSet(releaseOption)) {
-            printList(records, host);
-            return 0;
-        }
-        const QString spec = parser.value(releaseOption).trimmed();
-        const std::optional<LockRecord> record = findRecord(records, spec);
-        if (!record) {
-            printLine(stderr,
-                      QStringLiteral("账套上没有 %1 这个锁 (编号或 功能/年度/期间); 现有的锁:")
-                          .arg(spec));
-            printList(records, host);
-            return kExitNotCompleted;
-        }
-        if (!control.releaseRefusal().isEmpty()) {
-            printLine(stderr, control.releaseRefusal());
-            return kExitNotCompleted;
-        }
-        const bool force = parser.isSet(forceOption);
-        if (!record->gone && !record->ownProcess && !force) {
-            printLine(stderr, control.liveHolder(*record));
-            printLine(stderr, QStringLiteral("没有释放: 持有者仍在使用。确需释放, 请加 --force。"));
-            return kExitNotCompleted;
-        }
-        const NetControl::Result result = control.release(*record, force);
-        printLine(result.released ? stdout : stderr, result.message);
-        return result.released ? 0 : kExitNotCompleted;
+        return release(*host, control, o.release, o.force);
     } catch (const zx::host::HostError& error) {
         printLine(stderr, error.description());
         return kExitNotCompleted;

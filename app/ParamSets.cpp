@@ -867,6 +867,80 @@ void saveThroughDialog(AccountSet& set, frmSystemProfiles& dialog, const QList<P
     }
 }
 
+// The plan of an apply: what differs from the file, set in the controls, or
+// every reason that stands in the way (printed, and the apply discarded).
+void planOrRefuse(AccountSet& set, Applier& apply) {
+    // What the dialog says from here on: a box may ask before it lets go.
+    const qsizetype shownBefore = set.shown().size();
+    apply.planChanges();
+    apply.setControls();
+    if (apply.refusals().isEmpty()) apply.checkControls();
+    for (qsizetype i = shownBefore; i < set.shown().size(); ++i) {
+        if (set.shown().at(i).kind == QLatin1String("question")) {
+            apply.refuse(QStringLiteral("设置参数时对话框询问“%1”, 已自动回答“否”")
+                             .arg(set.shown().at(i).text));
+        }
+    }
+    if (apply.refusals().isEmpty()) return;
+    set.printShown(stdout, shownBefore);
+    say(QStringLiteral("套用被拒绝, 账套没有写入任何内容:"));
+    for (const QString& r : apply.refusals()) say(QStringLiteral("  ") + r);
+    say(QStringLiteral("(不想套用的参数可以从文件中删去那一行再套用。)"));
+    throw Discard{kExitNotCompleted};
+}
+
+void printPlan(const frmSystemProfiles& dialog, const QList<Planned>& plan, bool dryRun) {
+    say(QStringLiteral("%1 %2 个参数:")
+            .arg(dryRun ? QStringLiteral("将要修改") : QStringLiteral("修改"))
+            .arg(plan.size()));
+    for (const Planned& step : plan) {
+        say(QStringLiteral("  【%1】%2: %3 → %4")
+                .arg(step.page, nameOf(*step.wanted), quoted(dialog.loadedText(*step.param)),
+                     quoted(step.wanted->text)));
+    }
+}
+
+// Every write the host recorded since `auditBefore`: what the save wrote.
+void printWrites(refhost::Database& db, qint64 auditBefore, bool dryRun) {
+    refhost::AuditFilter written;
+    written.afterId = auditBefore;
+    const QList<refhost::AuditRow> rows = refhost::readAudit(db, written);
+    say(QStringLiteral("%1 %2 项:")
+            .arg(dryRun ? QStringLiteral("保存将写入") : QStringLiteral("保存写入了"))
+            .arg(rows.size()));
+    for (const refhost::AuditRow& r : rows) {
+        say(QStringLiteral("  %1/%2: %3 → %4")
+                .arg(r.category, r.key, auditValue(r.before), auditValue(r.after)));
+    }
+}
+
+// Everything from the load to the save, inside the apply's one transaction:
+// a refusal, a question or a dry run ends it with Discard, which rolls back
+// whatever the save had written.
+void applyInTransaction(AccountSet& set, const Snapshot& file, const Account& o, bool dryRun) {
+    refhost::Database& db = set.db();
+    const qint64 auditBefore = lastAuditId(db);
+    frmSystemProfiles& dialog = set.openDialog();
+    if (!dialog.CanModify() || dialog.readOnly()) {
+        set.printShown(stdout);
+        say(QStringLiteral("用户 %1 没有修改系统参数的权限, 套用被拒绝。").arg(o.user));
+        throw Discard{kExitNotCompleted};
+    }
+    Applier apply(dialog, file);
+    planOrRefuse(set, apply);
+    if (apply.plan().isEmpty()) {
+        say(QStringLiteral("账套 %1 的参数已与文件相同, 没有要写入的内容。").arg(db.location()));
+        throw Discard{kExitDone};
+    }
+    printPlan(dialog, apply.plan(), dryRun);
+    saveThroughDialog(set, dialog, apply.plan());
+    printWrites(db, auditBefore, dryRun);
+    if (dryRun) {
+        say(QStringLiteral("(试运行: 已全部撤回, 账套没有写入任何内容。)"));
+        throw Discard{kExitDone};
+    }
+}
+
 int runApply(const QStringList& args) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -892,65 +966,7 @@ int runApply(const QStringList& args) {
     }
     int code = kExitDone;
     try {
-        // Everything from the load to the save is one transaction: a refusal,
-        // a question or a dry run rolls back whatever the save had written.
-        db.transaction([&] {
-            const qint64 auditBefore = lastAuditId(db);
-            frmSystemProfiles& dialog = set.openDialog();
-            if (!dialog.CanModify() || dialog.readOnly()) {
-                set.printShown(stdout);
-                say(QStringLiteral("用户 %1 没有修改系统参数的权限, 套用被拒绝。").arg(o.user));
-                throw Discard{kExitNotCompleted};
-            }
-            // What the dialog says from here on: a box may ask before it lets go.
-            const qsizetype shownBefore = set.shown().size();
-            Applier apply(dialog, file);
-            apply.planChanges();
-            apply.setControls();
-            if (apply.refusals().isEmpty()) apply.checkControls();
-            for (qsizetype i = shownBefore; i < set.shown().size(); ++i) {
-                if (set.shown().at(i).kind == QLatin1String("question")) {
-                    apply.refuse(QStringLiteral("设置参数时对话框询问“%1”, 已自动回答“否”")
-                                     .arg(set.shown().at(i).text));
-                }
-            }
-            if (!apply.refusals().isEmpty()) {
-                set.printShown(stdout, shownBefore);
-                say(QStringLiteral("套用被拒绝, 账套没有写入任何内容:"));
-                for (const QString& r : apply.refusals()) say(QStringLiteral("  ") + r);
-                say(QStringLiteral("(不想套用的参数可以从文件中删去那一行再套用。)"));
-                throw Discard{kExitNotCompleted};
-            }
-            if (apply.plan().isEmpty()) {
-                say(QStringLiteral("账套 %1 的参数已与文件相同, 没有要写入的内容。")
-                        .arg(db.location()));
-                throw Discard{kExitDone};
-            }
-            say(QStringLiteral("%1 %2 个参数:")
-                    .arg(dryRun ? QStringLiteral("将要修改") : QStringLiteral("修改"))
-                    .arg(apply.plan().size()));
-            for (const Planned& step : apply.plan()) {
-                say(QStringLiteral("  【%1】%2: %3 → %4")
-                        .arg(step.page, nameOf(*step.wanted),
-                             quoted(dialog.loadedText(*step.param)), quoted(step.wanted->text)));
-            }
-            saveThroughDialog(set, dialog, apply.plan());
-
-            refhost::AuditFilter written;
-            written.afterId = auditBefore;
-            const QList<refhost::AuditRow> rows = refhost::readAudit(db, written);
-            say(QStringLiteral("%1 %2 项:")
-                    .arg(dryRun ? QStringLiteral("保存将写入") : QStringLiteral("保存写入了"))
-                    .arg(rows.size()));
-            for (const refhost::AuditRow& r : rows) {
-                say(QStringLiteral("  %1/%2: %3 → %4")
-                        .arg(r.category, r.key, auditValue(r.before), auditValue(r.after)));
-            }
-            if (dryRun) {
-                say(QStringLiteral("(试运行: 已全部撤回, 账套没有写入任何内容。)"));
-                throw Discard{kExitDone};
-            }
-        });
+        db.transaction([&] { applyInTransaction(set, file, o, dryRun); });
     } catch (const Discard& d) {
         code = d.code;
     } catch (const HostError& error) {

@@ -240,8 +240,9 @@ bool FileFunctionLock::release(qint32 handle) {
     // another holder's.
     try {
         removeLockRecord(*db_, held->key, held->token);
+        removeGoneRecords(*this, *db_);
     } catch (const HostError&) {
-        // The row is information only; the next holder overwrites it.
+        // The rows are information only; the next holder overwrites its own.
     }
     closeFd(held->fd);
     return true;

@@ -87,6 +87,11 @@ public:
 QList<LockRecord> readLockRecords(Database& db, const FunctionKey* key = nullptr);
 // Removes the record of one grant; false when it is no longer there.
 bool removeLockRecord(Database& db, const FunctionKey& key, const QString& token);
+// Removes the records of every holder that is gone, as the lock's records()
+// tells: once a lock has been given back or released, rows of holders that
+// ended without giving theirs back are not left behind. Only those grants'
+// rows go (by their tokens), so a holder that takes a lock meanwhile keeps its own.
+void removeGoneRecords(FunctionLock& lock, Database& db);
 // The holder as holderOf describes it.
 QString holderText(const LockRecord& record);
 // A fresh token for one grant.

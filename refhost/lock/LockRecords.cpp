@@ -61,6 +61,12 @@ bool removeLockRecord(Database& db, const FunctionKey& key, const QString& token
                          {key.code, key.year, key.period, token}) > 0;
 }
 
+void removeGoneRecords(FunctionLock& lock, Database& db) {
+    for (const LockRecord& r : lock.records()) {
+        if (r.gone) removeLockRecord(db, r.key, r.token);
+    }
+}
+
 QString holderText(const LockRecord& record) {
     return QStringLiteral("工作站 %1, 用户 %2, 进程 %3, 自 %4 起")
         .arg(record.machine, record.user(), QString::number(record.pid), record.since);

@@ -1,14 +1,23 @@
 #include "lock/LockServices.h"
 
 #include <QCoreApplication>
+#include <optional>
 
 #include "lock/FunctionLock.h"
+#include "lock/NetControl.h"
 #include "services/RefHost.h"
 #include "zx/host/Services.h"
 
 namespace refhost {
 
 namespace {
+
+// The function the lock last refused in this process: TaskExec only answers
+// 0, and the message the user then sees is to say who holds it.
+std::optional<FunctionKey>& lastRefused() {
+    static std::optional<FunctionKey> key;
+    return key;
+}
 
 // The mode argument (3) and the task id are accepted and not used: the lock
 // is decided by the function code and the period alone.
@@ -23,7 +32,10 @@ public:
         host_->ReadTcp(QString(), address);
         const LockHolder holder{machineName, host_->user().id, QCoreApplication::applicationPid(),
                                 address};
-        return QVariant(lock_->tryAcquire({functionCode, year, period}, holder));
+        const FunctionKey key{functionCode, year, period};
+        const qint32 handle = lock_->tryAcquire(key, holder);
+        lastRefused() = handle < 1 ? std::optional<FunctionKey>(key) : std::nullopt;
+        return QVariant(handle);
     }
 
     bool commit(qint32 handle) { return lock_->release(handle); }
@@ -74,6 +86,18 @@ private:
 };
 
 }  // namespace
+
+QString describeError(RefHost& host, const zx::host::HostError& error) {
+    if (error.number() != kLockRefusedError || !lastRefused() ||
+        error.source() != QLatin1String("MNetControl.ExecFunc")) {
+        return error.description();
+    }
+    try {
+        return NetControl::inUse(host, *lastRefused());
+    } catch (const zx::host::HostError&) {
+        return error.description();  // who holds it cannot be told: the component's words
+    }
+}
 
 void installLockServices(RefHost& host, bool withLoginObject) {
     const std::shared_ptr<FunctionLock> lock = functionLockFor(host.sharedDb());

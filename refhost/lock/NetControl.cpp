@@ -1,5 +1,8 @@
 #include "lock/NetControl.h"
 
+#include <optional>
+#include <utility>
+
 #include "services/RefHost.h"
 #include "sql/Database.h"
 #include "zx/host/Environment.h"
@@ -14,6 +17,25 @@ constexpr qint32 kModifyRight = 2097152;
 
 QString holderPhrase(const LockRecord& r) {
     return QStringLiteral("用户 %1 (工作站 %2)").arg(r.user(), r.machine);
+}
+
+// The functions the programs of this host lock, by code.
+const std::pair<QLatin1String, const char*> kFunctionNames[] = {
+    {QLatin1String("pu08"), "系统参数保存"},
+};
+
+// " 2024年第3期"; nothing before the ledger has a current period.
+QString periodText(const FunctionKey& key) {
+    if (key.year <= 0) return {};
+    return QStringLiteral(" %1年第%2期").arg(key.year).arg(key.period);
+}
+
+// Who is working: the user, the workstation with its address, since when.
+QString holderAt(const LockRecord& r) {
+    return QStringLiteral("用户 %1 在工作站 %2%3 上, 自 %4 起")
+        .arg(r.user(), r.machine,
+             r.ipAddress.isEmpty() ? QString() : QStringLiteral(" (IP %1)").arg(r.ipAddress),
+             r.since);
 }
 
 }  // namespace
@@ -40,8 +62,41 @@ QList<LockRecord> NetControl::list() {
     return functionLockFor(host_.sharedDb())->records();
 }
 
+QString NetControl::functionName(const QString& code) {
+    for (const auto& [known, name] : kFunctionNames) {
+        if (code.compare(known, Qt::CaseInsensitive) == 0) {
+            return QStringLiteral("%1 (%2)").arg(QString::fromUtf8(name), known);
+        }
+    }
+    return code;
+}
+
 QString NetControl::functionText(const LockRecord& r) {
-    return QStringLiteral("%1 %2年第%3期").arg(r.key.code).arg(r.key.year).arg(r.key.period);
+    return functionName(r.key.code) + periodText(r.key);
+}
+
+QString NetControl::inUse(RefHost& host, const FunctionKey& key) {
+    std::optional<LockRecord> holder;
+    for (const LockRecord& r : functionLockFor(host.sharedDb())->records()) {
+        if (r.key.code.compare(key.code, Qt::CaseInsensitive) == 0 && r.key.year == key.year &&
+            r.key.period == key.period && !r.gone) {
+            holder = r;
+        }
+    }
+    const QString function = functionName(key.code) + periodText(key);
+    if (!holder) {
+        return QStringLiteral(
+                   "现在不能保存: 功能 %1 刚才正被另一次保存使用, 现在已经空出。"
+                   "请再保存一次。")
+            .arg(function);
+    }
+    const QString who = holder->ownProcess
+                            ? QStringLiteral("本程序的另一次保存 (%1)").arg(holderAt(*holder))
+                            : holderAt(*holder);
+    return QStringLiteral(
+               "现在不能保存: 功能 %1 正被使用: %2。请等对方完成后再保存。"
+               "对方已不在操作时, 可用命令 systemsetting locks 查看这个锁并释放它。")
+        .arg(function, who);
 }
 
 QString NetControl::stateText(const LockRecord& r) {
@@ -73,7 +128,15 @@ NetControl::Result NetControl::release(const LockRecord& record, bool confirmed)
         result.message = refusal_;
         return result;
     }
-    result.outcome = functionLockFor(host_.sharedDb())->breakLock(record, confirmed);
+    const std::shared_ptr<FunctionLock> lock = functionLockFor(host_.sharedDb());
+    result.outcome = lock->breakLock(record, confirmed);
+    if (result.outcome == BreakOutcome::Cleared || result.outcome == BreakOutcome::Broken) {
+        try {
+            removeGoneRecords(*lock, host_.db());
+        } catch (const zx::host::HostError&) {
+            // The release is done; the other rows are information only.
+        }
+    }
     const QString function = functionText(record);
     const QString holder = holderPhrase(record);
     switch (result.outcome) {

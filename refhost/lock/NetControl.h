@@ -41,8 +41,16 @@ public:
     // The question asked before a live holder's lock is taken away.
     QString confirmation(const LockRecord& record) const;
 
-    // "pu08 2024年第3期"
+    // A function by its name with its code, "系统参数保存 (pu08)"; the code
+    // alone for a function this host does not know.
+    static QString functionName(const QString& code);
+    // "系统参数保存 (pu08) 2024年第3期"
     static QString functionText(const LockRecord& record);
+    // Why a function of the host's account set is in use, for the user whose
+    // save it kept out: who holds it on which workstation since when, and
+    // the command that lists and releases locks. Raises zx::host::HostError
+    // when the locks cannot be read.
+    static QString inUse(RefHost& host, const FunctionKey& key);
     // "使用中", "已断开" (the holder is gone) or "本程序使用中"
     static QString stateText(const LockRecord& record);
 

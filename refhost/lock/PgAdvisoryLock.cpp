@@ -167,8 +167,9 @@ bool PgAdvisoryLock::release(qint32 handle) {
     // writing its own.
     try {
         removeLockRecord(*db_, key, grant.token);
+        removeGoneRecords(*this, *db_);
     } catch (const HostError&) {
-        // The row is information only; the next holder overwrites it.
+        // The rows are information only; the next holder overwrites its own.
     }
     db_->nativeQuery(QStringLiteral("SELECT pg_advisory_unlock(?)"), {lockKey(key)});
     return true;

@@ -30,6 +30,7 @@
 #include <QVBoxLayout>
 
 #include "PropsString.h"
+#include "lock/LockServices.h"
 #include "sql/Database.h"
 #include "sql/Dialect.h"
 #include "windows/HelpWindow.h"
@@ -375,8 +376,8 @@ bool RefHost::Confirm(const QString& question, bool) {
 void RefHost::ShowError(const HostError& error, const QVariantList&) {
     const QString detail =
         QStringLiteral("错误号: %1\n来源: %2").arg(error.number()).arg(error.source());
-    box(QStringLiteral("error"), error.description(), MsgButtons::Ok, MsgIcon::Critical, kTitle,
-        detail, nullptr);
+    box(QStringLiteral("error"), describeError(*this, error), MsgButtons::Ok, MsgIcon::Critical,
+        kTitle, detail, nullptr);
 }
 
 void RefHost::ShowMessage(const QString& text) {

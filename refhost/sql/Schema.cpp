@@ -1,6 +1,7 @@
 #include "Schema.h"
 
 #include <QStringList>
+#include <span>
 
 #include "Database.h"
 #include "Dialect.h"
@@ -23,326 +24,374 @@ QString columnDef(const Dialect& d, const char* name, SqlType type, int size = 0
     return def;
 }
 
-// CREATE TABLE IF NOT EXISTS, column by column in the backend's types.
-class Table {
-public:
-    Table(const Dialect& dialect, QString name) : d_(dialect), name_(std::move(name)) {}
-
-    Table& column(const char* name, SqlType type, int size = 0, const char* extra = "") {
-        parts_.append(columnDef(d_, name, type, size, extra));
-        return *this;
-    }
-    Table& constraint(const char* text) {
-        parts_.append(QString::fromLatin1(text));
-        return *this;
-    }
-    QString sql() const {
-        return QStringLiteral("CREATE TABLE IF NOT EXISTS ") + name_ + QStringLiteral(" (") +
-               parts_.join(QStringLiteral(", ")) + QLatin1Char(')');
-    }
-
-private:
-    const Dialect& d_;
-    QString name_;
-    QStringList parts_;
+// One column: its name, its type in the backend's terms, a size (0: the
+// type's own) and what follows the type.
+struct Column {
+    const char* name;
+    SqlType type;
+    int size = 0;
+    const char* extra = "";
 };
 
+struct Table {
+    const char* name;
+    std::span<const Column> columns;
+    const char* constraint = nullptr;  // a table constraint after the columns
+};
+
+struct Index {
+    const char* name;
+    const char* table;
+    const char* column;
+    const char* second = nullptr;  // the next column of a two-column index
+};
+
+// The columns of each table, named after it.
+namespace columns {
+
+using T = SqlType;
+
+const Column t_SchemaVersion[] = {
+    {"FComponent", T::Name, 50, "NOT NULL PRIMARY KEY"},
+    {"FVersion", T::Integer, 0, "NOT NULL"},
+};
+
+// Parameters: one row per (category, key); keys are matched without
+// regard to case, as the component writes them in varying spellings.
+const Column t_SystemProfile[] = {
+    {"FCategory", T::Name, 30, "NOT NULL"},
+    {"FKey", T::Name, 100, "NOT NULL"},
+    {"FValue", T::Text, 0, "DEFAULT ''"},
+    {"FReadonly", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FLevel", T::Integer},
+    {"FDescription", T::Text},
+};
+
+// Change log of watched parameters; only ever inserted. FOptTime is the
+// text "yyyy-MM-dd HH:mm:ss", so text order is time order.
+const Column t_SystemProfile_Log[] = {
+    {"FID", T::AutoKey},
+    {"FOptTime", T::Text, 23, "NOT NULL"},
+    {"FUserID", T::Integer},
+    {"FCategory", T::Name, 30},
+    {"FKey", T::Name, 100},
+    {"FDesc", T::Text},
+    {"FOrigValue", T::Text},
+    {"FNewValue", T::Text},
+    {"FMachineName", T::Text, 128},
+    {"FIpAddress", T::Text, 64},
+};
+
+const Column t_User[] = {
+    {"FUserID", T::AutoKey},
+    {"FName", T::Name, 50, "NOT NULL UNIQUE"},
+    {"FAdministrator", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FPassword", T::Text, 128},
+    {"FForbidden", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FDescription", T::Text},
+};
+
+// Rights held by a user on an object of a subsystem, as a bit mask
+// (1048576 view, 2097152 modify for the system parameters, subsystem 18).
+const Column t_UserRight[] = {
+    {"FUserID", T::Integer, 0, "NOT NULL"},
+    {"FSubSystem", T::Integer, 0, "NOT NULL"},
+    {"FObject", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FRightMask", T::Integer, 0, "NOT NULL DEFAULT 0"},
+};
+
+// Chart of accounts. Numbers run by level, "1001", "1002.01"; FGroupID is
+// the account class (owner's equity / net assets: 300 to 399); FDetailID
+// is above 0 when the account carries item classes (FItemClasses lists
+// their ids, separated by ",").
+const Column t_Account[] = {
+    {"FAccountID", T::AutoKey},
+    {"FNumber", T::Name, 40, "NOT NULL UNIQUE"},
+    {"FName", T::Text, 80, "NOT NULL"},
+    {"FFullName", T::Text, 255},
+    {"FLevel", T::Integer, 0, "NOT NULL DEFAULT 1"},
+    {"FParentID", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FGroupID", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FDC", T::Integer, 0, "NOT NULL DEFAULT 1"},
+    {"FDetail", T::Integer, 0, "NOT NULL DEFAULT 1"},
+    {"FDetailID", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FItemClasses", T::Text, 0, "DEFAULT ''"},
+    {"FCurrencyID", T::Integer, 0, "NOT NULL DEFAULT 1"},
+};
+
+const Column t_Currency[] = {
+    {"FCurrencyID", T::AutoKey},
+    {"FNumber", T::Name, 20, "NOT NULL"},
+    {"FName", T::Text, 40, "NOT NULL"},
+    {"FScale", T::Integer, 0, "NOT NULL DEFAULT 2"},
+    {"FExchangeRate", T::Real, 0, "NOT NULL DEFAULT 1"},
+};
+
+const Column t_perioddate[] = {
+    {"FYear", T::Integer, 0, "NOT NULL"},
+    {"FPeriod", T::Integer, 0, "NOT NULL"},
+    {"FStartDate", T::DateTime, 0, "NOT NULL"},
+    {"FEndDate", T::DateTime},
+};
+
+const Column t_Voucher[] = {
+    {"FVoucherID", T::AutoKey},
+    {"FYear", T::Integer, 0, "NOT NULL"},
+    {"FPeriod", T::Integer, 0, "NOT NULL"},
+    {"FDate", T::DateTime},
+    {"FGroupID", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FNumber", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FExplanation", T::Text},
+    {"FChecked", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FPosted", T::Integer, 0, "NOT NULL DEFAULT 0"},
+};
+
+// Ledger initial data: balances, opening cash-flow amounts, asset changes.
+const Column t_balance[] = {
+    {"FYear", T::Integer, 0, "NOT NULL"},
+    {"FPeriod", T::Integer, 0, "NOT NULL"},
+    {"FAccountID", T::Integer, 0, "NOT NULL"},
+    {"FDetailID", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FCurrencyID", T::Integer, 0, "NOT NULL DEFAULT 1"},
+    {"FBeginBalance", T::Real, 0, "NOT NULL DEFAULT 0"},
+    {"FDebit", T::Real, 0, "NOT NULL DEFAULT 0"},
+    {"FCredit", T::Real, 0, "NOT NULL DEFAULT 0"},
+    {"FEndBalance", T::Real, 0, "NOT NULL DEFAULT 0"},
+};
+
+const Column t_InitCashFlowBal[] = {
+    {"FYear", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FPeriod", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FAccountID", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FItemID", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FCurrencyID", T::Integer, 0, "NOT NULL DEFAULT 1"},
+    {"FAmount", T::Real, 0, "NOT NULL DEFAULT 0"},
+};
+
+const Column t_FAAlter[] = {
+    {"FAlterID", T::AutoKey},
+    {"FAssetID", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FYear", T::Integer, 0, "NOT NULL"},
+    {"FPeriod", T::Integer, 0, "NOT NULL"},
+    {"FAccountID", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FAlterMode", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FDate", T::DateTime},
+    {"FAmount", T::Real, 0, "NOT NULL DEFAULT 0"},
+};
+
+// Fixed-asset cards: the depreciation method (0: none chosen), the life
+// in periods, the periods already depreciated and the periods the card
+// still depreciates (0 while the whole system does not depreciate).
+const Column t_FACard[] = {
+    {"FAssetID", T::AutoKey},
+    {"FNumber", T::Name, 40, "NOT NULL UNIQUE"},
+    {"FName", T::Text, 80, "NOT NULL"},
+    {"FDeprMethod", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FLifePeriods", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FUsedPeriods", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FDeprPeriods", T::Integer, 0, "NOT NULL DEFAULT 0"},
+};
+
+// The month-end calendar of the subsystems ("Fa", "PA", "Cn"): the period
+// each has reached, whether it has left its start period, whether its
+// closing follows the ledger's periods and whether the ledger's closing
+// waits for it. Subsystem names are compared without regard to case.
+const Column t_MonthEndSubSys[] = {
+    {"FSubSys", T::Name, 20, "NOT NULL PRIMARY KEY"},
+    {"FYear", T::Integer, 0, "NOT NULL"},
+    {"FPeriod", T::Integer, 0, "NOT NULL"},
+    {"FPastStart", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"Fperiodsynch", T::Integer, 0, "NOT NULL DEFAULT 1"},
+    {"FLedgerWaits", T::Integer, 0, "NOT NULL DEFAULT 0"},
+};
+
+// Cashier journal entries (FKind 1 cash, 2 bank deposit), also those
+// entered in advance for periods after the cashier's current one.
+const Column t_CashJournal[] = {
+    {"FID", T::AutoKey},
+    {"FKind", T::Integer, 0, "NOT NULL DEFAULT 1"},
+    {"FYear", T::Integer, 0, "NOT NULL"},
+    {"FPeriod", T::Integer, 0, "NOT NULL"},
+    {"FDate", T::DateTime},
+    {"FAccountID", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FExplanation", T::Text},
+    {"FDebit", T::Real, 0, "NOT NULL DEFAULT 0"},
+    {"FCredit", T::Real, 0, "NOT NULL DEFAULT 0"},
+};
+
+const Column t_UserSetting[] = {
+    {"FUserID", T::Integer, 0, "NOT NULL"},
+    {"FCategory", T::Name, 50, "NOT NULL"},
+    {"FKey", T::Name, 100, "NOT NULL"},
+    {"FValue", T::Text},
+};
+
+// The account-set register: the set's name and the company it keeps books for.
+const Column t_ad_zxAccount_gl[] = {
+    {"FAcctID", T::AutoKey},
+    {"FAcctName", T::Name, 80, "NOT NULL UNIQUE"},
+    {"FCompanyName", T::Text, 255, "DEFAULT ''"},
+};
+
+// Item-master property descriptions per item class (4 material, 1 customer).
+const Column t_ItemPropDesc[] = {
+    {"FItemClassID", T::Integer, 0, "NOT NULL"},
+    {"FSQLColumnName", T::Name, 50, "NOT NULL"},
+    {"FName", T::Text, 80},
+    {"FDefaultValue", T::Text},
+};
+
+const Column t_MF_FuncElement[] = {
+    {"FDetailFuncID", T::Integer, 0, "NOT NULL"},
+    {"FSubFuncID", T::Integer, 0, "NOT NULL"},
+    {"FName", T::Text, 80},
+    {"FQORCaption", T::Text, 80},
+};
+
+// Bill template fields; FCtlType 3 marks quantity fields, FNeedCount
+// whether their column is summed.
+const Column ICTemplateEntry[] = {
+    {"FID", T::Name, 20, "NOT NULL"},
+    {"FCtlIndex", T::Integer, 0, "NOT NULL"},
+    {"FFieldName", T::Text, 50},
+    {"FCaption", T::Text, 80},
+    {"FCtlType", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FNeedCount", T::Integer, 0, "NOT NULL DEFAULT 0"},
+};
+
+// The account set's own words for words the application shows ("物料"
+// shown as "商品"), by section.
+const Column t_UserDict[] = {
+    {"FSection", T::Name, 50, "NOT NULL"},
+    {"FWord", T::Name, 80, "NOT NULL"},
+    {"FText", T::Text, 80},
+};
+
+// Write-off of current-account business: one row per amount written off
+// between a debit and a credit entry of an account. While any row exists
+// the write-off cannot be switched off.
+const Column t_TransCheck[] = {
+    {"FCheckID", T::AutoKey},
+    {"FYear", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FPeriod", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FAccountID", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FDebitVoucherID", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FCreditVoucherID", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FAmount", T::Real, 0, "NOT NULL DEFAULT 0"},
+    {"FDate", T::DateTime},
+};
+
+const Column t_MGLog[] = {
+    {"FID", T::AutoKey},     {"FTime", T::DateTime, 0, "NOT NULL"},
+    {"FUserID", T::Integer}, {"FCode", T::Name, 20},
+    {"FDesc", T::Text},      {"FMachineName", T::Text, 128},
+};
+
+const Column t_UserProfile[] = {
+    {"FUserID", T::Integer, 0, "NOT NULL"},
+    {"FComponent", T::Name, 100, "NOT NULL"},
+    {"FForm", T::Name, 100, "NOT NULL"},
+    {"FKey", T::Name, 100, "NOT NULL"},
+    {"FValue", T::Text},
+};
+
+// Who holds a network function lock: for the user who is refused and for
+// the network control tool. Columns added later are in kNetLockAdded.
+const Column t_NetLock[] = {
+    {"FFuncCode", T::Name, 40, "NOT NULL"},
+    {"FYear", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FPeriod", T::Integer, 0, "NOT NULL DEFAULT 0"},
+    {"FMachineName", T::Text, 128},
+    {"FUserID", T::Integer},
+    {"FPid", T::Integer},
+    {"FSince", T::DateTime},
+};
+
+// The host's own record of every write of a parameter, and of the cells of
+// the register and item-master rows a save changes; only ever inserted.
+// FTime is the server's time as text, so text order is time order. A NULL
+// value is a row that did not exist (before) or was removed (after).
+const Column t_SystemProfile_Audit[] = {
+    {"FID", T::AutoKey},
+    {"FTime", T::DateTime, 0, "NOT NULL"},
+    {"FUserID", T::Integer},
+    {"FUserName", T::Text, 50},
+    {"FMachineName", T::Text, 128},
+    {"FIpAddress", T::Text, 64},
+    {"FProgram", T::Text, 255},
+    {"FCategory", T::Name, 50, "NOT NULL"},
+    {"FKey", T::Name, 255, "NOT NULL"},
+    {"FOldValue", T::Text},
+    {"FNewValue", T::Text},
+};
+
+}  // namespace columns
+
+const Table kTables[] = {
+    {"t_SchemaVersion", columns::t_SchemaVersion},
+    {"t_SystemProfile", columns::t_SystemProfile, "UNIQUE (FCategory, FKey)"},
+    {"t_SystemProfile_Log", columns::t_SystemProfile_Log},
+    {"t_User", columns::t_User},
+    {"t_UserRight", columns::t_UserRight, "PRIMARY KEY (FUserID, FSubSystem, FObject)"},
+    {"t_Account", columns::t_Account},
+    {"t_Currency", columns::t_Currency},
+    {"t_perioddate", columns::t_perioddate, "PRIMARY KEY (FYear, FPeriod)"},
+    {"t_Voucher", columns::t_Voucher},
+    {"t_balance", columns::t_balance,
+     "PRIMARY KEY (FYear, FPeriod, FAccountID, FDetailID, FCurrencyID)"},
+    {"t_InitCashFlowBal", columns::t_InitCashFlowBal},
+    {"t_FAAlter", columns::t_FAAlter},
+    {"t_FACard", columns::t_FACard},
+    {"t_MonthEndSubSys", columns::t_MonthEndSubSys},
+    {"t_CashJournal", columns::t_CashJournal},
+    {"t_UserSetting", columns::t_UserSetting, "PRIMARY KEY (FUserID, FCategory, FKey)"},
+    {"t_ad_zxAccount_gl", columns::t_ad_zxAccount_gl},
+    {"t_ItemPropDesc", columns::t_ItemPropDesc, "PRIMARY KEY (FItemClassID, FSQLColumnName)"},
+    {"t_MF_FuncElement", columns::t_MF_FuncElement, "PRIMARY KEY (FDetailFuncID, FSubFuncID)"},
+    {"ICTemplateEntry", columns::ICTemplateEntry, "PRIMARY KEY (FID, FCtlIndex)"},
+    {"t_UserDict", columns::t_UserDict, "PRIMARY KEY (FSection, FWord)"},
+    {"t_TransCheck", columns::t_TransCheck},
+    {"t_MGLog", columns::t_MGLog},
+    {"t_UserProfile", columns::t_UserProfile, "PRIMARY KEY (FUserID, FComponent, FForm, FKey)"},
+    {"t_NetLock", columns::t_NetLock, "PRIMARY KEY (FFuncCode, FYear, FPeriod)"},
+    {"t_SystemProfile_Audit", columns::t_SystemProfile_Audit},
+};
+
+const Index kIndexes[] = {
+    {"ix_SystemProfile_Log_OptTime", "t_SystemProfile_Log", "FOptTime"},
+    {"ix_SystemProfile_Audit_Time", "t_SystemProfile_Audit", "FTime"},
+    {"ix_MGLog_Time", "t_MGLog", "FTime"},
+    {"ix_Voucher_Period", "t_Voucher", "FYear", "FPeriod"},
+    {"ix_CashJournal_Period", "t_CashJournal", "FYear", "FPeriod"},
+    {"ix_Account_Parent", "t_Account", "FParentID"},
+};
+
+// CREATE TABLE IF NOT EXISTS for every table, then its indexes, in the
+// backend's types.
 QStringList tables(const Dialect& d) {
-    using T = SqlType;
     QStringList out;
-    auto add = [&](const Table& t) { out.append(t.sql()); };
-
-    add(Table(d, QStringLiteral("t_SchemaVersion"))
-            .column("FComponent", T::Name, 50, "NOT NULL PRIMARY KEY")
-            .column("FVersion", T::Integer, 0, "NOT NULL"));
-
-    // Parameters: one row per (category, key); keys are matched without
-    // regard to case, as the component writes them in varying spellings.
-    add(Table(d, QStringLiteral("t_SystemProfile"))
-            .column("FCategory", T::Name, 30, "NOT NULL")
-            .column("FKey", T::Name, 100, "NOT NULL")
-            .column("FValue", T::Text, 0, "DEFAULT ''")
-            .column("FReadonly", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FLevel", T::Integer)
-            .column("FDescription", T::Text)
-            .constraint("UNIQUE (FCategory, FKey)"));
-
-    // Change log of watched parameters; only ever inserted. FOptTime is the
-    // text "yyyy-MM-dd HH:mm:ss", so text order is time order.
-    add(Table(d, QStringLiteral("t_SystemProfile_Log"))
-            .column("FID", T::AutoKey)
-            .column("FOptTime", T::Text, 23, "NOT NULL")
-            .column("FUserID", T::Integer)
-            .column("FCategory", T::Name, 30)
-            .column("FKey", T::Name, 100)
-            .column("FDesc", T::Text)
-            .column("FOrigValue", T::Text)
-            .column("FNewValue", T::Text)
-            .column("FMachineName", T::Text, 128)
-            .column("FIpAddress", T::Text, 64));
-
-    add(Table(d, QStringLiteral("t_User"))
-            .column("FUserID", T::AutoKey)
-            .column("FName", T::Name, 50, "NOT NULL UNIQUE")
-            .column("FAdministrator", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FPassword", T::Text, 128)
-            .column("FForbidden", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FDescription", T::Text));
-
-    // Rights held by a user on an object of a subsystem, as a bit mask
-    // (1048576 view, 2097152 modify for the system parameters, subsystem 18).
-    add(Table(d, QStringLiteral("t_UserRight"))
-            .column("FUserID", T::Integer, 0, "NOT NULL")
-            .column("FSubSystem", T::Integer, 0, "NOT NULL")
-            .column("FObject", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FRightMask", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .constraint("PRIMARY KEY (FUserID, FSubSystem, FObject)"));
-
-    // Chart of accounts. Numbers run by level, "1001", "1002.01"; FGroupID is
-    // the account class (owner's equity / net assets: 300 to 399); FDetailID
-    // is above 0 when the account carries item classes (FItemClasses lists
-    // their ids, separated by ",").
-    add(Table(d, QStringLiteral("t_Account"))
-            .column("FAccountID", T::AutoKey)
-            .column("FNumber", T::Name, 40, "NOT NULL UNIQUE")
-            .column("FName", T::Text, 80, "NOT NULL")
-            .column("FFullName", T::Text, 255)
-            .column("FLevel", T::Integer, 0, "NOT NULL DEFAULT 1")
-            .column("FParentID", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FGroupID", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FDC", T::Integer, 0, "NOT NULL DEFAULT 1")
-            .column("FDetail", T::Integer, 0, "NOT NULL DEFAULT 1")
-            .column("FDetailID", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FItemClasses", T::Text, 0, "DEFAULT ''")
-            .column("FCurrencyID", T::Integer, 0, "NOT NULL DEFAULT 1"));
-
-    add(Table(d, QStringLiteral("t_Currency"))
-            .column("FCurrencyID", T::AutoKey)
-            .column("FNumber", T::Name, 20, "NOT NULL")
-            .column("FName", T::Text, 40, "NOT NULL")
-            .column("FScale", T::Integer, 0, "NOT NULL DEFAULT 2")
-            .column("FExchangeRate", T::Real, 0, "NOT NULL DEFAULT 1"));
-
-    add(Table(d, QStringLiteral("t_perioddate"))
-            .column("FYear", T::Integer, 0, "NOT NULL")
-            .column("FPeriod", T::Integer, 0, "NOT NULL")
-            .column("FStartDate", T::DateTime, 0, "NOT NULL")
-            .column("FEndDate", T::DateTime)
-            .constraint("PRIMARY KEY (FYear, FPeriod)"));
-
-    add(Table(d, QStringLiteral("t_Voucher"))
-            .column("FVoucherID", T::AutoKey)
-            .column("FYear", T::Integer, 0, "NOT NULL")
-            .column("FPeriod", T::Integer, 0, "NOT NULL")
-            .column("FDate", T::DateTime)
-            .column("FGroupID", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FNumber", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FExplanation", T::Text)
-            .column("FChecked", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FPosted", T::Integer, 0, "NOT NULL DEFAULT 0"));
-
-    // Ledger initial data: balances, opening cash-flow amounts, asset changes.
-    add(Table(d, QStringLiteral("t_balance"))
-            .column("FYear", T::Integer, 0, "NOT NULL")
-            .column("FPeriod", T::Integer, 0, "NOT NULL")
-            .column("FAccountID", T::Integer, 0, "NOT NULL")
-            .column("FDetailID", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FCurrencyID", T::Integer, 0, "NOT NULL DEFAULT 1")
-            .column("FBeginBalance", T::Real, 0, "NOT NULL DEFAULT 0")
-            .column("FDebit", T::Real, 0, "NOT NULL DEFAULT 0")
-            .column("FCredit", T::Real, 0, "NOT NULL DEFAULT 0")
-            .column("FEndBalance", T::Real, 0, "NOT NULL DEFAULT 0")
-            .constraint("PRIMARY KEY (FYear, FPeriod, FAccountID, FDetailID, FCurrencyID)"));
-
-    add(Table(d, QStringLiteral("t_InitCashFlowBal"))
-            .column("FYear", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FPeriod", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FAccountID", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FItemID", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FCurrencyID", T::Integer, 0, "NOT NULL DEFAULT 1")
-            .column("FAmount", T::Real, 0, "NOT NULL DEFAULT 0"));
-
-    add(Table(d, QStringLiteral("t_FAAlter"))
-            .column("FAlterID", T::AutoKey)
-            .column("FAssetID", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FYear", T::Integer, 0, "NOT NULL")
-            .column("FPeriod", T::Integer, 0, "NOT NULL")
-            .column("FAccountID", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FAlterMode", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FDate", T::DateTime)
-            .column("FAmount", T::Real, 0, "NOT NULL DEFAULT 0"));
-
-    // Fixed-asset cards: the depreciation method (0: none chosen), the life
-    // in periods, the periods already depreciated and the periods the card
-    // still depreciates (0 while the whole system does not depreciate).
-    add(Table(d, QStringLiteral("t_FACard"))
-            .column("FAssetID", T::AutoKey)
-            .column("FNumber", T::Name, 40, "NOT NULL UNIQUE")
-            .column("FName", T::Text, 80, "NOT NULL")
-            .column("FDeprMethod", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FLifePeriods", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FUsedPeriods", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FDeprPeriods", T::Integer, 0, "NOT NULL DEFAULT 0"));
-
-    // The month-end calendar of the subsystems ("Fa", "PA", "Cn"): the period
-    // each has reached, whether it has left its start period, whether its
-    // closing follows the ledger's periods and whether the ledger's closing
-    // waits for it. Subsystem names are compared without regard to case.
-    add(Table(d, QStringLiteral("t_MonthEndSubSys"))
-            .column("FSubSys", T::Name, 20, "NOT NULL PRIMARY KEY")
-            .column("FYear", T::Integer, 0, "NOT NULL")
-            .column("FPeriod", T::Integer, 0, "NOT NULL")
-            .column("FPastStart", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("Fperiodsynch", T::Integer, 0, "NOT NULL DEFAULT 1")
-            .column("FLedgerWaits", T::Integer, 0, "NOT NULL DEFAULT 0"));
-
-    // Cashier journal entries (FKind 1 cash, 2 bank deposit), also those
-    // entered in advance for periods after the cashier's current one.
-    add(Table(d, QStringLiteral("t_CashJournal"))
-            .column("FID", T::AutoKey)
-            .column("FKind", T::Integer, 0, "NOT NULL DEFAULT 1")
-            .column("FYear", T::Integer, 0, "NOT NULL")
-            .column("FPeriod", T::Integer, 0, "NOT NULL")
-            .column("FDate", T::DateTime)
-            .column("FAccountID", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FExplanation", T::Text)
-            .column("FDebit", T::Real, 0, "NOT NULL DEFAULT 0")
-            .column("FCredit", T::Real, 0, "NOT NULL DEFAULT 0"));
-
-    add(Table(d, QStringLiteral("t_UserSetting"))
-            .column("FUserID", T::Integer, 0, "NOT NULL")
-            .column("FCategory", T::Name, 50, "NOT NULL")
-            .column("FKey", T::Name, 100, "NOT NULL")
-            .column("FValue", T::Text)
-            .constraint("PRIMARY KEY (FUserID, FCategory, FKey)"));
-
-    // The account-set register: the set's name and the company it keeps books for.
-    add(Table(d, QStringLiteral("t_ad_zxAccount_gl"))
-            .column("FAcctID", T::AutoKey)
-            .column("FAcctName", T::Name, 80, "NOT NULL UNIQUE")
-            .column("FCompanyName", T::Text, 255, "DEFAULT ''"));
-
-    // Item-master property descriptions per item class (4 material, 1 customer).
-    add(Table(d, QStringLiteral("t_ItemPropDesc"))
-            .column("FItemClassID", T::Integer, 0, "NOT NULL")
-            .column("FSQLColumnName", T::Name, 50, "NOT NULL")
-            .column("FName", T::Text, 80)
-            .column("FDefaultValue", T::Text)
-            .constraint("PRIMARY KEY (FItemClassID, FSQLColumnName)"));
-
-    add(Table(d, QStringLiteral("t_MF_FuncElement"))
-            .column("FDetailFuncID", T::Integer, 0, "NOT NULL")
-            .column("FSubFuncID", T::Integer, 0, "NOT NULL")
-            .column("FName", T::Text, 80)
-            .column("FQORCaption", T::Text, 80)
-            .constraint("PRIMARY KEY (FDetailFuncID, FSubFuncID)"));
-
-    // Bill template fields; FCtlType 3 marks quantity fields, FNeedCount
-    // whether their column is summed.
-    add(Table(d, QStringLiteral("ICTemplateEntry"))
-            .column("FID", T::Name, 20, "NOT NULL")
-            .column("FCtlIndex", T::Integer, 0, "NOT NULL")
-            .column("FFieldName", T::Text, 50)
-            .column("FCaption", T::Text, 80)
-            .column("FCtlType", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FNeedCount", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .constraint("PRIMARY KEY (FID, FCtlIndex)"));
-
-    // The account set's own words for words the application shows ("物料"
-    // shown as "商品"), by section.
-    add(Table(d, QStringLiteral("t_UserDict"))
-            .column("FSection", T::Name, 50, "NOT NULL")
-            .column("FWord", T::Name, 80, "NOT NULL")
-            .column("FText", T::Text, 80)
-            .constraint("PRIMARY KEY (FSection, FWord)"));
-
-    // Write-off of current-account business: one row per amount written off
-    // between a debit and a credit entry of an account. While any row exists
-    // the write-off cannot be switched off.
-    add(Table(d, QStringLiteral("t_TransCheck"))
-            .column("FCheckID", T::AutoKey)
-            .column("FYear", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FPeriod", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FAccountID", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FDebitVoucherID", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FCreditVoucherID", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FAmount", T::Real, 0, "NOT NULL DEFAULT 0")
-            .column("FDate", T::DateTime));
-
-    add(Table(d, QStringLiteral("t_MGLog"))
-            .column("FID", T::AutoKey)
-            .column("FTime", T::DateTime, 0, "NOT NULL")
-            .column("FUserID", T::Integer)
-            .column("FCode", T::Name, 20)
-            .column("FDesc", T::Text)
-            .column("FMachineName", T::Text, 128));
-
-    add(Table(d, QStringLiteral("t_UserProfile"))
-            .column("FUserID", T::Integer, 0, "NOT NULL")
-            .column("FComponent", T::Name, 100, "NOT NULL")
-            .column("FForm", T::Name, 100, "NOT NULL")
-            .column("FKey", T::Name, 100, "NOT NULL")
-            .column("FValue", T::Text)
-            .constraint("PRIMARY KEY (FUserID, FComponent, FForm, FKey)"));
-
-    // Who holds a network function lock: for the user who is refused and for
-    // the network control tool. Columns added later are in kNetLockAdded.
-    add(Table(d, QStringLiteral("t_NetLock"))
-            .column("FFuncCode", T::Name, 40, "NOT NULL")
-            .column("FYear", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FPeriod", T::Integer, 0, "NOT NULL DEFAULT 0")
-            .column("FMachineName", T::Text, 128)
-            .column("FUserID", T::Integer)
-            .column("FPid", T::Integer)
-            .column("FSince", T::DateTime)
-            .constraint("PRIMARY KEY (FFuncCode, FYear, FPeriod)"));
-
-    // The host's own record of every write of a parameter, and of the cells of
-    // the register and item-master rows a save changes; only ever inserted.
-    // FTime is the server's time as text, so text order is time order. A NULL
-    // value is a row that did not exist (before) or was removed (after).
-    add(Table(d, QStringLiteral("t_SystemProfile_Audit"))
-            .column("FID", T::AutoKey)
-            .column("FTime", T::DateTime, 0, "NOT NULL")
-            .column("FUserID", T::Integer)
-            .column("FUserName", T::Text, 50)
-            .column("FMachineName", T::Text, 128)
-            .column("FIpAddress", T::Text, 64)
-            .column("FProgram", T::Text, 255)
-            .column("FCategory", T::Name, 50, "NOT NULL")
-            .column("FKey", T::Name, 255, "NOT NULL")
-            .column("FOldValue", T::Text)
-            .column("FNewValue", T::Text));
-
-    out.append(d.createIndexIfNotExists(QStringLiteral("ix_SystemProfile_Log_OptTime"),
-                                        QStringLiteral("t_SystemProfile_Log"),
-                                        {QStringLiteral("FOptTime")}));
-    out.append(d.createIndexIfNotExists(QStringLiteral("ix_SystemProfile_Audit_Time"),
-                                        QStringLiteral("t_SystemProfile_Audit"),
-                                        {QStringLiteral("FTime")}));
-    out.append(d.createIndexIfNotExists(QStringLiteral("ix_MGLog_Time"), QStringLiteral("t_MGLog"),
-                                        {QStringLiteral("FTime")}));
-    out.append(d.createIndexIfNotExists(QStringLiteral("ix_Voucher_Period"),
-                                        QStringLiteral("t_Voucher"),
-                                        {QStringLiteral("FYear"), QStringLiteral("FPeriod")}));
-    out.append(d.createIndexIfNotExists(QStringLiteral("ix_CashJournal_Period"),
-                                        QStringLiteral("t_CashJournal"),
-                                        {QStringLiteral("FYear"), QStringLiteral("FPeriod")}));
-    out.append(d.createIndexIfNotExists(QStringLiteral("ix_Account_Parent"),
-                                        QStringLiteral("t_Account"),
-                                        {QStringLiteral("FParentID")}));
+    for (const Table& table : kTables) {
+        QStringList parts;
+        for (const Column& c : table.columns) {
+            parts << columnDef(d, c.name, c.type, c.size, c.extra);
+        }
+        if (table.constraint) parts << QString::fromLatin1(table.constraint);
+        out << QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)")
+                   .arg(QLatin1String(table.name), parts.join(QStringLiteral(", ")));
+    }
+    for (const Index& index : kIndexes) {
+        QStringList names{QString::fromLatin1(index.column)};
+        if (index.second) names << QString::fromLatin1(index.second);
+        out << d.createIndexIfNotExists(QString::fromLatin1(index.name),
+                                        QString::fromLatin1(index.table), names);
+    }
     return out;
 }
 
 // Columns of t_NetLock since version 2: the holder's address, its server
 // session (0 on a file) and the token of one grant, so that a holder only
 // ever removes its own row.
-struct AddedColumn {
-    const char* name;
-    SqlType type;
-    int size;
-};
-const AddedColumn kNetLockAdded[] = {
+const Column kNetLockAdded[] = {
     {"FIpAddress", SqlType::Text, 64},
     {"FSession", SqlType::Integer, 0},
     {"FToken", SqlType::Text, 40},
@@ -384,7 +433,7 @@ void createSchema(Database& db) {
         for (const char* sql : kFixedRows) db.nativeExec(QString::fromUtf8(sql));
         // Migrations from older versions go here, each ending by raising the version.
         const QStringList netLock = columnNames(db, QStringLiteral("t_NetLock"));
-        for (const AddedColumn& c : kNetLockAdded) {
+        for (const Column& c : kNetLockAdded) {
             if (netLock.contains(QString::fromLatin1(c.name).toLower())) continue;
             db.nativeExec(QStringLiteral("ALTER TABLE t_NetLock ADD COLUMN ") +
                           columnDef(db.dialect(), c.name, c.type, c.size));

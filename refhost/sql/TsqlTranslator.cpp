@@ -68,11 +68,9 @@ QString readDelimited(const QString& s, int& i, QChar close, const QString& what
     }
 }
 
-Tokens tokenize(const QString& s) {
-    Tokens out;
-    bool space = false;
-    bool newline = false;
-    int i = 0;
+// Skips the blanks and comments from `i`: `space` when there were any,
+// `newline` when they held a line break.
+void skipBlanks(const QString& s, int& i, bool& space, bool& newline) {
     const int n = int(s.size());
     while (i < n) {
         const QChar c = s[i];
@@ -80,14 +78,10 @@ Tokens tokenize(const QString& s) {
             space = true;
             if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) newline = true;
             ++i;
-            continue;
-        }
-        if (c == QLatin1Char('-') && i + 1 < n && s[i + 1] == QLatin1Char('-')) {
+        } else if (c == QLatin1Char('-') && i + 1 < n && s[i + 1] == QLatin1Char('-')) {
             while (i < n && s[i] != QLatin1Char('\n') && s[i] != QLatin1Char('\r')) ++i;
             space = true;
-            continue;
-        }
-        if (c == QLatin1Char('/') && i + 1 < n && s[i + 1] == QLatin1Char('*')) {
+        } else if (c == QLatin1Char('/') && i + 1 < n && s[i + 1] == QLatin1Char('*')) {
             const int close = int(s.indexOf(QLatin1String("*/"), i + 2));
             if (close < 0) malformed(QStringLiteral("注释没有结束的 */"));
             const QStringView body = QStringView(s).mid(i, close - i);
@@ -96,73 +90,104 @@ Tokens tokenize(const QString& s) {
             }
             i = close + 2;
             space = true;
-            continue;
+        } else {
+            return;
         }
+    }
+}
 
+bool startsNumber(const QString& s, int i) {
+    return s[i].isDigit() || (s[i] == QLatin1Char('.') && i + 1 < s.size() && s[i + 1].isDigit());
+}
+
+// Digits, a decimal part and an exponent; returns where the number ends.
+int numberEnd(const QString& s, int i) {
+    const int n = int(s.size());
+    while (i < n && s[i].isDigit()) ++i;
+    if (i < n && s[i] == QLatin1Char('.')) {
+        ++i;
+        while (i < n && s[i].isDigit()) ++i;
+    }
+    if (i < n && (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E'))) {
+        int k = i + 1;
+        if (k < n && (s[k] == QLatin1Char('+') || s[k] == QLatin1Char('-'))) ++k;
+        if (k < n && s[k].isDigit()) {
+            i = k;
+            while (i < n && s[i].isDigit()) ++i;
+        }
+    }
+    return i;
+}
+
+// An operator or punctuation of one or two characters.
+QString readSymbol(const QString& s, int& i) {
+    static const QStringList pairs = {
+        QStringLiteral("<>"), QStringLiteral("!="), QStringLiteral(">="), QStringLiteral("<="),
+        QStringLiteral("!<"), QStringLiteral("!>"), QStringLiteral("||"), QStringLiteral("::")};
+    const QString two = s.mid(i, 2);
+    if (pairs.contains(two)) {
+        i += 2;
+        return two;
+    }
+    const QChar c = s[i];
+    if (!QStringLiteral("(),.;=<>+-*/%&|^~").contains(c)) {
+        malformed(QStringLiteral("无法识别的字符 '%1'").arg(c));
+    }
+    ++i;
+    return c;
+}
+
+// The token that starts at `i`, which is not a blank; `i` ends after it.
+void readToken(const QString& s, int& i, Token& t) {
+    const int n = int(s.size());
+    const QChar c = s[i];
+    const bool national = (c == QLatin1Char('N') || c == QLatin1Char('n')) && i + 1 < n &&
+                          s[i + 1] == QLatin1Char('\'');
+    if (c == QLatin1Char('\'') || national) {
+        i += national ? 2 : 1;
+        t.kind = Token::String;
+        t.text =
+            readDelimited(s, i, QLatin1Char('\''), QStringLiteral("字符串常量缺少结束的单引号"));
+    } else if (c == QLatin1Char('[')) {
+        ++i;
+        t.kind = Token::Quoted;
+        t.text = readDelimited(s, i, QLatin1Char(']'), QStringLiteral("标识符缺少结束的 ]"));
+    } else if (c == QLatin1Char('"')) {
+        ++i;
+        t.kind = Token::Quoted;
+        t.text = readDelimited(s, i, QLatin1Char('"'), QStringLiteral("标识符缺少结束的双引号"));
+    } else if (startsNumber(s, i)) {
+        const int b = i;
+        i = numberEnd(s, i);
+        t.kind = Token::Number;
+        t.text = s.mid(b, i - b);
+    } else if (isWordStart(c)) {
+        const int b = i++;
+        while (i < n && isWordChar(s[i])) ++i;
+        t.kind = Token::Word;
+        t.text = s.mid(b, i - b);
+    } else {
+        t.kind = Token::Symbol;
+        t.text = readSymbol(s, i);
+    }
+}
+
+Tokens tokenize(const QString& s) {
+    Tokens out;
+    int i = 0;
+    for (;;) {
+        bool space = false;
+        bool newline = false;
+        skipBlanks(s, i, space, newline);
+        if (i >= s.size()) return out;
         Token t;
         t.space = space;
         t.newline = newline;
         t.begin = i;
-        space = newline = false;
-        const bool national = (c == QLatin1Char('N') || c == QLatin1Char('n')) && i + 1 < n &&
-                              s[i + 1] == QLatin1Char('\'');
-        if (c == QLatin1Char('\'') || national) {
-            i += national ? 2 : 1;
-            t.kind = Token::String;
-            t.text = readDelimited(s, i, QLatin1Char('\''),
-                                   QStringLiteral("字符串常量缺少结束的单引号"));
-        } else if (c == QLatin1Char('[')) {
-            ++i;
-            t.kind = Token::Quoted;
-            t.text = readDelimited(s, i, QLatin1Char(']'), QStringLiteral("标识符缺少结束的 ]"));
-        } else if (c == QLatin1Char('"')) {
-            ++i;
-            t.kind = Token::Quoted;
-            t.text =
-                readDelimited(s, i, QLatin1Char('"'), QStringLiteral("标识符缺少结束的双引号"));
-        } else if (c.isDigit() || (c == QLatin1Char('.') && i + 1 < n && s[i + 1].isDigit())) {
-            const int b = i;
-            while (i < n && s[i].isDigit()) ++i;
-            if (i < n && s[i] == QLatin1Char('.')) {
-                ++i;
-                while (i < n && s[i].isDigit()) ++i;
-            }
-            if (i < n && (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E'))) {
-                int k = i + 1;
-                if (k < n && (s[k] == QLatin1Char('+') || s[k] == QLatin1Char('-'))) ++k;
-                if (k < n && s[k].isDigit()) {
-                    i = k;
-                    while (i < n && s[i].isDigit()) ++i;
-                }
-            }
-            t.kind = Token::Number;
-            t.text = s.mid(b, i - b);
-        } else if (isWordStart(c)) {
-            const int b = i++;
-            while (i < n && isWordChar(s[i])) ++i;
-            t.kind = Token::Word;
-            t.text = s.mid(b, i - b);
-        } else {
-            static const QStringList pairs = {QStringLiteral("<>"), QStringLiteral("!="),
-                                              QStringLiteral(">="), QStringLiteral("<="),
-                                              QStringLiteral("!<"), QStringLiteral("!>"),
-                                              QStringLiteral("||"), QStringLiteral("::")};
-            const QString two = s.mid(i, 2);
-            t.kind = Token::Symbol;
-            if (pairs.contains(two)) {
-                t.text = two;
-                i += 2;
-            } else if (QStringLiteral("(),.;=<>+-*/%&|^~").contains(c)) {
-                t.text = c;
-                ++i;
-            } else {
-                malformed(QStringLiteral("无法识别的字符 '%1'").arg(c));
-            }
-        }
+        readToken(s, i, t);
         t.end = i;
         out.append(t);
     }
-    return out;
 }
 
 bool isOneOf(const Token& t, std::initializer_list<const char*> words) {

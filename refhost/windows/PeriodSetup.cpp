@@ -211,6 +211,21 @@ PeriodSetupWindow::PeriodSetupWindow(RefHost& host, QWidget* parent)
     setWindowTitle(QStringLiteral("会计期间设置"));
     setModal(true);
 
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildCountBox());
+    layout->addWidget(buildYearBox());
+    buildPreview(layout);
+    QPushButton* cmdCancel = buildButtons(layout);
+
+    readOnly_ = ledgerStarted(host_.db());
+    if (readOnly_) cmdCancel->setText(QStringLiteral("关闭"));
+    setCalendar(storedCalendar(host_.db()));
+    followEntries();
+    fillShownYears();
+    resize(480, 620);
+}
+
+QGroupBox* PeriodSetupWindow::buildCountBox() {
     auto* countBox = new QGroupBox(QStringLiteral("每年会计期间数"), this);
     countBox->setObjectName(QStringLiteral("fraPeriodCount"));
     optCount12_ = new QRadioButton(QStringLiteral("12个会计期间(按月)"), countBox);
@@ -220,7 +235,10 @@ PeriodSetupWindow::PeriodSetupWindow(RefHost& host, QWidget* parent)
     auto* countLayout = new QHBoxLayout(countBox);
     countLayout->addWidget(optCount12_);
     countLayout->addWidget(optCount13_);
+    return countBox;
+}
 
+QGroupBox* PeriodSetupWindow::buildYearBox() {
     auto* yearBox = new QGroupBox(QStringLiteral("会计年度"), this);
     yearBox->setObjectName(QStringLiteral("fraYear"));
     optNaturalYear_ = new QRadioButton(QStringLiteral("自然年度(1月1日开始)"), yearBox);
@@ -250,7 +268,11 @@ PeriodSetupWindow::PeriodSetupWindow(RefHost& host, QWidget* parent)
     lblYears->setObjectName(QStringLiteral("lblYears"));
     yearLayout->addRow(lblFirstYear, txtFirstYear_);
     yearLayout->addRow(lblYears, txtYears_);
+    return yearBox;
+}
 
+// The year to look at, the periods it would get and the note below them.
+void PeriodSetupWindow::buildPreview(QVBoxLayout* layout) {
     grdPeriods_ = new QTableWidget(0, 3, this);
     grdPeriods_->setObjectName(QStringLiteral("grdPeriods"));
     grdPeriods_->setHorizontalHeaderLabels(
@@ -274,6 +296,13 @@ PeriodSetupWindow::PeriodSetupWindow(RefHost& host, QWidget* parent)
     lblNote_->setObjectName(QStringLiteral("lblNote"));
     lblNote_->setWordWrap(true);
 
+    layout->addLayout(showRow);
+    layout->addWidget(grdPeriods_, 1);
+    layout->addWidget(lblNote_);
+}
+
+// 确定 and 取消; returns 取消, which reads 关闭 when the window only shows.
+QPushButton* PeriodSetupWindow::buildButtons(QVBoxLayout* layout) {
     auto* buttons = new QDialogButtonBox(this);
     buttons->setObjectName(QStringLiteral("picButtons"));
     cmdOK_ = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
@@ -282,19 +311,12 @@ PeriodSetupWindow::PeriodSetupWindow(RefHost& host, QWidget* parent)
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &PeriodSetupWindow::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &PeriodSetupWindow::reject);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(countBox);
-    layout->addWidget(yearBox);
-    layout->addLayout(showRow);
-    layout->addWidget(grdPeriods_, 1);
-    layout->addWidget(lblNote_);
     layout->addWidget(buttons);
+    return cmdCancel;
+}
 
-    readOnly_ = ledgerStarted(host_.db());
-    if (readOnly_) cmdCancel->setText(QStringLiteral("关闭"));
-    setCalendar(storedCalendar(host_.db()));
-
+// The preview follows every entry; connected once the stored calendar is shown.
+void PeriodSetupWindow::followEntries() {
     for (QRadioButton* option : {optCount12_, optCount13_, optNaturalYear_, optStartDate_}) {
         connect(option, &QRadioButton::toggled, this, [this] { refresh(); });
     }
@@ -308,8 +330,6 @@ PeriodSetupWindow::PeriodSetupWindow(RefHost& host, QWidget* parent)
         w->setFocusPolicy(Qt::StrongFocus);
         w->installEventFilter(this);
     }
-    fillShownYears();
-    resize(480, 620);
 }
 
 bool PeriodSetupWindow::eventFilter(QObject* watched, QEvent* event) {

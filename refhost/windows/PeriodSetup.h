@@ -10,12 +10,14 @@
 #include <optional>
 
 class QDateEdit;
+class QGroupBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace refhost {
 
@@ -110,6 +112,11 @@ public:
     void accept() override;
 
 private:
+    QGroupBox* buildCountBox();
+    QGroupBox* buildYearBox();
+    void buildPreview(QVBoxLayout* layout);
+    QPushButton* buildButtons(QVBoxLayout* layout);
+    void followEntries();
     void refresh();
     void showPreview();
 

@@ -138,7 +138,7 @@ void frmNetControl::refresh() {
     for (int row = 0; row < records_.size(); ++row) {
         const LockRecord& r = records_.at(row);
         gone += r.gone ? 1 : 0;
-        const QStringList texts = {r.key.code,
+        const QStringList texts = {NetControl::functionName(r.key.code),
                                    QString::number(r.key.year),
                                    QString::number(r.key.period),
                                    r.user(),

@@ -70,11 +70,13 @@ public:
         return {};
     }
 
+    // The first run makes the demo set; --create is refused once it is there.
     QStringList appArgs(const QStringList& more) const {
-        return QStringList{"--db",      dir.filePath("set.zxdb"), "--create",
-                           "--install", dir.filePath("install"),  "--size",
-                           "1024x768"} +
-               more;
+        const QString set = dir.filePath("set.zxdb");
+        const QStringList create = QFile::exists(set) ? QStringList() : QStringList{"--create"};
+        return QStringList{"--db",   set,       "--install", dir.filePath("install"),
+                           "--size", "1024x768"} +
+               create + more;
     }
 
     // A scripted run on the server: the last dump line of each named control.

@@ -217,7 +217,11 @@ private slots:
         QVERIFY(own.ownProcess && !own.gone);
         // This process's own lock is given back by its own work only.
         QCOMPARE(control.release(own, true).outcome, BreakOutcome::OwnProcess);
+        // A holder gone long ago leaves a row; the next lock given back takes it along.
+        leaveRecord(set, 2023, 12, QStringLiteral("WS-OLD"), QStringLiteral("left-behind"));
+        QVERIFY(recordOf(control, 2023, 12)->gone);
         QVERIFY(commitHere(set, mine));
+        QVERIFY(!recordOf(control, 2023, 12));
 
         QCOMPARE(holder.commit(), QStringLiteral("COMMITTED"));
         QVERIFY(control.list().isEmpty());
@@ -311,14 +315,15 @@ private slots:
         Holder holder(set, 2024, 3, QStringLiteral("editor"));
         QVERIFY(holder.locked());
         leaveRecord(set, 2024, 4, QStringLiteral("WS-OLD"), QStringLiteral("left-behind"));
+        leaveRecord(set, 2024, 5, QStringLiteral("WS-OLDER"), QStringLiteral("also-left"));
 
         frmNetControl w(*set.host);
         QCOMPARE(w.objectName(), QStringLiteral("frmNetControl"));
         QCOMPARE(w.windowTitle(), QStringLiteral("网络控制工具"));
-        QCOMPARE(c<QTableWidget>(w, "grdLocks")->rowCount(), 2);
+        QCOMPARE(c<QTableWidget>(w, "grdLocks")->rowCount(), 3);
         const int live = rowOf(w, 3);
         const int gone = rowOf(w, 4);
-        QCOMPARE(text(w, live, 0), QStringLiteral("pu08"));
+        QCOMPARE(text(w, live, 0), QStringLiteral("系统参数保存 (pu08)"));
         QCOMPARE(text(w, live, 3), QStringLiteral("editor"));
         QCOMPARE(text(w, live, 4), QStringLiteral("HOLDER"));
         QCOMPARE(text(w, live, 6), QString::number(holder.pid()));
@@ -327,7 +332,7 @@ private slots:
         QCOMPARE(text(w, gone, 5), QStringLiteral("10.0.0.9"));
         QCOMPARE(text(w, gone, 8), QStringLiteral("2020-01-01 08:00:00"));
         QCOMPARE(text(w, gone, 9), QStringLiteral("已断开"));
-        QVERIFY(c<QLabel>(w, "lblStatus")->text().contains(u"其中 1 个的持有者已不在"));
+        QVERIFY(c<QLabel>(w, "lblStatus")->text().contains(u"其中 2 个的持有者已不在"));
 
         // Nothing chosen: nothing to release, and the button says so.
         QVERIFY(!c<QPushButton>(w, "cmdRelease")->isEnabled());
@@ -342,7 +347,9 @@ private slots:
         QVERIFY(release->isEnabled());
         release->click();
         QVERIFY(answers.asked.isEmpty());
+        // The row released goes, and so does every other holder's that is gone.
         QCOMPARE(rowOf(w, 4), -1);
+        QCOMPARE(rowOf(w, 5), -1);
         QVERIFY(c<QLabel>(w, "lblStatus")->text().contains(u"已清除"));
 
         grid->selectRow(rowOf(w, 3));
@@ -427,8 +434,8 @@ private slots:
         QCOMPARE(list.exitCode, 0);
         const QString row = list.out.section(u'\n', 2, 2);  // after the title and the header
         for (const QString& part :
-             {QStringLiteral("pu08"), QStringLiteral("editor"), QStringLiteral("HOLDER"),
-              QString::number(holder.pid()), QStringLiteral("使用中")}) {
+             {QStringLiteral("系统参数保存 (pu08)"), QStringLiteral("editor"),
+              QStringLiteral("HOLDER"), QString::number(holder.pid()), QStringLiteral("使用中")}) {
             QVERIFY2(row.contains(part), qPrintable(list.out));
         }
         const QString gone = list.out.section(u'\n', 3, 3);

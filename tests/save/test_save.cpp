@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QtTest>
@@ -335,9 +336,15 @@ private slots:
         h.c<QCheckBox>("chkSettle")->click();
         h.c<QPushButton>("btnSave")->click();
 
-        QCOMPARE(h.shownOf("error"),
-                 QStringList{"当前使用的功能与当前或其他用户有冲突,可能无法使用! "
-                             "请在软件的【系统工具】--【网络控制工具】中进行处理。"});
+        // The refusal names the function, the holder's workstation and since
+        // when, and the command that releases the lock.
+        const QStringList errors = h.shownOf("error");
+        QCOMPARE(errors.size(), 1);
+        static const QRegularExpression refusal(QStringLiteral(
+            "^现在不能保存: 功能 系统参数保存 \\(pu08\\) 正被使用: 用户 \\S+ 在工作站 "
+            "HOLDER( \\(IP [^)]+\\))? 上, 自 \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d 起。.*"
+            "systemsetting locks"));
+        QVERIFY2(refusal.match(errors.first()).hasMatch(), qPrintable(errors.first()));
         QCOMPARE(writtenKeys(h), QStringList());
         QVERIFY(h.dialog->IsChanged());
         QCOMPARE(zx::MNetControl::LockHandle(), 0);

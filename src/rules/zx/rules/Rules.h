@@ -13,8 +13,8 @@ namespace zx::rules {
 // declined a question), and where to take the user.
 struct Refusal {
     QString message;
-    int page = -1;  // page of the main tab set to show, -1 for none
-    QString focus;  // control to put the focus in, empty for none
+    int page = -1;    // page of the main tab set to show, -1 for none
+    QString focus{};  // control to put the focus in, empty for none
 };
 
 // Pages of the main tab set the rules send the user to.
