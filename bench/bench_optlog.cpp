@@ -150,6 +150,43 @@ void paintRows(const zx::optlog::OptLogModel& model, int from, int to) {
     }
 }
 
+// The default window opened, its first screen shown, then its end: the
+// scroll bar dragged to the bottom (or Ctrl+End), the rows between passed over.
+void measureJump(const QByteArray& backend, int runs) {
+    std::vector<double> wall, cpu, whole;
+    long peak = 0;
+    int count = 0;
+    QString last;
+    const long before = statusKb("VmRSS");
+    for (int i = 0; i < runs; ++i) {
+        resetPeak();
+        QElapsedTimer t;
+        t.start();
+        zx::optlog::frmOptLog viewer;
+        viewer.Form_Activate();
+        count = viewer.model()->rowCount();
+        paintRows(*viewer.model(), 0, std::min(kScreenRows, count));
+        const qint64 shown = t.nsecsElapsed();
+        const double cpuStart = cpuMs();
+        paintRows(*viewer.model(), std::max(0, count - kScreenRows), count);
+        wall.push_back((t.nsecsElapsed() - shown) / 1e6);
+        cpu.push_back(cpuMs() - cpuStart);
+        whole.push_back(t.nsecsElapsed() / 1e6);
+        last = viewer.model()->text(count - 1, 0);
+        peak = std::max(peak, statusKb("VmHWM"));
+    }
+    malloc_trim(0);
+    std::printf(
+        "%s default window jumped to its end: %d rows, the last numbered %s; the last "
+        "screen: wall median %.1f ms (min %.1f, max %.1f), CPU median %.1f ms (min %.1f); "
+        "opening to the last screen: wall median %.1f ms; over %d runs; peak memory %.1f MB "
+        "(%.1f MB before opening)\n",
+        backend.constData(), count, qPrintable(last), median(wall),
+        *std::min_element(wall.begin(), wall.end()), *std::max_element(wall.begin(), wall.end()),
+        median(cpu), *std::min_element(cpu.begin(), cpu.end()), median(whole), runs, peak / 1024.0,
+        before / 1024.0);
+}
+
 void measure(const std::shared_ptr<refhost::Database>& set, const QString& installDir, int runs,
              qint64 rows) {
     refhost::Database& db = *set;
@@ -208,44 +245,7 @@ void measure(const std::shared_ptr<refhost::Database>& set, const QString& insta
             before / 1024.0);
     }
 
-    // The default window opened, its first screen shown, then its end: the
-    // scroll bar dragged to the bottom (or Ctrl+End), the rows between
-    // passed over.
-    {
-        std::vector<double> wall, cpu, whole;
-        long peak = 0;
-        int count = 0;
-        QString last;
-        const long before = statusKb("VmRSS");
-        for (int i = 0; i < runs; ++i) {
-            resetPeak();
-            QElapsedTimer t;
-            t.start();
-            zx::optlog::frmOptLog viewer;
-            viewer.Form_Activate();
-            count = viewer.model()->rowCount();
-            paintRows(*viewer.model(), 0, std::min(kScreenRows, count));
-            const qint64 shown = t.nsecsElapsed();
-            const double cpuStart = cpuMs();
-            paintRows(*viewer.model(), std::max(0, count - kScreenRows), count);
-            wall.push_back((t.nsecsElapsed() - shown) / 1e6);
-            cpu.push_back(cpuMs() - cpuStart);
-            whole.push_back(t.nsecsElapsed() / 1e6);
-            last = viewer.model()->text(count - 1, 0);
-            peak = std::max(peak, statusKb("VmHWM"));
-        }
-        malloc_trim(0);
-        std::printf(
-            "%s default window jumped to its end: %d rows, the last numbered %s; the last "
-            "screen: wall median %.1f ms (min %.1f, max %.1f), CPU median %.1f ms (min %.1f); "
-            "opening to the last screen: wall median %.1f ms; over %d runs; peak memory %.1f MB "
-            "(%.1f MB before opening)\n",
-            backend.constData(), count, qPrintable(last), median(wall),
-            *std::min_element(wall.begin(), wall.end()),
-            *std::max_element(wall.begin(), wall.end()), median(cpu),
-            *std::min_element(cpu.begin(), cpu.end()), median(whole), runs, peak / 1024.0,
-            before / 1024.0);
-    }
+    measureJump(backend, runs);
 
     // The default window scrolled to its oldest row, every row painted.
     const long before = statusKb("VmRSS");

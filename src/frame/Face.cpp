@@ -113,6 +113,24 @@ QString shownEntry(const QString& entry) {
     return gap < 0 ? entry : entry.left(gap);
 }
 
+QLineEdit* makeTextBox(const P::Control& c, QWidget* parent) {
+    // The typing limit binds the user: a longer stored text shows whole.
+    QLineEdit* edit =
+        c.kind == P::Kind::Text ? new TextBox(c.maxLength, parent) : new QLineEdit(parent);
+    if (c.chars > 0) edit->setMinimumWidth(charWidth(edit, c.chars));
+    if (c.kind == P::Kind::Display) {
+        edit->setFixedWidth(numberWidth(edit));
+        // Shown, selectable, never typed into: it looks like a label's box.
+        edit->setReadOnly(true);
+        edit->setFocusPolicy(Qt::ClickFocus);
+        edit->setProperty("display", true);
+        QPalette shown = edit->palette();
+        shown.setColor(QPalette::Base, shown.color(QPalette::Window));
+        edit->setPalette(shown);
+    }
+    return edit;
+}
+
 QWidget* makeControl(const P::Control& c, QWidget* parent) {
     QWidget* w = nullptr;
     switch (c.kind) {
@@ -130,24 +148,9 @@ QWidget* makeControl(const P::Control& c, QWidget* parent) {
             break;
         }
         case P::Kind::Text:
-        case P::Kind::Display: {
-            // The typing limit binds the user: a longer stored text shows whole.
-            QLineEdit* edit =
-                c.kind == P::Kind::Text ? new TextBox(c.maxLength, parent) : new QLineEdit(parent);
-            if (c.chars > 0) edit->setMinimumWidth(charWidth(edit, c.chars));
-            if (c.kind == P::Kind::Display) {
-                edit->setFixedWidth(numberWidth(edit));
-                // Shown, selectable, never typed into: it looks like a label's box.
-                edit->setReadOnly(true);
-                edit->setFocusPolicy(Qt::ClickFocus);
-                edit->setProperty("display", true);
-                QPalette shown = edit->palette();
-                shown.setColor(QPalette::Base, shown.color(QPalette::Window));
-                edit->setPalette(shown);
-            }
-            w = edit;
+        case P::Kind::Display:
+            w = makeTextBox(c, parent);
             break;
-        }
         case P::Kind::Number:
         case P::Kind::Decimal: {
             auto* box = new IntText3D(parent);

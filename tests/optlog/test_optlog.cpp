@@ -123,6 +123,29 @@ QList<double> defaultWidths() {
     return widths(viewer);
 }
 
+// The rows a full read of the log gives for [from, to), newest first, each
+// with its sequence number: what the viewer must show.
+QList<QStringList> fullRead(ViewerSet& v, const char* from, const char* to) {
+    auto full = v.set.db->nativeQuery(
+        QStringLiteral("SELECT A.FID, A.FOptTime, B.FName, A.FCategory, A.FKey, A.FDesc, "
+                       "A.FOrigValue, A.FNewValue, A.FMachineName, A.FIpAddress "
+                       "FROM t_SystemProfile_Log A LEFT JOIN t_User B ON A.FUserID = "
+                       "B.FUserID WHERE A.FOptTime >= ? AND A.FOptTime < ? "
+                       "ORDER BY A.FID DESC"),
+        {QString::fromLatin1(from), QString::fromLatin1(to)});
+    const int total = full->RecordCount();
+    QList<QStringList> out;
+    for (full->MoveFirst(); !full->Eof(); full->MoveNext()) {
+        QStringList row{QString::number(total - int(out.size()))};
+        for (int f = 0; f < full->FieldCount(); ++f) {
+            const QVariant value = full->Field(f);
+            row << (value.isNull() ? QString() : value.toString());
+        }
+        out << row;
+    }
+    return out;
+}
+
 const QString kStored = QStringLiteral(
     "fipaddress= 1200;LISTNO= 600;fuser= 900;FOPTTIME= 2100;Fid= 900;fdesc= 4500;"
     "forigvalue= 1500;FNewValue= 1500;fmachinename= 1200");
@@ -186,24 +209,9 @@ private slots:
         v.logMany(200, "2024-07-03 00:00:00");
         v.set.db->nativeExec(QStringLiteral("DELETE FROM t_User WHERE FUserID = ?"), {gone});
 
-        auto full = v.set.db->nativeQuery(
-            QStringLiteral("SELECT A.FID, A.FOptTime, B.FName, A.FCategory, A.FKey, A.FDesc, "
-                           "A.FOrigValue, A.FNewValue, A.FMachineName, A.FIpAddress "
-                           "FROM t_SystemProfile_Log A LEFT JOIN t_User B ON A.FUserID = "
-                           "B.FUserID WHERE A.FOptTime >= ? AND A.FOptTime < ? "
-                           "ORDER BY A.FID DESC"),
-            {QStringLiteral("2024-07-01"), QStringLiteral("2024-07-03")});
-        const int total = full->RecordCount();
+        const QList<QStringList> expected = fullRead(v, "2024-07-01", "2024-07-03");
+        const int total = int(expected.size());
         QCOMPARE(total, 4003);
-        QList<QStringList> expected;
-        for (full->MoveFirst(); !full->Eof(); full->MoveNext()) {
-            QStringList row{QString::number(total - int(expected.size()))};
-            for (int f = 0; f < full->FieldCount(); ++f) {
-                const QVariant value = full->Field(f);
-                row << (value.isNull() ? QString() : value.toString());
-            }
-            expected << row;
-        }
         QCOMPARE(expected.at(2600).mid(3, 3), (QStringList{"O'Brien", "IC", "AlertMO"}));
         QCOMPARE(expected.at(2601).at(3), QString());  // the user who is gone
 
