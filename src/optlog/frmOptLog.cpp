@@ -74,7 +74,7 @@ void frmOptLog::buildFace() {
     lblFrom_->setObjectName(QStringLiteral("lblCaption(0)"));
     dtpBegin_ = new QDateEdit(picFilter_);
     dtpBegin_->setObjectName(QStringLiteral("dtpBegin"));
-    lblTo_ = new QLabel(QStringLiteral("到："), picFilter_);
+    lblTo_ = new QLabel(QStringLiteral("到:"), picFilter_);
     lblTo_->setObjectName(QStringLiteral("lblCaption(1)"));
     dtpEnd_ = new QDateEdit(picFilter_);
     dtpEnd_->setObjectName(QStringLiteral("dtpEnd"));

@@ -40,7 +40,7 @@ constexpr Param days(const char* key, int index, Text label) {
     return param(Cat::IC, key, "0", number(boxes[index], label, 0, 9999, false, labels[index]),
                  Codec::NumberText);
 }
-inline constexpr Items kCredit = {u"继续保存不提示", u"提示，并允许制单人继续保存", u"提示，并不允许制单人保存"};
+inline constexpr Items kCredit = {u"继续保存不提示", u"提示,并允许制单人继续保存", u"提示,并不允许制单人保存"};
 inline constexpr Items kDeposit = {u"不允许操作", u"提示是否允许继续操作", u"继续操作不提示"};
 inline constexpr Items kAmountBasis = {u"以单价为准", u"以金额为准"};
 inline constexpr Items kInvoiceKinds = {u"专用发票", u"普通发票"};
@@ -150,7 +150,7 @@ inline constexpr Param UseHighInv = b0("UseHighInv", "chkIC_UseHighInv", u"库�
 inline constexpr Param UseLowInv = b0("UseLowInv", "chkIC_UseLowInv", u"库存总量低于或等于最低库存提示");
 inline constexpr Param UseSafeInv = b0("UseSafeInv", "chkIC_UseSafeInv", u"库存总数量低于或等于安全库存时给予提示");
 inline constexpr Param StockGuaranteeAlarmDateCount = days("StockGuaranteeAlarmDateCount", 2, u"保质期预警提前天数：");
-inline constexpr Param StockInactiveAlarmDateCount = days("StockInactiveAlarmDateCount", 3, u"呆滞料预警（物料无发生额天数）：");
+inline constexpr Param StockInactiveAlarmDateCount = days("StockInactiveAlarmDateCount", 3, u"呆滞料预警(物料无发生额天数)：");
 inline constexpr Param IsBatchNoAutoFillType = list("IsBatchNoAutoFillType", "0", combo("cmbIC_IsBatchNoAutoFillType", u"出库批号自动指定：", {u"不启用", u"近效期先出", u"批号顺序出库"}));
 
 // Default batch-number ordering: the auto-fill type presets these.
@@ -202,7 +202,7 @@ inline constexpr Param OutMoCheckNoOutExpense = watched(b1("OutMoCheckNoOutExpen
 inline constexpr Param CProOutQtyLargerQty = watched(b0("CProOutQtyLargerQty", "chkIC_ProOut_QtyLargerQty", u"允许生产任务单及委外加工单上数量大于销售订单上的数量"));
 inline constexpr Param CStoOutQtyLargerQty = watched(b0("CStoOutQtyLargerQty", "chkIC_StoOut_QtyLargerQty", u"允许产品入库单/委外产品入库单的数量大于生产任务单/委外加工单上的数量", "1"));
 // The save wording; the page swaps in the audit wording.
-inline constexpr Param AlertMO = watched(list("AlertMO", "2", combo("cmbIC_AlertMO", u"生产领料及委外发料超过限额控制方式：", {u"继续保存不提示", u"提示，并允许制单人继续保存", u"提示，并不允许制单人保存"}), Codec::IndexFrom1));
+inline constexpr Param AlertMO = watched(list("AlertMO", "2", combo("cmbIC_AlertMO", u"生产领料及委外发料超过限额控制方式：", {u"继续保存不提示", u"提示，并允许制单人继续保存", u"提示,并不允许制单人保存"}), Codec::IndexFrom1));
 inline constexpr Param BOMType = watched(list("BOMType", "1", combo("cmbIC_BOMType", u"BOM损耗率公式：", {u"标准用量/(1-损耗率%)", u"标准用量*(1+损耗率%)"}), Codec::IndexFrom1));
 inline constexpr Param UpdateBomStock = watched(b1("UpdateBomStock", "chkUpdateBomStock", u"修改物料默认仓库时，同步更新物料对应的BOM发料仓库"));
 inline constexpr Param ManufactureAlarmDateCount = watched(days("ManufactureAlarmDateCount", 6, u"生产及委外任务超期提前预警天数："));

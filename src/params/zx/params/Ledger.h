@@ -38,7 +38,7 @@ inline constexpr Param TaxType = writtenBy(
     Write::Page);
 inline constexpr Param TaxRate = writtenBy(
     param(Cat::General, "TaxRate", "0",
-          {.name = "txtTaxRate", .kind = Kind::Decimal, .caption = u"税率（%）：", .lower = 0,
+          {.name = "txtTaxRate", .kind = Kind::Decimal, .caption = u"税率(%)：", .lower = 0,
            .upper = 100},
           Codec::Decimal),
     Write::Page);
@@ -82,7 +82,7 @@ inline constexpr Param NewVchUseNumber = flag("NewVchUseNumber", "chkNewVchUseNu
 inline constexpr Param VchNumberSortByPeriod = flag("VchNumberSortByPeriod", "ChkVchNumberSortByPeriod", u"凭证号按期间统一排序");
 inline constexpr Param NewVchCheckNumber = flag("NewVchCheckNumber", "chkNewVchCheckNumber", u"新增凭证检查凭证号");
 inline constexpr Param ViewFullAcctName = flag("ViewFullAcctName", "chkViewFullAcctName", u"明细账科目显示所有名称");
-inline constexpr Param SubLdgViewPrevExp = flag("SubLdgViewPrevExp", "ChkSubLdgViewPrevExp", u"明细账（表）摘要自动继承上条分录摘要");
+inline constexpr Param SubLdgViewPrevExp = flag("SubLdgViewPrevExp", "ChkSubLdgViewPrevExp", u"明细账(表)摘要自动继承上条分录摘要");
 inline constexpr Param QtySubShowModel = flag("QtySubShowModel", "chkQtySubShowModel", u"数量金额明细账商品核算项目显示规格型号");
 inline constexpr Param VchViewItemFullName = flag("VchViewItemFullName", "ChkVchViewItemFullName", u"凭证/明细账分级显示核算项目名称");
 inline constexpr Param CashBankZeroWarn = flag("CashBankZeroWarn", "ChkCashBankZeroWarn", u"现金银行存款赤字报警");
@@ -172,7 +172,7 @@ constexpr Param flag(const char* key, const char* control, Text caption, const c
 }
 // Always saved as on: the link is the fixed-asset module's own business.
 inline constexpr Param FALinkedGL = flag("FALinkedGL", "ChkFAtoGL", u"与总账系统相连");
-inline constexpr Param NoDepr = flag("NoDepr", "chkNoDepr", u"不折旧（整个系统）");
+inline constexpr Param NoDepr = flag("NoDepr", "chkNoDepr", u"不折旧(整个系统)");
 inline constexpr Param NoVoucher = flag("NoVoucher", "chkNoVoucher", u"不需要生成凭证");
 inline constexpr Param MustChecked = flag("MustChecked", "chkMustChecked", u"卡片必须审核");
 inline constexpr Param VchChecked = flag("VchChecked", "chkVchChecked", u"卡片生成凭证前必须审核");

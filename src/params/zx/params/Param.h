@@ -67,7 +67,7 @@ constexpr int itemCount(const Control& c) {
 // The object name of member i: a named member, else "Name(i)".
 QString memberName(const Control& c, int i);
 
-// The caption without the colon a label ends with: "税率（%）：" -> "税率（%）".
+// The caption without the colon a label ends with: "税率(%)：" -> "税率(%)".
 QString plainCaption(const Control& c);
 
 enum class Cat : std::uint8_t { General, GL, FA, PA, IC, CN };
