@@ -241,15 +241,23 @@ void DialogFrame::saveGeometry() {
     });
 }
 
+void DialogFrame::explained(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const HostError& e) {
+        throw explainLoadError(e);
+    }
+}
+
 void DialogFrame::loadPart(const std::function<void()>& work) {
-    if (!attempt(work)) loadFailed_ = true;
+    if (!attempt([&] { explained(work); })) loadFailed_ = true;
 }
 
 void DialogFrame::runLoad() {
     readOnlyReason_.clear();
     loadFailed_ = false;
     loading_ = true;
-    const bool loaded = attempt([this] { loadValues(); }) && !loadFailed_;
+    const bool loaded = attempt([this] { explained([this] { loadValues(); }); }) && !loadFailed_;
     loading_ = false;
     SetChanged(false);
     if (!loaded) {

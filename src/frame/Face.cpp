@@ -445,8 +445,14 @@ Node place(const P::Control& c) {
 }
 
 Node place(const P::Param& p) {
-    if (!p.second.name) return place(p.control);
-    return row({place(p.control), place(p.second), stretch()});
+    Node n = p.second.name ? row({place(p.control), place(p.second), stretch()}) : place(p.control);
+    n.param = &p;
+    return n;
+}
+
+void collectParams(const Node& n, QList<const P::Param*>& out) {
+    if (n.param) out << n.param;
+    for (const Node& child : n.children) collectParams(child, out);
 }
 
 QWidget* build(const Node& n, QWidget* parent) {

@@ -18,6 +18,7 @@
 #include "BusinessPage.h"
 #include "Finder.h"
 #include "GeneralPage.h"
+#include "LoadErrors.h"
 #include "ModulePages.h"
 #include "PeriodsPage.h"
 #include "ProfitPage.h"
@@ -145,8 +146,9 @@ bool hasVoucher(qint32 year, qint32 period) {
 std::function<void(frmSystemProfiles&)> frmSystemProfiles::onShown;
 
 frmSystemProfiles::frmSystemProfiles(QWidget* parent) : DialogFrame(setup(), parent) {
-    QWidget* tabs =
-        frame::face::build(frame::face::tabs(QStringLiteral("Stab"), faces::allPages()), this);
+    const frame::face::Node face = frame::face::tabs(QStringLiteral("Stab"), faces::allPages());
+    frame::face::collectParams(face, declared_);
+    QWidget* tabs = frame::face::build(face, this);
     stab_ = qobject_cast<QTabWidget*>(tabs);
     finder_ = new Finder(this, stab_);
     connect(stab_, &QTabWidget::currentChanged, this, [this] {
@@ -243,7 +245,9 @@ void frmSystemProfiles::applyCaptions() {
                   "txtFPScale"});
         }
     });
-    attempt([&] { controls().widget(ui::fraprice)->setVisible(GetIndustryVersion() == 1); });
+    attempt([&] {
+        explained([&] { controls().widget(ui::fraprice)->setVisible(GetIndustryVersion() == 1); });
+    });
 }
 
 void frmSystemProfiles::loadValues() {
@@ -574,6 +578,24 @@ qint32 frmSystemProfiles::NoDeprAtStart() const {
 const store::ChangeLog& frmSystemProfiles::changeLog() const {
     return shared_->log;
 }
+// A number too large to read (an overflow, a type mismatch) is searched for
+// among the stored values, so that the message names it.
+host::HostError frmSystemProfiles::explainLoadError(const host::HostError& e) {
+    if (e.number() != 6 && e.number() != 13) return e;
+    QStringList found;
+    try {
+        found = unreadableValues(declared_, controls(), this);
+    } catch (const host::HostError&) {
+        return e;  // naming the value is a courtesy; the error stands without it
+    }
+    if (found.isEmpty()) return e;
+    return host::HostError(
+        e.number(), e.source(),
+        QStringLiteral("系统参数没有全部读出：下面的参数存的值超出了它能取的范围，无法读取。\n%1\n"
+                       "对话框只能查看，不能保存；账套没有被改动。请改正这个值后重新打开。")
+            .arg(found.join(u'\n')));
+}
+
 QList<const params::Param*> frmSystemProfiles::parameters() const {
     return shared_->baseline.params();
 }

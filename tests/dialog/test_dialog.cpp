@@ -41,6 +41,40 @@ class DialogTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // A stored number too large to read stops the load with a message that
+    // names it as the user finds it: page, caption, category/key and text.
+    void aValueTooLargeToReadIsNamed_data() {
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("start year") << "GL"
+                                    << "StartYear"
+                                    << "【会计期间】启用会计年度（GL/StartYear）";
+        QTest::newRow("company type") << "General"
+                                      << "CompanyType"
+                                      << "【系统信息】单位性质（General/CompanyType）";
+        QTest::newRow("account type") << "GL"
+                                      << "AccountType"
+                                      << "科目体系类型";
+        QTest::newRow("industry version") << "IC"
+                                          << "IndustryVersion"
+                                          << "行业版本";
+    }
+    void aValueTooLargeToReadIsNamed() {
+        QFETCH(QString, category);
+        QFETCH(QString, key);
+        QFETCH(QString, named);
+        DialogHarness h("administrator", params({{category, key, "99999999999"}}));
+        const QStringList errors = h.shownOf("error");
+        QVERIFY(!errors.isEmpty());
+        for (const QString& e : errors) {
+            QVERIFY2(e.contains(named) && e.contains(category + '/' + key + "）：“99999999999”") &&
+                         e.contains("账套没有被改动"),
+                     qPrintable(e));
+        }
+        QVERIFY(!h.c<QPushButton>("btnSave")->isEnabled());
+    }
+
     // Filling the pages is no change: nothing to save, and neither Close nor
     // OK asks anything.
     void anUntouchedDialogClosesWithoutAsking() {

@@ -14,6 +14,7 @@
 #include <type_traits>
 
 #include "zx/frame/Controls.h"
+#include "zx/host/HostError.h"
 #include "zx/rules/Rules.h"
 
 class QLabel;
@@ -102,6 +103,11 @@ protected:
     virtual void showPage(int) {}
     // The help context of what is in view (0: the dialog's topic as a whole).
     virtual qint32 helpContext() const { return 0; }
+    // An error of the load as the user is to read it: a dialog that knows
+    // its values names the one that could not be read.
+    virtual host::HostError explainLoadError(const host::HostError& e) { return e; }
+    // Runs a part of the load; its error reaches the caller explained.
+    void explained(const std::function<void()>& work);
 
     // The modify right: administrator, else the modify right of the
     // parameters (an error of the check means no right).

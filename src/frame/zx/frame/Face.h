@@ -30,6 +30,7 @@ struct Node {
     QString name;     // objectName of a container
     QString caption;  // frame title, tab caption
     params::Control control{};
+    const params::Param* param = nullptr;  // the parameter a placed control stands for
     int columns = 1;
     bool hidden = false;
     std::vector<Node> children;
@@ -51,6 +52,8 @@ Node hidden(Node node);
 Node place(const params::Control& c);
 // A parameter's control (and the list beside it, if any).
 Node place(const params::Param& p);
+// The parameters placed in `n` and below it, in the order of the face.
+void collectParams(const Node& n, QList<const params::Param*>& out);
 // The members of a control array, each on its own.
 Nodes members(const params::Control& c);
 // An option group without its label, its options side by side or stacked.

@@ -85,6 +85,7 @@ protected:
     QString savedNote() override;
     void showPage(int index) override;
     qint32 helpContext() const override;
+    host::HostError explainLoadError(const host::HostError& e) override;
     void done(int result) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -102,6 +103,7 @@ private:
     void takeAutoInvoiceSnapshot();
     void auditAutoInvoice();
 
+    QList<const params::Param*> declared_;  // every parameter placed on a page
     std::unique_ptr<Shared> shared_;
     std::unique_ptr<GeneralPage> general_;
     std::unique_ptr<PeriodsPage> periods_;
