@@ -79,6 +79,7 @@ public:
           kept_(kept),
           tag_(s.dialog.Tag()),
           ledgerStarted_(s.LedgerStarted),
+          origTaxType_(s.OrigTaxType),
           starts_(s.startsLoaded) {
         s_.written.clear();
         s_.startedNow.clear();
@@ -95,6 +96,7 @@ public:
         } else {
             s_.dialog.setTag(tag_);
             s_.LedgerStarted = ledgerStarted_;
+            s_.OrigTaxType = origTaxType_;
             s_.startsLoaded = starts_;
             s_.startedNow.clear();
             for (int i = 0; i < 2; ++i) c_.widget(*kStartBoxes[i])->setEnabled(enabled_.at(i));
@@ -131,6 +133,7 @@ private:
     const bool& kept_;
     QString tag_;
     bool ledgerStarted_;
+    QString origTaxType_;
     QHash<QString, QStringList> starts_;
     QList<bool> enabled_;
     QStringList shown_;
