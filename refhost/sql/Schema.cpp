@@ -360,6 +360,8 @@ const Table kTables[] = {
 const Index kIndexes[] = {
     {"ix_SystemProfile_Log_OptTime", "t_SystemProfile_Log", "FOptTime"},
     {"ix_SystemProfile_Audit_Time", "t_SystemProfile_Audit", "FTime"},
+    // One parameter's history; a set made before it gets it at its first write.
+    {"ix_SystemProfile_Audit_Key", "t_SystemProfile_Audit", "FCategory", "FKey"},
     {"ix_MGLog_Time", "t_MGLog", "FTime"},
     {"ix_Voucher_Period", "t_Voucher", "FYear", "FPeriod"},
     {"ix_CashJournal_Period", "t_CashJournal", "FYear", "FPeriod"},
