@@ -29,6 +29,8 @@
 #include "sql/Dialect.h"
 #include "sql/PgUrl.h"
 #include "zx/frame/ParamHistory.h"
+#include "zx/host/AuditServices.h"
+#include "zx/host/Environment.h"
 #include "zx/host/HostError.h"
 #include "zx/profiles/frmSystemProfiles.h"
 #include "zx/session/Session.h"
@@ -98,6 +100,29 @@ double openOnce(zx::profiles::frmSystemProfiles& dialog, QWidget* box, int& list
     return shown;
 }
 
+// The host's part alone: the rows of the parameter read from the audit.
+void measureRead(const QByteArray& backend, int runs) {
+    auto audit = zx::host::createObject<zx::host::ParamAudit>();
+    std::vector<double> wall, cpu;
+    qsizetype listed = 0;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        const double cpuStart = cpuMs();
+        listed = audit
+                     ->Changes(zx::GetPropsString(), QStringLiteral("GL"),
+                               QStringLiteral("CheckBeforePost"))
+                     .size();
+        wall.push_back(t.nsecsElapsed() / 1e6);
+        cpu.push_back(cpuMs() - cpuStart);
+    }
+    std::printf(
+        "%s audit read alone: %lld changes, wall median %.1f ms (min %.1f), CPU median "
+        "%.1f ms\n",
+        backend.constData(), qint64(listed), median(wall),
+        *std::min_element(wall.begin(), wall.end()), median(cpu));
+}
+
 void measureOpen(const QByteArray& backend, const char* label, int runs) {
     zx::profiles::frmSystemProfiles dialog;
     dialog.show();
@@ -133,6 +158,7 @@ void measure(const std::shared_ptr<refhost::Database>& set, const QString& insta
     fillAudit(db, rows);
     std::printf("%s: audit of %lld rows filled in %.1f s\n", backend.constData(), rows,
                 fill.elapsed() / 1000.0);
+    measureRead(backend, runs);
     measureOpen(backend, "with the index by parameter", runs);
     db.nativeExec(QStringLiteral("DROP INDEX ix_SystemProfile_Audit_Key"));
     if (db.onServer()) db.nativeExec(QStringLiteral("ANALYZE t_SystemProfile_Audit"));

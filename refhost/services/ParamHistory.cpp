@@ -7,6 +7,7 @@
 #include "RefHost.h"
 #include "sql/Database.h"
 #include "sql/Dialect.h"
+#include "sql/Schema.h"
 #include "zx/host/AuditServices.h"
 #include "zx/host/HostError.h"
 #include "zx/host/Services.h"
@@ -78,12 +79,7 @@ void ensureHistoryIndex(Database& db) {
     try {
         // A savepoint of its own: a server user who may write the parameters
         // but not add an index to the table still saves.
-        db.transaction([&db] {
-            db.nativeExec(db.dialect().createIndexIfNotExists(
-                QStringLiteral("ix_SystemProfile_Audit_Key"),
-                QStringLiteral("t_SystemProfile_Audit"),
-                {QStringLiteral("FCategory"), QStringLiteral("FKey")}));
-        });
+        db.transaction([&db] { db.nativeExec(auditKeyIndex(db.dialect())); });
     } catch (const HostError& error) {
         qWarning("audit index not made: %s", qPrintable(error.description()));
     }
