@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "Starts.h"
 #include "zx/frame/IntText3D.h"
 #include "zx/host/AssetServices.h"
 #include "zx/host/Environment.h"
@@ -261,6 +262,7 @@ QString CashierPage::startPeriod() const {
 
 bool CashierPage::start(ProfileWriter& writer, const rules::CashierStart& facts) {
     if (auto refusal = rules::cashierStartRefusal(facts)) return s.dialog.refuse(*refusal);
+    if (auto started = startedElsewhere(s, Module::Cashier)) return s.dialog.refuse(*started);
     s.dialog.refuse(
         {QString(), rules::kCashierPage, QString::fromLatin1(cn::StartPeriod.control.name)});
     if (!env().dialogService().Confirm(QStringLiteral("请确认出纳初始参数的设置，是否确认启用！"),
@@ -276,6 +278,7 @@ bool CashierPage::start(ProfileWriter& writer, const rules::CashierStart& facts)
         store::writeValue(writer, L("CN"), L(key), value);
     }
     s.dialog.setTag(QStringLiteral("OK"));
+    startedHere(s, Module::Cashier);
     s.startedNow << QStringLiteral("出纳已启用（%1年第%2期）").arg(year).arg(period);
     return true;
 }
