@@ -23,6 +23,7 @@
 #include "ProfitPage.h"
 #include "Starts.h"
 #include "zx/frame/IntText3D.h"
+#include "zx/frame/ParamHistory.h"
 #include "zx/host/Environment.h"
 #include "zx/host/LedgerServices.h"
 #include "zx/optlog/frmOptLog.h"
@@ -190,6 +191,13 @@ frmSystemProfiles::frmSystemProfiles(QWidget* parent) : DialogFrame(setup(), par
     periods_->connectReactions();
     profit_->connectReactions();
     business_->connectReactions();
+    // Every parameter control offers its history; the profit accounts show
+    // by their numbers and names.
+    new frame::HistoryOffer(
+        *this, [this] { return parameters(); },
+        [this](const params::Param& p, const QString& stored) {
+            return profit_->accountWords(p, stored);
+        });
     QObject::connect(controls().get<QAbstractButton>(ui::cmdOptHistory), &QAbstractButton::clicked,
                      this, [this] {
                          // A fresh viewer each time, released when it closes.
