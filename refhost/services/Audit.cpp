@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QWidget>
 
+#include "services/ParamHistory.h"
 #include "services/ProfileStore.h"
 #include "services/RefHost.h"
 #include "sql/Database.h"
@@ -106,6 +107,7 @@ void auditedProfileWrite(RefHost& host, const QString& category, const QString& 
     const QString cat = category.trimmed();
     const QString name = key.trimmed();
     db.transaction([&] {
+        ensureHistoryIndex(db);
         // The old text is read by the insert itself: one round trip more per
         // write. A stored NULL reads as empty, as every reader sees it; only a
         // missing row leaves the old value NULL.
@@ -128,6 +130,7 @@ void auditedRowsWrite(RefHost& host, const AuditedTable& table,
     Database& db = host.db();
     const Stamp stamp = stampOf(host);
     db.transaction([&] {
+        ensureHistoryIndex(db);
         const Rows before = readRows(db, table);
         write();
         const Rows after = readRows(db, table);
