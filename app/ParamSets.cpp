@@ -989,7 +989,8 @@ int runAudit(const QStringList& args) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "列出宿主记录的每一次参数写入, 以及保存改动的账套登记和物料属性: 时间、用户、\n"
-        "计算机、IP 地址、程序、类别、名称、原值和新值 (无: 原来没有或已删除)。"));
+        "计算机、IP 地址、程序、类别、名称、原值和新值 (无: 原来没有或已删除), 以及\n"
+        "所属保存的编号 (一次保存的各行相同; systemsetting revert 编号 撤销那次保存)。"));
     addCommonOptions(parser, true);
     parser.addOption(
         {QStringLiteral("since"),
@@ -1018,12 +1019,14 @@ int runAudit(const QStringList& args) {
     const QList<refhost::AuditRow> rows = refhost::readAudit(set.db(), filter);
     say(QStringList{QStringLiteral("时间"), QStringLiteral("用户"), QStringLiteral("计算机"),
                     QStringLiteral("IP地址"), QStringLiteral("程序"), QStringLiteral("类别"),
-                    QStringLiteral("名称"), QStringLiteral("原值"), QStringLiteral("新值")}
+                    QStringLiteral("名称"), QStringLiteral("原值"), QStringLiteral("新值"),
+                    QStringLiteral("保存")}
             .join(u'\t'));
     for (const refhost::AuditRow& r : rows) {
         say(QStringList{r.time, r.userName.isEmpty() ? QString::number(r.userId) : r.userName,
                         r.machine, r.address, r.program, r.category, oneLine(r.key),
-                        auditValue(r.before), auditValue(r.after)}
+                        auditValue(r.before), auditValue(r.after),
+                        r.saveId ? QString::number(r.saveId) : QString()}
                 .join(u'\t'));
     }
     complain(QStringLiteral("%1 条记录。").arg(rows.size()));
