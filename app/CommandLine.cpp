@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QtGlobal>
 
@@ -22,6 +23,9 @@ QString valueOr(const QCommandLineParser& parser, const QString& name, const QSt
 const QLatin1String kPlatformNoise[] = {
     QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"),
     QLatin1String("This plugin does not support "),
+    // After a lost server connection the driver cannot free the statements
+    // of the session that is gone; the user has been told of the loss.
+    QLatin1String("Unable to free statement: no connection to the server"),
 };
 
 QtMessageHandler g_nextHandler = nullptr;
@@ -64,6 +68,14 @@ QString kindLabel(const QString& kind) {
     if (kind == QLatin1String("answer")) return QStringLiteral("回答");
     if (kind == QLatin1String("help")) return QStringLiteral("帮助");
     return QStringLiteral("提示");
+}
+
+QString fileProblem(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) return QStringLiteral("文件不存在");
+    if (info.isDir()) return QStringLiteral("这是一个目录, 不是文件");
+    if (!info.isReadable()) return QStringLiteral("当前用户没有读取这个文件的权限");
+    return QStringLiteral("文件无法打开");
 }
 
 QString defaultDbPath() {

@@ -146,12 +146,31 @@ int lineOf(const QByteArray& data, int offset) {
     return int(data.left(offset).count('\n')) + 1;
 }
 
+// Every parameter of a set exports to well under a megabyte; a file many
+// times that is no parameter file, and parsing it would only fill the memory.
+constexpr qint64 kMaxFileBytes = 10 * 1024 * 1024;
+
+// `size` is what is known: a pipe is read only up to the limit.
+[[noreturn]] void refuseTooLarge(const QString& path, const QString& size) {
+    fail(kExitUsage,
+         QStringLiteral("参数文件 %1 太大 (%2), 超过了参数文件 10 MB 的上限, 没有读取。"
+                        "一个账套的全部参数导出后不到 1 MB, 请确认给出的是 export 写出的文件。")
+             .arg(path, size));
+}
+
 Snapshot readFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        fail(kExitUsage, QStringLiteral("无法读取参数文件 %1: %2").arg(path, file.errorString()));
+    // A regular file says its size before anything is read; a pipe or a
+    // device is read only up to the limit.
+    if (file.size() > kMaxFileBytes) {
+        refuseTooLarge(path,
+                       QStringLiteral("%1 MB").arg(double(file.size()) / (1024 * 1024), 0, 'f', 1));
     }
-    const QByteArray data = file.readAll();
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(kExitUsage, QStringLiteral("无法读取参数文件 %1: %2").arg(path, fileProblem(path)));
+    }
+    const QByteArray data = file.read(kMaxFileBytes + 1);
+    if (data.size() > kMaxFileBytes) refuseTooLarge(path, QStringLiteral("超过 10 MB"));
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError) {
@@ -911,6 +930,10 @@ void printWrites(refhost::Database& db, qint64 auditBefore, bool dryRun) {
     for (const refhost::AuditRow& r : rows) {
         say(QStringLiteral("  %1/%2: %3 → %4")
                 .arg(r.category, r.key, auditValue(r.before), auditValue(r.after)));
+    }
+    if (!dryRun && !rows.isEmpty()) {
+        say(QStringLiteral("保存编号 %1 (systemsetting revert %1 可撤销这次保存)。")
+                .arg(rows.first().saveId));
     }
 }
 

@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <limits>
 
 #include "Cursor.h"
@@ -331,15 +332,16 @@ bool Database::serverGone() {
 
 void Database::reconnect() {
     // Right after the tries gave up, the calls that follow (what the failed
-    // action does on its way out) fail at once instead of waiting again.
-    if (gaveUp_.isValid() && gaveUp_.elapsed() < kReconnectPauseMs * 3) throw unreachable_;
+    // action does on its way out) try once instead of waiting again.
+    const bool justGaveUp = gaveUp_.isValid() && gaveUp_.elapsed() < kReconnectPauseMs * 3;
+    const int tries = justGaveUp ? 1 : kReconnectTries;
     if (reconnectWatcher_) reconnectWatcher_(true);
     cursors_->dropReaders();
     prepared_.clear();  // they belong to the session that is gone
     QElapsedTimer clock;
     clock.start();
     QString reason;
-    for (int attempt = 1; lost_ && attempt <= kReconnectTries; ++attempt) {
+    for (int attempt = 1; lost_ && attempt <= tries; ++attempt) {
         if (attempt > 1) QThread::msleep(kReconnectPauseMs);
         QSqlDatabase db = handle();
         db.close();
@@ -360,15 +362,12 @@ void Database::reconnect() {
         return;
     }
     gaveUp_.start();
-    unreachable_ =
-        HostError(kServerUnreachable, kSource,
-                  QStringLiteral("连接不上账套所在的数据库服务器 (%1): 与它的连接中断后, "
-                                 "%2 秒内重试 %3 次都没有连上。这次操作没有在账套中写入任何内容。"
-                                 "\n详细信息: %4")
-                      .arg(location_, secondsText(int(clock.elapsed())))
-                      .arg(kReconnectTries)
-                      .arg(reason));
-    throw unreachable_;
+    throw HostError(
+        kServerUnreachable, kSource,
+        QStringLiteral("连接不上账套所在的数据库服务器 (%1): 与它的连接中断后, "
+                       "%2 秒内重试 %3 次都没有连上。这次操作没有在账套中写入任何内容。"
+                       "\n详细信息: %4")
+            .arg(location_, secondsText(int(clock.elapsed())), QString::number(tries), reason));
 }
 
 void Database::createSqliteFile(const QString& path) {
@@ -646,6 +645,7 @@ zx::host::RecordSetPtr Database::executeNow(const QString& tsql) {
                 found->second(*this, statement.arguments);
                 continue;
             }
+            if (statement.kind != TranslatedStatement::Kind::Query) passWriteGate(statement.sql);
             QSqlQuery q(handle());
             q.setForwardOnly(true);
             ++roundTrips_;
@@ -675,6 +675,20 @@ zx::host::RecordSetPtr Database::nativeQuery(const QString& sql, const QVariantL
     return rows;
 }
 
+void Database::passWriteGate(const QString& what) {
+    // A test hook: with ZX_TEST_WRITE_GATE set, every write says on standard
+    // error which one it is and waits for a line on standard input, so that a
+    // test can end the process at a write of its choice.
+    static const bool gated = qEnvironmentVariableIsSet("ZX_TEST_WRITE_GATE");
+    if (!gated) return;
+    static int count = 0;
+    std::fprintf(stderr, "zx-write-gate %d %s\n", ++count,
+                 what.simplified().left(60).toUtf8().constData());
+    std::fflush(stderr);
+    char line[16];
+    if (!std::fgets(line, sizeof line, stdin)) return;  // no one steers: go on
+}
+
 int Database::nativeExec(const QString& sql, const QVariantList& binds) {
     int affected = 0;
     live([&] { affected = execNow(sql, binds); });
@@ -682,6 +696,7 @@ int Database::nativeExec(const QString& sql, const QVariantList& binds) {
 }
 
 int Database::execNow(const QString& sql, const QVariantList& binds) {
+    passWriteGate(sql);
     if (onServer_ && !binds.isEmpty()) {
         bool fresh = false;
         QSqlQuery& q = preparedQuery(sql, fresh);
@@ -746,54 +761,88 @@ void Database::registerProcedure(const QString& name, Procedure procedure) {
     procedures_[procedureKey(name)] = std::move(procedure);
 }
 
-void Database::transaction(const std::function<void()>& work) {
+void Database::control(const QString& sql) {
     // Statements that open, commit or roll back a transaction are not counted
     // as round trips: the counter measures the work the callers ask for.
-    auto control = [this](const QString& sql) {
-        QSqlQuery q(handle());
-        execOrThrow(q, sql, {});
-    };
-    const bool outermost = transactionDepth_ == 0;
-    const QString savepoint = QStringLiteral("zx_level%1").arg(transactionDepth_);
-    if (outermost) {
-        live([&] { control(dialect_->beginTransaction()); });
+    QSqlQuery q(handle());
+    execOrThrow(q, sql, {});
+}
+
+QString Database::savepointName() const {
+    return QStringLiteral("zx_level%1").arg(transactionDepth_ - 1);
+}
+
+void Database::begin() {
+    if (transactionDepth_ == 0) {
+        // The first statement after a while: a connection lost meanwhile is
+        // made again here, before anything is written.
+        live([this] { control(dialect_->beginTransaction()); });
+        transactionSerial_ = nextTransactionSerial();
     } else {
-        control(QStringLiteral("SAVEPOINT ") + savepoint);
+        if (lost_) throw lostError();
+        control(QStringLiteral("SAVEPOINT zx_level%1").arg(transactionDepth_));
     }
     ++transactionDepth_;
-    if (outermost) transactionSerial_ = nextTransactionSerial();
-    auto undo = [&] {
+}
+
+void Database::commit() {
+    if (transactionDepth_ == 0) {
+        throw HostError(kBackendError, kSource, QStringLiteral("没有要提交的事务"));
+    }
+    if (lost_) throw lostError();  // the transaction went with the session
+    if (transactionDepth_ == 1) {
+        passWriteGate(QStringLiteral("COMMIT"));
         try {
-            if (outermost) {
-                control(QStringLiteral("ROLLBACK"));
-            } else {
-                control(QStringLiteral("ROLLBACK TO SAVEPOINT ") + savepoint);
-                control(QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
-            }
+            control(QStringLiteral("COMMIT"));
         } catch (const HostError&) {
-            // The first error is the one worth reporting.
+            if (!onServer_ || !serverGone()) throw;
+            lost_ = true;
+            throw lostError();
         }
-    };
+    } else {
+        control(QStringLiteral("RELEASE SAVEPOINT ") + savepointName());
+    }
+    --transactionDepth_;
+}
+
+void Database::rollback() {
+    if (transactionDepth_ == 0) return;
+    const QString savepoint = savepointName();
+    --transactionDepth_;
+    if (lost_) return;  // the server dropped it with the session
+    try {
+        if (transactionDepth_ == 0) {
+            control(QStringLiteral("ROLLBACK"));
+        } else {
+            control(QStringLiteral("ROLLBACK TO SAVEPOINT ") + savepoint);
+            control(QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
+        }
+    } catch (const HostError& error) {
+        // The error that led here is the one worth reporting; this one goes
+        // to the log.
+        qWarning("rollback: %s", qPrintable(error.description()));
+    }
+}
+
+void Database::transaction(const std::function<void()>& work) {
+    const bool outermost = transactionDepth_ == 0;
+    begin();
     try {
         work();
     } catch (const HostError& error) {
-        --transactionDepth_;
-        undo();
+        rollback();
         if (outermost && onServer_ && error.number() == kAccountSetBusy) {
             throw busyError(location_, writeLockHolder(), lockWaitMs_);
         }
         throw;
     } catch (...) {
-        --transactionDepth_;
-        undo();
+        rollback();
         throw;
     }
-    --transactionDepth_;
     try {
-        control(outermost ? QStringLiteral("COMMIT")
-                          : QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
+        commit();
     } catch (...) {
-        undo();
+        rollback();
         throw;
     }
 }

@@ -93,6 +93,14 @@ public:
     // Whether `table` has `column`. A column once seen stays known; one not
     // seen is looked for again, since another process may add it.
     bool hasColumn(const QString& table, const QString& column);
+    // The same in steps, for work that spans several calls of the host's
+    // services (one save): begin opens a transaction, or inside one a
+    // savepoint; commit and rollback end the innermost. rollback raises
+    // nothing: a failed rollback is logged.
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return transactionDepth_ > 0; }
     // The same for a start that has to write: while another process holds
     // the account set it tries again for up to `patienceMs`, calling
     // `waiting` between tries; then raises kAccountSetBusy naming the holder.
@@ -173,6 +181,9 @@ private:
     int execNow(const QString& sql, const QVariantList& binds);
     zx::host::RecordSetPtr queryNow(const QString& tsql);
     zx::host::RecordSetPtr executeNow(const QString& tsql);
+    void control(const QString& sql);
+    QString savepointName() const;
+    static void passWriteGate(const QString& what);
     [[noreturn]] void raise(const QSqlError& error, const QString& sql);
     void execOrThrow(QSqlQuery& query, const QString& sql, const QVariantList& binds);
     void execPrepared(QSqlQuery& query, const QString& sql, const QVariantList& binds);
@@ -190,8 +201,7 @@ private:
     bool lost_ = false;
     int sessionState_ = 0;
     std::function<void(bool)> reconnectWatcher_;
-    QElapsedTimer gaveUp_;  // since the last tries to reconnect gave up
-    zx::host::HostError unreachable_{0, QString(), QString()};
+    QElapsedTimer gaveUp_;     // since the last tries to reconnect gave up
     QStringList columnsSeen_;  // "table.column", lower case
     bool onServer_ = false;
     QString readOnlyReason_;

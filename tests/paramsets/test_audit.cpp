@@ -155,6 +155,37 @@ private slots:
                  QCoreApplication::applicationName() + QStringLiteral("/frmICSystemProfiles"));
     }
 
+    // A save that changes nothing writes nothing: no parameter, no audit
+    // row, no change-log row. A payroll check the page does not show is
+    // turned off by the first save that finds it on, and the ledger link
+    // waits for a fixed-asset option the user changes.
+    void aSaveThatChangesNothingWritesNothing() {
+        DialogHarness h("administrator", [](DialogHarness& d) {
+            d.setParam("PA", "ChkPrnPARpt", "1");
+            d.setParam("FA", "FALinkedGL", "0");
+        });
+        const int logRows = h.set.count("t_SystemProfile_Log");
+        qint64 from = lastAuditId(h);
+        h.dialog->SetChanged(true);
+        QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
+        QList<AuditRow> rows = auditSince(h, from);
+        QStringList written;
+        for (const AuditRow& r : rows) written << r.category + '/' + r.key;
+        QVERIFY2(rows.size() == 1, qPrintable(written.join(' ')));
+        QCOMPARE(rows.at(0).category + '/' + rows.at(0).key, QString("PA/ChkPrnPARpt"));
+        QCOMPARE(shown(rows.at(0).after), shown("0"));
+
+        h.open();
+        const auto before = h.stored();
+        from = lastAuditId(h);
+        h.dialog->SetChanged(true);
+        QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
+        QCOMPARE(auditSince(h, from).size(), 0);
+        QCOMPARE(h.stored(), before);
+        QCOMPARE(h.param("FA", "FALinkedGL"), QString("0"));
+        QCOMPARE(h.set.count("t_SystemProfile_Log"), logRows);
+    }
+
     // A host that only reads refuses a write, and records none.
     void aHostThatOnlyReadsWritesNothing() {
         DemoSet set(true, "administrator");
@@ -194,6 +225,33 @@ private slots:
         QCOMPARE(refhost::readAudit(*set.db, filter).size(), 0);
         filter.since = QDate::currentDate().addDays(-1).toString("yyyy-MM-dd");
         QCOMPARE(refhost::readAudit(*set.db, filter).size(), 2);
+    }
+
+    // An audit made before save ids: opening the set and the dialog leaves it
+    // as it is, its rows show no save, and the first write adds the column
+    // and gives its save an id.
+    void anAuditWithoutSaveIdsGetsThemAtItsFirstWrite() {
+        DemoSet set(true, "administrator");
+        set.db->nativeExec("ALTER TABLE t_SystemProfile_Audit DROP COLUMN FSaveID");
+        set.db->nativeExec(
+            "INSERT INTO t_SystemProfile_Audit (FTime, FCategory, FKey, FNewValue) "
+            "VALUES ('2024-01-01 00:00:00', 'GL', 'Older', '1')");
+        auto reopened = refhost::Database::open(set.location());
+        {
+            zx::ResetSessionCaches();
+            zx::profiles::frmSystemProfiles dialog;
+            dialog.Form_Activate();
+        }
+        QVERIFY(!refhost::columnNames(*reopened, "t_SystemProfile_Audit").contains("fsaveid"));
+        QCOMPARE(refhost::readAudit(*reopened).first().saveId, 0);
+
+        auto writer = zx::host::createService<zx::host::BaseSystemProfile>();
+        writer->Setprofile(set.host->propsString(), "GL", "Newer", 1, std::nullopt);
+        const QList<AuditRow> rows = refhost::readAudit(*reopened);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.at(0).saveId, 0);
+        QCOMPARE(rows.at(1).saveId, rows.at(1).id);
+        zx::ResetSessionCaches();
     }
 };
 

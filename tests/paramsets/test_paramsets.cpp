@@ -282,6 +282,13 @@ private slots:
         QCOMPARE(r.exitCode, 2);
         QVERIFY2(r.err.contains("第 4 行"), qPrintable(r.err));
         QCOMPARE(app.run({"apply", app.path("missing.json"), "--db", b.location()}).exitCode, 2);
+        // A file far larger than any export is refused before it is read.
+        QFile huge(app.path("huge.json"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(11 * 1024 * 1024));
+        huge.close();
+        r = app.run({"apply", huge.fileName(), "--db", b.location()});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.contains(huge.fileName()) && r.err.contains("10 MB"), qPrintable(r.err));
         QCOMPARE(app.run({"apply", "--db", b.location()}).exitCode, 2);
         QCOMPARE(app.run({"export", "--db", app.path("nowhere.zxdb")}).exitCode, 2);
         QCOMPARE(app.run({"audit", "--db", b.location(), "--since", "yesterday"}).exitCode, 2);

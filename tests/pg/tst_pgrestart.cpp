@@ -7,10 +7,12 @@
 
 #include <QLineEdit>
 #include <QProcess>
+#include <QSet>
 #include <QtTest>
 #include <memory>
 
 #include "DialogHarness.h"
+#include "services/Audit.h"
 
 namespace {
 
@@ -89,6 +91,39 @@ private slots:
         QCOMPARE(h.param("General", "Fax"), fax);
         QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
         QCOMPARE(h.param("General", "Fax"), QString("021-5551"));
+    }
+
+    // The connection is lost between two writes of the save: that attempt
+    // leaves nothing behind, and the save starts over and is made once.
+    void aConnectionLostWhileWritingStartsTheSaveOver() {
+        DialogHarness h;
+        for (const char* sql :
+             {"CREATE SEQUENCE zx_test_kill",
+              "CREATE FUNCTION zx_test_kill() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+              "IF nextval('zx_test_kill') = 2 THEN PERFORM pg_terminate_backend(pg_backend_pid()); "
+              "END IF; RETURN NEW; END $$",
+              "CREATE TRIGGER zx_test_kill AFTER INSERT OR UPDATE ON t_SystemProfile "
+              "FOR EACH ROW EXECUTE FUNCTION zx_test_kill()"}) {
+            h.set.db->nativeExec(QString::fromLatin1(sql));
+        }
+        const QList<refhost::AuditRow> before = refhost::readAudit(*h.set.db);
+        h.c<QLineEdit>("txtFax")->setText("021-5552");
+        h.c<QLineEdit>("txtEMail")->setText("lost@example.com");
+        QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
+        QVERIFY2(h.shownOf("error").isEmpty(), qPrintable(h.shown.join('\n')));
+        QCOMPARE(h.param("General", "Fax"), QString("021-5552"));
+        QCOMPARE(h.param("General", "EMail"), QString("lost@example.com"));
+        refhost::AuditFilter filter;
+        filter.afterId = before.isEmpty() ? 0 : before.last().id;
+        QStringList keys;
+        QSet<qint64> saves;
+        for (const refhost::AuditRow& r : refhost::readAudit(*h.set.db, filter)) {
+            keys << r.key;
+            saves << r.saveId;
+        }
+        keys.sort();
+        QCOMPARE(keys, (QStringList{"EMail", "Fax"}));
+        QCOMPARE(saves.size(), 1);
     }
 };
 

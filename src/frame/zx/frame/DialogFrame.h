@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <array>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -41,6 +42,11 @@ public:
     bool IsChanged() const { return changed_; }
     bool Loading() const { return loading_; }
     bool CanModify() const { return canModify_; }
+    // Whether the size and place the user leaves the window at are stored:
+    // by default not on a platform without a screen. Runs that only look
+    // (dumps, screenshots, scripts) set false; a test may set true.
+    static void keepGeometry(std::optional<bool> keep);
+    static bool geometryKept();
     // The dialog cannot save: the user may only view, or a value could not be read.
     bool readOnly() const { return !readOnlyReason_.isEmpty(); }
 
@@ -65,6 +71,7 @@ public:
         });
     }
     bool guarded(const std::function<bool()>& work);
+    int guardDepth_ = 0;
     // Shows a refusal (its page, its message, the focus) and returns false.
     bool refuse(const Refusal& refusal);
 
@@ -155,6 +162,9 @@ private:
     // The place and size as stored for this user; kNone where none is.
     static constexpr int kNone = std::numeric_limits<int>::min();
     int storedGeometry_[4] = {kNone, kNone, kNone, kNone};
+    // The place and size the dialog gave itself when it opened.
+    std::array<int, 4> placedGeometry_ = {kNone, kNone, kNone, kNone};
+    static std::optional<bool> geometryKept_;
 };
 
 // The notices of the read-only state.

@@ -3,8 +3,10 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "zx/frame/DialogFrame.h"
+#include "zx/rules/Rules.h"
 
 class QTabWidget;
 
@@ -89,7 +91,12 @@ protected:
 private:
     void formLoad();
     void applyCaptions();
-    bool startLedger();
+    bool askLedgerStart(bool& start);
+    bool ledgerStartStands();
+    rules::LedgerStart ledgerStartFacts();
+    bool writeValues();
+    bool lockedSave(qint16 year, qint16 period, bool ledgerStart, bool& committed);
+    std::optional<rules::Refusal> unreadableNumber();
     bool checkConflicts();
     void rebase();
     void focusFirstField();
