@@ -35,6 +35,7 @@
 
 #include "services/RefHost.h"
 #include "zx/frame/IntText3D.h"
+#include "zx/frame/ParamHistory.h"
 #include "zx/frame/TextBox.h"
 #include "zx/profiles/frmSystemProfiles.h"
 
@@ -698,6 +699,8 @@ void ScriptRunner::execute(int number, const QString& raw, QWidget* top) {
         look(number, verb, rest, top);
     } else if (verb == QLatin1String("set") || verb == QLatin1String("click")) {
         act(number, verb, text, top);
+    } else if (verb == QLatin1String("history")) {
+        history(number, rest, top);
     } else {
         fail(number, QStringLiteral("不认识的命令: %1").arg(verb));
     }
@@ -763,6 +766,24 @@ void ScriptRunner::act(int number, const QString& verb, const QString& text, QWi
         button->click();
     } else {
         fail(number, QStringLiteral("无法单击: %1").arg(name));
+    }
+}
+
+// The recorded changes of the parameter a control shows, opened as its
+// context menu opens them; a control its rule disables has them too.
+void ScriptRunner::history(int number, const QString& name, QWidget* top) {
+    auto* offer = top ? zx::frame::HistoryOffer::of(top) : nullptr;
+    QWidget* w = offer ? top->findChild<QWidget*>(name) : nullptr;
+    if (!top) {
+        fail(number, QStringLiteral("对话框已关闭: history %1").arg(name));
+    } else if (!offer) {
+        fail(number, QStringLiteral("这个窗口的控件没有修改记录: %1").arg(name));
+    } else if (!w) {
+        fail(number, QStringLiteral("窗口\"%1\"中没有控件: %2").arg(top->windowTitle(), name));
+    } else if (!shownToUser(w)) {
+        fail(number, QStringLiteral("控件不可见: %1").arg(name));
+    } else if (!offer->open(w)) {
+        fail(number, QStringLiteral("控件 %1 不显示参数, 没有修改记录").arg(name));
     }
 }
 

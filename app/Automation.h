@@ -48,6 +48,8 @@ QStringList takeScreenshots(zx::profiles::frmSystemProfiles& dialog, const QStri
 //   set NAME VALUE      check state 0/1/2, option 1, combo index or entry text,
 //                       text, numeric value, date yyyy-MM-dd, tree node text
 //   click NAME          a button, check box or option; or a tab page "Stab(3)"
+//   history NAME        opens the recorded changes of the parameter the control
+//                       shows (frmParamHistory, closed by cmdClose)
 //   answer yes|no       answers the open question, else the next one to come
 //   dump                prints the window and its controls as JSON lines
 //   shot NAME           saves the window as DIR/NAME.png
@@ -101,6 +103,7 @@ private:
     void answer(int number, const QString& word, QWidget* top);
     void look(int number, const QString& verb, const QString& rest, QWidget* top);
     void act(int number, const QString& verb, const QString& text, QWidget* top);
+    void history(int number, const QString& name, QWidget* top);
     bool clickPage(int number, const QString& name, QWidget* top);
     QWidget* reachable(int number, const QString& name, QWidget* top);
     void setValue(int number, QWidget* w, const QString& name, const QString& value);

@@ -95,11 +95,12 @@ void addDialogOptions(QCommandLineParser& parser) {
                                      "标准输出只有 JSON, 提示写到标准错误。")});
     parser.addOption(
         {QStringLiteral("script"),
-         QStringLiteral("逐行执行脚本 FILE, 每行作用于当时最上层的窗口 (包括打开对话框时出现的"
-                        "提示框): set NAME VALUE, click NAME, answer yes|no, dump, shot NAME, "
-                        "expect-window TITLE, expect-closed。shot 的图片存放在 --screenshot "
-                        "的目录 (默认当前目录)。脚本执行到底时退出码为 0, 出错时为 3, 对话框"
-                        "没有打开 (无权查看) 时为 1。"),
+         QStringLiteral(
+             "逐行执行脚本 FILE, 每行作用于当时最上层的窗口 (包括打开对话框时出现的"
+             "提示框): set NAME VALUE, click NAME, history NAME, answer yes|no, dump, shot NAME, "
+             "expect-window TITLE, expect-closed。shot 的图片存放在 --screenshot "
+             "的目录 (默认当前目录)。脚本执行到底时退出码为 0, 出错时为 3, 对话框"
+             "没有打开 (无权查看) 时为 1。"),
          QStringLiteral("FILE")});
     parser.addOption(
         {QStringLiteral("script-timeout"),

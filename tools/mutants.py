@@ -73,7 +73,7 @@ def configure():
         gen = ["-G", "Ninja"] if run(["sh", "-c", "command -v ninja"]).returncode == 0 else []
         # No optimisation and no debug information: each edit recompiles fast.
         r = run(["cmake", "-S", ".", "-B", str(BUILD), *gen, "-DCMAKE_BUILD_TYPE=",
-                 "-DBUILD_SHARED_LIBS=ON"])
+                 "-DBUILD_SHARED_LIBS=ON", "-DCMAKE_LINK_DEPENDS_NO_SHARED=ON"])
         if r.returncode:
             sys.exit(r.stdout)
 

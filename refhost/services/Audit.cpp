@@ -1,9 +1,12 @@
 #include "services/Audit.h"
 
 #include <QApplication>
+#include <QDate>
+#include <QDateTime>
 #include <QMap>
 #include <QWidget>
 
+#include "services/ParamHistory.h"
 #include "services/ProfileStore.h"
 #include "services/RefHost.h"
 #include "sql/Database.h"
@@ -143,6 +146,7 @@ void auditedProfileWrite(RefHost& host, const QString& category, const QString& 
     const QString cat = category.trimmed();
     const QString name = key.trimmed();
     db.transaction([&] {
+        ensureHistoryIndex(db);
         // The old text is read by the insert itself. A stored NULL reads as
         // empty, as every reader sees it; only a missing row leaves the old
         // value NULL.
@@ -178,6 +182,7 @@ void auditedRowsWrite(RefHost& host, const AuditedTable& table,
     Database& db = host.db();
     const Stamp stamp = stampOf(host);
     db.transaction([&] {
+        ensureHistoryIndex(db);
         const Rows before = readRows(db, table);
         write();
         const Rows after = readRows(db, table);
@@ -216,6 +221,23 @@ QList<AuditRow> readAudit(Database& db, const AuditFilter& filter) {
     if (!filter.since.isEmpty()) {
         sql += QStringLiteral(" AND FTime >= ?");
         binds << filter.since;
+    }
+    if (!filter.until.isEmpty()) {
+        // Times are texts with milliseconds: everything before the next day
+        // or second is up to and including the one named.
+        const QDate day = QDate::fromString(filter.until, QStringLiteral("yyyy-MM-dd"));
+        QDateTime second =
+            QDateTime::fromString(filter.until, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        second.setTimeSpec(Qt::UTC);  // a text, not a moment: no clock change between
+        const QString bound =
+            day.isValid() ? day.addDays(1).toString(QStringLiteral("yyyy-MM-dd"))
+                          : second.addSecs(1).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        sql += QStringLiteral(" AND FTime < ?");
+        binds << bound;
+    }
+    if (!filter.user.isEmpty()) {
+        sql += QStringLiteral(" AND UPPER(FUserName) = UPPER(?)");
+        binds << filter.user;
     }
     if (!filter.key.isEmpty()) {
         QString key = filter.key;

@@ -3,6 +3,7 @@
 #include "AccountServices.h"
 #include "AssetServices.h"
 #include "BusinessServices.h"
+#include "ParamHistory.h"
 #include "ProfileServices.h"
 #include "lock/LockServices.h"
 
@@ -20,6 +21,7 @@ void installStandardServices(RefHost& host) {
     installAccountServices(host);
     installBusinessServices(host);
     installAssetServices(host);
+    installParamHistoryService(host);
 }
 
 }  // namespace refhost

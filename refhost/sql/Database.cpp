@@ -428,10 +428,14 @@ void Database::connectSqlite(const QString& path, bool readOnly) {
             }
         }
         if (error.isValid()) {
-            if (sqliteCode(error) != kSqliteCantOpen) throw failed(backendMessage(error));
+            const int code = sqliteCode(error);
+            if (code != kSqliteCantOpen && code != kSqliteReadOnly) {
+                throw failed(backendMessage(error));
+            }
             // SQLite reads a WAL database through a shared-memory file beside
-            // it, which a read-only medium cannot hold. Nothing changes a file
-            // there, so it is read as unchanging.
+            // it, which a read-only medium or a folder this user may not write
+            // cannot take. The file is then read as unchanging: what it held
+            // when it was opened.
             db.close();
             db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
                                QStringLiteral("?immutable=1"));

@@ -386,6 +386,7 @@ QStringList tables(const Dialect& d) {
         out << d.createIndexIfNotExists(QString::fromLatin1(index.name),
                                         QString::fromLatin1(index.table), names);
     }
+    out << auditKeyIndex(d);
     return out;
 }
 
@@ -429,6 +430,21 @@ const char* const kFixedRows[] = {
 };
 
 }  // namespace
+
+QString auditKeyIndex(const Dialect& d) {
+    // On SQLite the index holds what the history shows: one parameter's rows
+    // are read from it in one stretch instead of a page of the table each. A
+    // server's index entry has a size limit a long value could pass, so
+    // there it only finds the rows.
+    QStringList columns{QStringLiteral("FCategory"), QStringLiteral("FKey"), QStringLiteral("FID")};
+    if (d.driverName() == QLatin1String("QSQLITE")) {
+        columns << QStringLiteral("FTime") << QStringLiteral("FUserName")
+                << QStringLiteral("FMachineName") << QStringLiteral("FIpAddress")
+                << QStringLiteral("FOldValue") << QStringLiteral("FNewValue");
+    }
+    return d.createIndexIfNotExists(QStringLiteral("ix_SystemProfile_Audit_Key"),
+                                    QStringLiteral("t_SystemProfile_Audit"), columns);
+}
 
 void createSchema(Database& db) {
     db.transaction([&] {

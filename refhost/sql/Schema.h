@@ -5,6 +5,7 @@
 namespace refhost {
 
 class Database;
+class Dialect;
 
 // The schema version this host creates. Later versions add a step to
 // createSchema that migrates an older account set before the version row
@@ -20,6 +21,11 @@ inline constexpr int kSchemaVersion = 3;
 // Creates every table, index and fixed row of an account set that is
 // missing; existing tables and data are left alone, so it runs on every open.
 void createSchema(Database& db);
+
+// The statement that makes the audit's index by parameter (category, key,
+// in the order written) where it is missing: with the schema, and for a set
+// made before it at its first audited write.
+QString auditKeyIndex(const Dialect& d);
 
 // The schema version recorded in the account set; 0 when none is (also
 // when the database holds no such record at all).

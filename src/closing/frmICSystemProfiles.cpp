@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "zx/frame/Face.h"
+#include "zx/frame/ParamHistory.h"
 #include "zx/host/Environment.h"
 #include "zx/params/Business.h"
 #include "zx/session/MNetControl.h"
@@ -45,6 +46,9 @@ frmICSystemProfiles::frmICSystemProfiles(QWidget* parent) : DialogFrame(setup(),
         frame::face::group(QStringLiteral("framSet"), QStringLiteral("结账检查参数"), boxes),
         this));
     finishFace();
+    new frame::HistoryOffer(*this, [] {
+        return QList<const params::Param*>(std::begin(kOptions), std::end(kOptions));
+    });
     attempt([this] {
         RegisterHelpWindow(kTopic, qint32(winId()));
         env().dialogService().PrepareForm(this);

@@ -86,6 +86,23 @@ void ProfitPage::showAccount(const params::Param& p, const QString& storedId) {
     box->setProperty("Tag", account ? QString::number(account->AccountID) : QStringLiteral("0"));
 }
 
+std::optional<QString> ProfitPage::accountWords(const params::Param& p,
+                                                const QString& stored) const {
+    if (&p != &EarnAccount && &p != &EarnAssignAccount) return std::nullopt;
+    if (stored.trimmed().isEmpty()) return QStringLiteral("（空）");
+    // Public-sector books and the carry-forward list store account numbers;
+    // any other chart the account's id.
+    const bool numbers =
+        s.PublicSectorBooks || (&p == &EarnAccount && accountType() == kCarryForwardChart);
+    QStringList parts;
+    for (const QString& part : numbers ? stored.split(u',') : QStringList{stored}) {
+        const std::optional<Account> account = GetGLData()->GetAccount(part.trimmed(), !numbers);
+        parts << (account ? account->Number + u' ' + account->Name
+                          : part.trimmed() + QStringLiteral("（科目不存在）"));
+    }
+    return parts.join(QStringLiteral("，"));
+}
+
 void ProfitPage::load(SystemProfile& profile) {
     const qint32 type = accountType();
     auto* earn = get<QLineEdit>(EarnAccount.control);

@@ -4,6 +4,8 @@
 // profit-distribution account, their checks against the chart of accounts,
 // the host's account selection, and their save.
 
+#include <optional>
+
 #include "Page.h"
 
 namespace zx::profiles {
@@ -21,6 +23,9 @@ public:
     bool HasItemClasses(const QString& number);
     void btnEarnAcct_Click();
     void btnEarnAssignAcct_Click();
+    // A stored profit account in the user's words: its number and name;
+    // nullopt for any other parameter.
+    std::optional<QString> accountWords(const params::Param& p, const QString& stored) const;
 
     struct Box;
 

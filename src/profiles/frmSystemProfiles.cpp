@@ -23,6 +23,7 @@
 #include "ProfitPage.h"
 #include "Starts.h"
 #include "zx/frame/IntText3D.h"
+#include "zx/frame/ParamHistory.h"
 #include "zx/host/Environment.h"
 #include "zx/host/LedgerServices.h"
 #include "zx/optlog/frmOptLog.h"
@@ -82,6 +83,7 @@ public:
           kept_(kept),
           tag_(s.dialog.Tag()),
           ledgerStarted_(s.LedgerStarted),
+          origTaxType_(s.OrigTaxType),
           starts_(s.startsLoaded) {
         s_.written.clear();
         s_.startedNow.clear();
@@ -98,6 +100,7 @@ public:
         } else {
             s_.dialog.setTag(tag_);
             s_.LedgerStarted = ledgerStarted_;
+            s_.OrigTaxType = origTaxType_;
             s_.startsLoaded = starts_;
             s_.startedNow.clear();
             for (int i = 0; i < 2; ++i) c_.widget(*kStartBoxes[i])->setEnabled(enabled_.at(i));
@@ -134,6 +137,7 @@ private:
     const bool& kept_;
     QString tag_;
     bool ledgerStarted_;
+    QString origTaxType_;
     QHash<QString, QStringList> starts_;
     QList<bool> enabled_;
     QStringList shown_;
@@ -190,6 +194,13 @@ frmSystemProfiles::frmSystemProfiles(QWidget* parent) : DialogFrame(setup(), par
     periods_->connectReactions();
     profit_->connectReactions();
     business_->connectReactions();
+    // Every parameter control offers its history; the profit accounts show
+    // by their numbers and names.
+    new frame::HistoryOffer(
+        *this, [this] { return parameters(); },
+        [this](const params::Param& p, const QString& stored) {
+            return profit_->accountWords(p, stored);
+        });
     QObject::connect(controls().get<QAbstractButton>(ui::cmdOptHistory), &QAbstractButton::clicked,
                      this, [this] {
                          // A fresh viewer each time, released when it closes.
