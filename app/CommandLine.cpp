@@ -23,6 +23,9 @@ QString valueOr(const QCommandLineParser& parser, const QString& name, const QSt
 const QLatin1String kPlatformNoise[] = {
     QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"),
     QLatin1String("This plugin does not support "),
+    // After a lost server connection the driver cannot free the statements
+    // of the session that is gone; the user has been told of the loss.
+    QLatin1String("Unable to free statement: no connection to the server"),
 };
 
 QtMessageHandler g_nextHandler = nullptr;

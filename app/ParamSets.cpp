@@ -931,6 +931,10 @@ void printWrites(refhost::Database& db, qint64 auditBefore, bool dryRun) {
         say(QStringLiteral("  %1/%2: %3 → %4")
                 .arg(r.category, r.key, auditValue(r.before), auditValue(r.after)));
     }
+    if (!dryRun && !rows.isEmpty()) {
+        say(QStringLiteral("保存编号 %1 (systemsetting revert %1 可撤销这次保存)。")
+                .arg(rows.first().saveId));
+    }
 }
 
 // Everything from the load to the save, inside the apply's one transaction:
@@ -1029,11 +1033,16 @@ QString auditJson(const refhost::AuditRow& r) {
         return v ? quoted(*v) : QStringLiteral("null");
     };
     const std::pair<const char*, QString> fields[] = {
-        {"time", quoted(r.time)},       {"user", quoted(writerOf(r))},
-        {"machine", quoted(r.machine)}, {"address", quoted(r.address)},
-        {"program", quoted(r.program)}, {"category", quoted(r.category)},
-        {"key", quoted(r.key)},         {"old", text(r.before)},
-        {"new", text(r.after)},         {"save", QStringLiteral("null")}};
+        {"time", quoted(r.time)},
+        {"user", quoted(writerOf(r))},
+        {"machine", quoted(r.machine)},
+        {"address", quoted(r.address)},
+        {"program", quoted(r.program)},
+        {"category", quoted(r.category)},
+        {"key", quoted(r.key)},
+        {"old", text(r.before)},
+        {"new", text(r.after)},
+        {"save", r.saveId ? QString::number(r.saveId) : QStringLiteral("null")}};
     QStringList parts;
     for (const auto& [name, value] : fields) {
         parts << QStringLiteral("\"%1\": %2").arg(QLatin1String(name), value);
@@ -1048,11 +1057,13 @@ void printAudit(const QList<refhost::AuditRow>& rows, bool json) {
     }
     say(QStringList{QStringLiteral("时间"), QStringLiteral("用户"), QStringLiteral("计算机"),
                     QStringLiteral("IP地址"), QStringLiteral("程序"), QStringLiteral("类别"),
-                    QStringLiteral("名称"), QStringLiteral("原值"), QStringLiteral("新值")}
+                    QStringLiteral("名称"), QStringLiteral("原值"), QStringLiteral("新值"),
+                    QStringLiteral("保存")}
             .join(u'\t'));
     for (const refhost::AuditRow& r : rows) {
         say(QStringList{r.time, writerOf(r), r.machine, r.address, r.program, r.category,
-                        oneLine(r.key), auditValue(r.before), auditValue(r.after)}
+                        oneLine(r.key), auditValue(r.before), auditValue(r.after),
+                        r.saveId ? QString::number(r.saveId) : QString()}
                 .join(u'\t'));
     }
 }

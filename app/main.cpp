@@ -11,6 +11,7 @@
 #include "Dialog.h"
 #include "Locks.h"
 #include "ParamSets.h"
+#include "Revert.h"
 #include "services/RefHost.h"
 
 namespace {
@@ -30,12 +31,6 @@ int runParameterCommand(int argc, char* argv[]) {
     return app::runParameterCommand(argc, argv).value_or(app::kExitUsage);
 }
 
-int notYetAvailable(int argc, char* argv[]) {
-    printLine(stderr, QStringLiteral("systemsetting %1 还不能使用: 这个命令尚在制作中。")
-                          .arg(QString::fromLocal8Bit(argv[1])));
-    return app::kExitUsage;
-}
-
 struct Command {
     const char* name;
     const char* summary;  // its line in `systemsetting --help`
@@ -49,7 +44,7 @@ const Command kCommands[] = {
     {"diff", "比较两个账套 (或导出的参数文件) 的参数", &runParameterCommand},
     {"apply", "把参数文件中的值通过对话框的保存写入账套", &runParameterCommand},
     {"audit", "列出宿主记录的每一次参数写入", &runParameterCommand},
-    {"revert", "撤销一次保存所做的修改 (尚不能使用)", &notYetAvailable},
+    {"revert", "撤销一次保存所做的修改: 逐项恢复为保存前的值", &app::runRevert},
 };
 
 const Command* commandNamed(const QString& name) {

@@ -149,6 +149,7 @@ qint32 PgAdvisoryLock::tryAcquire(const FunctionKey& rawKey, const LockHolder& h
         }
         throw;
     }
+    db_->holdSessionState();
     return held_->add(key, token);
 }
 
@@ -162,6 +163,10 @@ bool PgAdvisoryLock::release(qint32 handle) {
         grant = it->second;
         held_->byHandle.erase(it);
     }
+    db_->dropSessionState();
+    // A session that is gone took its lock with it; the record it left goes
+    // with the next release.
+    if (db_->connectionLost()) return true;
     const FunctionKey& key = grant.key;
     // The row goes first, while the lock still keeps the next holder from
     // writing its own.

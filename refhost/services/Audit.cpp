@@ -11,6 +11,7 @@
 #include "services/RefHost.h"
 #include "sql/Database.h"
 #include "sql/Dialect.h"
+#include "sql/Schema.h"
 #include "zx/host/HostError.h"
 
 namespace refhost {
@@ -47,14 +48,52 @@ QVariant textOrNull(const std::optional<QString>& text) {
     return text ? QVariant(*text) : QVariant(QMetaType::fromType<QString>());
 }
 
+// The save a row of the audit belongs to: every row of one transaction
+// carries the id of its first row. An account set whose audit has no such
+// column yet gets it with its first write.
+struct CurrentSave {
+    qint64 transaction = 0;
+    qint64 id = 0;
+};
+CurrentSave& currentSave() {
+    static CurrentSave save;
+    return save;
+}
+
+// Inserts one audit row. `oldValue` is the SQL of the old value, bound by
+// the values after the stamp's, then the category, key and new value.
+void insertAudit(Database& db, const Stamp& stamp, const QString& oldValue,
+                 const QVariantList& oldBinds, const QString& category, const QString& key,
+                 const QVariant& after) {
+    addAuditSaveColumn(db);
+    CurrentSave& save = currentSave();
+    const bool sameSave = save.transaction == db.transactionSerial();
+    QVariantList binds{
+        stamp.userId, stamp.userName, stamp.machine, stamp.address, stamp.program, category, key};
+    binds << oldBinds << after
+          << (sameSave ? QVariant(save.id) : QVariant(QMetaType::fromType<qint64>()));
+    const QString sql = QStringLiteral(
+                            "INSERT INTO t_SystemProfile_Audit (FTime, FUserID, FUserName, "
+                            "FMachineName, FIpAddress, FProgram, FCategory, FKey, FOldValue, "
+                            "FNewValue, FSaveID) VALUES (%1, ?, ?, ?, ?, ?, ?, ?, %2, ?, ?)")
+                            .arg(db.dialect().currentDateTime(), oldValue);
+    if (sameSave) {
+        db.nativeExec(sql, binds);
+        return;
+    }
+    // The first row of a save: its own number becomes the save's.
+    const auto inserted = db.nativeQuery(sql + QStringLiteral(" RETURNING FID"), binds);
+    inserted->MoveFirst();
+    const qint64 id = inserted->Field(0).toLongLong();
+    db.nativeExec(QStringLiteral("UPDATE t_SystemProfile_Audit SET FSaveID = ? WHERE FID = ?"),
+                  {id, id});
+    save = {db.transactionSerial(), id};
+}
+
 void insertRow(Database& db, const Stamp& stamp, const QString& category, const QString& key,
                const std::optional<QString>& before, const std::optional<QString>& after) {
-    db.nativeExec(QStringLiteral("INSERT INTO t_SystemProfile_Audit (FTime, FUserID, FUserName, "
-                                 "FMachineName, FIpAddress, FProgram, FCategory, FKey, "
-                                 "FOldValue, FNewValue) VALUES (%1, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-                      .arg(db.dialect().currentDateTime()),
-                  {stamp.userId, stamp.userName, stamp.machine, stamp.address, stamp.program,
-                   category, key, textOrNull(before), textOrNull(after)});
+    insertAudit(db, stamp, QStringLiteral("?"), {textOrNull(before)}, category, key,
+                textOrNull(after));
 }
 
 QString cellText(const QVariant& value) {
@@ -108,20 +147,33 @@ void auditedProfileWrite(RefHost& host, const QString& category, const QString& 
     const QString name = key.trimmed();
     db.transaction([&] {
         ensureHistoryIndex(db);
-        // The old text is read by the insert itself: one round trip more per
-        // write. A stored NULL reads as empty, as every reader sees it; only a
-        // missing row leaves the old value NULL.
-        db.nativeExec(
-            QStringLiteral(
-                "INSERT INTO t_SystemProfile_Audit (FTime, FUserID, FUserName, "
-                "FMachineName, FIpAddress, FProgram, FCategory, FKey, FOldValue, "
-                "FNewValue) VALUES (%1, ?, ?, ?, ?, ?, ?, ?, (SELECT COALESCE(FValue, '') FROM "
-                "t_SystemProfile WHERE UPPER(FCategory) = UPPER(?) AND "
-                "UPPER(FKey) = UPPER(?)), ?)")
-                .arg(db.dialect().currentDateTime()),
-            {stamp.userId, stamp.userName, stamp.machine, stamp.address, stamp.program, cat, name,
-             cat, name, text});
+        // The old text is read by the insert itself. A stored NULL reads as
+        // empty, as every reader sees it; only a missing row leaves the old
+        // value NULL.
+        insertAudit(db, stamp,
+                    QStringLiteral("(SELECT COALESCE(FValue, '') FROM t_SystemProfile WHERE "
+                                   "UPPER(FCategory) = UPPER(?) AND UPPER(FKey) = UPPER(?))"),
+                    {cat, name}, cat, name, text);
         upsertProfile(db, cat, name, text, readOnly);
+    });
+}
+
+void auditedProfileRemove(RefHost& host, const QString& category, const QString& key) {
+    Database& db = host.db();
+    if (host.readOnly() && !db.readOnly()) {
+        throw HostError(kAccountSetReadOnly, QStringLiteral("SystemProfile"),
+                        host.readOnlyNotice());
+    }
+    const Stamp stamp = stampOf(host);
+    const QString cat = category.trimmed();
+    const QString name = key.trimmed();
+    db.transaction([&] {
+        const std::optional<QString> before = readProfile(db, cat, name);
+        if (!before) return;
+        insertRow(db, stamp, cat, name, before, std::nullopt);
+        db.nativeExec(QStringLiteral("DELETE FROM t_SystemProfile WHERE UPPER(FCategory) = "
+                                     "UPPER(?) AND UPPER(FKey) = UPPER(?)"),
+                      {cat, name});
     });
 }
 
@@ -153,10 +205,19 @@ void auditedRowsWrite(RefHost& host, const AuditedTable& table,
 }
 
 QList<AuditRow> readAudit(Database& db, const AuditFilter& filter) {
+    // An audit older than save ids has none to show.
+    const bool saves =
+        db.hasColumn(QStringLiteral("t_SystemProfile_Audit"), QStringLiteral("FSaveID"));
     QString sql = QStringLiteral(
-        "SELECT FID, FTime, FUserID, FUserName, FMachineName, FIpAddress, FProgram, FCategory, "
-        "FKey, FOldValue, FNewValue FROM t_SystemProfile_Audit WHERE FID > ?");
+                      "SELECT FID, FTime, FUserID, FUserName, FMachineName, FIpAddress, FProgram, "
+                      "FCategory, FKey, FOldValue, FNewValue, %1 FROM t_SystemProfile_Audit "
+                      "WHERE FID > ?")
+                      .arg(saves ? QStringLiteral("FSaveID") : QStringLiteral("NULL"));
     QVariantList binds{filter.afterId};
+    if (filter.saveId != 0) {
+        sql += saves ? QStringLiteral(" AND FSaveID = ?") : QStringLiteral(" AND 1 = 0");
+        if (saves) binds << filter.saveId;
+    }
     if (!filter.since.isEmpty()) {
         sql += QStringLiteral(" AND FTime >= ?");
         binds << filter.since;
@@ -214,6 +275,7 @@ QList<AuditRow> readAudit(Database& db, const AuditFilter& filter) {
         r.key = rows->Field(8).toString();
         r.before = optionalText(rows->Field(9));
         r.after = optionalText(rows->Field(10));
+        r.saveId = rows->Field(11).toLongLong();
         out << r;
     }
     return out;

@@ -24,9 +24,14 @@ QString writingProgram(const RefHost& host);
 
 // Writes one parameter and its audit row as one: the row records the text
 // stored before (none when the parameter did not exist) and the text
-// written. Refused while the host is read-only.
+// written. Refused while the host is read-only. The rows written in one
+// transaction of the account set are one save and share its id.
 void auditedProfileWrite(RefHost& host, const QString& category, const QString& key,
                          const QString& text, bool readOnly);
+
+// Removes one parameter and records it: the row holds the text removed and
+// no new one. Nothing happens, and nothing is recorded, when it does not exist.
+void auditedProfileRemove(RefHost& host, const QString& category, const QString& key);
 
 // The rows of a table whose cells a statement may change, by the columns
 // that name a row and the columns that are recorded.
@@ -53,6 +58,10 @@ struct AuditRow {
     QString key;
     std::optional<QString> before;
     std::optional<QString> after;
+    // The save the row belongs to: the id of the save's first row; the rows
+    // of one transaction (a dialog save, an apply, a revert) share it. 0 for
+    // a row recorded before saves had ids.
+    qint64 saveId = 0;
 };
 struct AuditFilter {
     QString since;  // "yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss"; empty: from the start
@@ -60,6 +69,7 @@ struct AuditFilter {
     QString key;    // a key, or "Category/Key"; compared without regard to case
     QString user;   // the user who wrote, without regard to case; empty: every user
     qint64 afterId = 0;
+    qint64 saveId = 0;  // only the rows of this save; 0: of every save
 };
 // The audit rows that pass the filter, oldest first.
 QList<AuditRow> readAudit(Database& db, const AuditFilter& filter = {});

@@ -180,6 +180,15 @@ QString helpPage(const QString& installDir, const QString& file, const QString& 
 RefHost::RefHost(std::shared_ptr<Database> db, QString installDir)
     : db_(std::move(db)), installDir_(std::move(installDir)) {
     zx::host::setEnvironment(this);
+    // While a lost server connection is made again the user waits.
+    db_->setReconnectWatcher([](bool reconnecting) {
+        if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+        if (reconnecting) {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        } else {
+            QGuiApplication::restoreOverrideCursor();
+        }
+    });
     // Every window of the host writes Chinese: its font is the process's,
     // so a form takes it when it is made rather than being re-fonted whole.
     if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
@@ -192,6 +201,7 @@ RefHost::RefHost(std::shared_ptr<Database> db, QString installDir)
 }
 
 RefHost::~RefHost() {
+    db_->setReconnectWatcher(nullptr);
     delete helpWindow_;
     if (pointer_ != zx::host::kPointerDefault) setMousePointer(zx::host::kPointerDefault);
     zx::host::setEnvironment(nullptr);

@@ -551,6 +551,10 @@ zx::host::RecordSetPtr Cursors::open(const TranslatedStatement& statement, const
 
 void Cursors::closeAll() {
     state_->closed = true;
+    dropReaders();
+}
+
+void Cursors::dropReaders() {
     const std::set<RowSource*> open = state_->open;
     for (RowSource* query : open) query->close();
     const std::vector<QString> readers = state_->readers;

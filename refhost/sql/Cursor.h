@@ -101,6 +101,10 @@ public:
 
     // Ends every open query and closes the reading connections; the account
     // set's own connection closes after.
+    // Ends the open queries and the connections they read on; later
+    // queries open new ones (after the account set's connection was made
+    // again).
+    void dropReaders();
     void closeAll();
 
     // Statements sent by open queries (transaction control not counted).

@@ -12,6 +12,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThread>
 #include <QUrl>
 #include <atomic>
 #include <cerrno>
@@ -59,6 +60,11 @@ int sqliteCode(const QSqlError& error) {
 QString nextConnectionName(const char* prefix) {
     static std::atomic<int> serial{0};
     return QStringLiteral("%1_%2").arg(QLatin1String(prefix)).arg(++serial);
+}
+
+qint64 nextTransactionSerial() {
+    static std::atomic<qint64> serial{0};
+    return ++serial;
 }
 
 QString secondsText(int ms) {
@@ -269,6 +275,101 @@ void Database::setLockWait(int ms) {
     lockWaitMs_ = ms;
 }
 
+void Database::configureServerSession() {
+    // Straight on the connection: this is part of making it.
+    for (const QString& sql : {// Backslashes in literals stay plain characters, as the quoting
+                               // helpers assume; notices of objects that already exist are noise.
+                               QStringLiteral("SET standard_conforming_strings = on"),
+                               QStringLiteral("SET client_min_messages = warning"),
+                               // A write blocked by another session's transaction ends after a
+                               // while instead of hanging the workstation.
+                               QStringLiteral("SET lock_timeout = %1").arg(lockWaitMs_)}) {
+        QSqlQuery q(handle());
+        execOrThrow(q, sql, {});
+    }
+}
+
+HostError Database::lostError() const {
+    return HostError(zx::host::kConnectionLost, kSource,
+                     QStringLiteral("与数据库服务器 (%1) 的连接中断了: 这次操作写入的内容"
+                                    "服务器已全部撤回, 账套中没有留下其中任何一项。")
+                         .arg(location_));
+}
+
+void Database::live(const std::function<void()>& call) {
+    if (!onServer_) {
+        call();
+        return;
+    }
+    // Outside a transaction, and with nothing of the session's own held, a
+    // call is whole by itself and may be made again on a new connection.
+    const bool repeatable = transactionDepth_ == 0 && sessionState_ == 0;
+    if (lost_) {
+        if (!repeatable) throw lostError();
+        reconnect();
+    }
+    try {
+        call();
+        return;
+    } catch (const HostError& error) {
+        if (error.number() == kServerUnreachable) throw;
+        if (error.number() != zx::host::kConnectionLost && !serverGone()) throw;
+        lost_ = true;
+        if (!repeatable) throw lostError();
+    }
+    reconnect();
+    call();
+}
+
+bool Database::serverGone() {
+    QSqlQuery q(handle());
+    if (q.exec(QStringLiteral("SELECT 1"))) return false;
+    // A failed transaction still answers, with a state of its own.
+    const QString state = q.lastError().nativeErrorCode();
+    return state.isEmpty() || state.startsWith(QLatin1String("08")) ||
+           state.startsWith(QLatin1String("57P"));
+}
+
+void Database::reconnect() {
+    // Right after the tries gave up, the calls that follow (what the failed
+    // action does on its way out) try once instead of waiting again.
+    const bool justGaveUp = gaveUp_.isValid() && gaveUp_.elapsed() < kReconnectPauseMs * 3;
+    const int tries = justGaveUp ? 1 : kReconnectTries;
+    if (reconnectWatcher_) reconnectWatcher_(true);
+    cursors_->dropReaders();
+    prepared_.clear();  // they belong to the session that is gone
+    QElapsedTimer clock;
+    clock.start();
+    QString reason;
+    for (int attempt = 1; lost_ && attempt <= tries; ++attempt) {
+        if (attempt > 1) QThread::msleep(kReconnectPauseMs);
+        QSqlDatabase db = handle();
+        db.close();
+        if (!db.open()) {
+            reason = backendMessage(db.lastError());
+            continue;
+        }
+        try {
+            configureServerSession();
+            lost_ = false;
+        } catch (const HostError& error) {
+            reason = error.description();
+        }
+    }
+    if (reconnectWatcher_) reconnectWatcher_(false);
+    if (!lost_) {
+        gaveUp_.invalidate();
+        return;
+    }
+    gaveUp_.start();
+    throw HostError(
+        kServerUnreachable, kSource,
+        QStringLiteral("连接不上账套所在的数据库服务器 (%1): 与它的连接中断后, "
+                       "%2 秒内重试 %3 次都没有连上。这次操作没有在账套中写入任何内容。"
+                       "\n详细信息: %4")
+            .arg(location_, secondsText(int(clock.elapsed())), QString::number(tries), reason));
+}
+
 void Database::createSqliteFile(const QString& path) {
     const QString dir = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(dir)) {
@@ -448,13 +549,7 @@ std::shared_ptr<Database> Database::openPostgres(const QString& url, const OpenO
                             .arg(self->location_, backendMessage(db.lastError())));
     }
     try {
-        // Backslashes in literals stay plain characters, as the quoting
-        // helpers assume; notices of objects that already exist are noise.
-        self->nativeExec(QStringLiteral("SET standard_conforming_strings = on"));
-        self->nativeExec(QStringLiteral("SET client_min_messages = warning"));
-        // A write blocked by another session's transaction ends after a
-        // while instead of hanging the workstation.
-        self->setLockWait(kLockWaitMs);
+        self->configureServerSession();
         const auto readOnlyServer =
             self->nativeQuery(QStringLiteral("SELECT current_setting('transaction_read_only')"));
         readOnlyServer->MoveFirst();
@@ -502,6 +597,12 @@ QSqlDatabase Database::handle() const {
 }
 
 zx::host::RecordSetPtr Database::query(const QString& tsql) {
+    zx::host::RecordSetPtr rows;
+    live([&] { rows = queryNow(tsql); });
+    return rows;
+}
+
+zx::host::RecordSetPtr Database::queryNow(const QString& tsql) {
     const TranslatedStatement statement = TsqlTranslator(*dialect_).translate(tsql);
     if (statement.kind != TranslatedStatement::Kind::Query) {
         throw HostError(kUnsupportedSql, kSource,
@@ -527,6 +628,12 @@ zx::host::RecordSetPtr Database::query(const QString& tsql) {
 }
 
 zx::host::RecordSetPtr Database::execute(const QString& tsql) {
+    zx::host::RecordSetPtr rows;
+    live([&] { rows = executeNow(tsql); });
+    return rows;
+}
+
+zx::host::RecordSetPtr Database::executeNow(const QString& tsql) {
     const QList<TranslatedStatement> statements = TsqlTranslator(*dialect_).translateBatch(tsql);
     if (statements.isEmpty()) return nullptr;
     zx::host::RecordSetPtr last;
@@ -567,7 +674,9 @@ void Database::executeBatch(const QString& tsql) {
 }
 
 zx::host::RecordSetPtr Database::nativeQuery(const QString& sql, const QVariantList& binds) {
-    return run(sql, binds, true);
+    zx::host::RecordSetPtr rows;
+    live([&] { rows = run(sql, binds, true); });
+    return rows;
 }
 
 void Database::passWriteGate(const QString& what) {
@@ -585,6 +694,12 @@ void Database::passWriteGate(const QString& what) {
 }
 
 int Database::nativeExec(const QString& sql, const QVariantList& binds) {
+    int affected = 0;
+    live([&] { affected = execNow(sql, binds); });
+    return affected;
+}
+
+int Database::execNow(const QString& sql, const QVariantList& binds) {
     passWriteGate(sql);
     if (onServer_ && !binds.isEmpty()) {
         bool fresh = false;
@@ -662,8 +777,15 @@ QString Database::savepointName() const {
 }
 
 void Database::begin() {
-    control(transactionDepth_ == 0 ? dialect_->beginTransaction()
-                                   : QStringLiteral("SAVEPOINT zx_level%1").arg(transactionDepth_));
+    if (transactionDepth_ == 0) {
+        // The first statement after a while: a connection lost meanwhile is
+        // made again here, before anything is written.
+        live([this] { control(dialect_->beginTransaction()); });
+        transactionSerial_ = nextTransactionSerial();
+    } else {
+        if (lost_) throw lostError();
+        control(QStringLiteral("SAVEPOINT zx_level%1").arg(transactionDepth_));
+    }
     ++transactionDepth_;
 }
 
@@ -671,9 +793,16 @@ void Database::commit() {
     if (transactionDepth_ == 0) {
         throw HostError(kBackendError, kSource, QStringLiteral("没有要提交的事务"));
     }
+    if (lost_) throw lostError();  // the transaction went with the session
     if (transactionDepth_ == 1) {
         passWriteGate(QStringLiteral("COMMIT"));
-        control(QStringLiteral("COMMIT"));
+        try {
+            control(QStringLiteral("COMMIT"));
+        } catch (const HostError&) {
+            if (!onServer_ || !serverGone()) throw;
+            lost_ = true;
+            throw lostError();
+        }
     } else {
         control(QStringLiteral("RELEASE SAVEPOINT ") + savepointName());
     }
@@ -684,6 +813,7 @@ void Database::rollback() {
     if (transactionDepth_ == 0) return;
     const QString savepoint = savepointName();
     --transactionDepth_;
+    if (lost_) return;  // the server dropped it with the session
     try {
         if (transactionDepth_ == 0) {
             control(QStringLiteral("ROLLBACK"));
@@ -719,6 +849,14 @@ void Database::transaction(const std::function<void()>& work) {
         rollback();
         throw;
     }
+}
+
+bool Database::hasColumn(const QString& table, const QString& column) {
+    const QString name = (table + u'.' + column).toLower();
+    if (columnsSeen_.contains(name)) return true;
+    if (!columnNames(*this, table).contains(column.toLower())) return false;
+    columnsSeen_ << name;
+    return true;
 }
 
 void Database::patientTransaction(const std::function<void()>& work,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -11,6 +12,7 @@
 #include <map>
 #include <memory>
 
+#include "zx/host/HostError.h"
 #include "zx/host/RecordSet.h"
 
 namespace refhost {
@@ -24,6 +26,9 @@ inline constexpr qint32 kNotAnAccountSet = 3705;     // the file or database hol
 inline constexpr qint32 kNoAccountSet = 3706;        // the file does not exist
 inline constexpr qint32 kAccountSetBusy = 3707;      // another process holds its write lock
 inline constexpr qint32 kAccountSetReadOnly = 3708;  // it was opened read-only
+// The server cannot be reached: its connection was lost and could not be
+// made again within a few tries.
+inline constexpr qint32 kServerUnreachable = 3710;
 
 // How an account set is opened.
 struct OpenOptions {
@@ -81,6 +86,13 @@ public:
 
     // Runs `work` in a transaction; rolls back and rethrows on an exception.
     void transaction(const std::function<void()>& work);
+    // The number of the outermost transaction in progress (outside one, of
+    // the last), unique in this process: what one transaction wrote, one
+    // save, is told apart by it.
+    qint64 transactionSerial() const { return transactionSerial_; }
+    // Whether `table` has `column`. A column once seen stays known; one not
+    // seen is looked for again, since another process may add it.
+    bool hasColumn(const QString& table, const QString& column);
     // The same in steps, for work that spans several calls of the host's
     // services (one save): begin opens a transaction, or inside one a
     // savepoint; commit and rollback end the innermost. rollback raises
@@ -95,6 +107,29 @@ public:
     void patientTransaction(const std::function<void()>& work,
                             const std::function<void(const QString& holder)>& waiting,
                             int patienceMs);
+
+    // A server connection that is lost (the server restarted, a failover, the
+    // network) is made again at the next call, a few times with pauses in
+    // between; a call outside a transaction is then repeated. Inside a
+    // transaction, or while the session holds something of its own (an
+    // advisory lock), the loss raises zx::host::kConnectionLost instead: what
+    // the transaction wrote is gone with the session, and the caller starts
+    // over. When the server stays away, kServerUnreachable is raised.
+    // `watcher` is called with true while the connection is being made again
+    // (a wait cursor), and with false after.
+    void setReconnectWatcher(std::function<void(bool reconnecting)> watcher) {
+        reconnectWatcher_ = std::move(watcher);
+    }
+    // Held by what lives in the server session alone (an advisory lock).
+    void holdSessionState() { ++sessionState_; }
+    void dropSessionState() {
+        if (sessionState_ > 0) --sessionState_;
+    }
+    // True from a lost connection until it is made again.
+    bool connectionLost() const { return lost_; }
+    // How many times and with what pause a lost connection is tried again.
+    static constexpr int kReconnectTries = 5;
+    static constexpr int kReconnectPauseMs = 1000;
 
     // True when the account set can only be read (see readOnlyReason).
     bool readOnly() const { return !readOnlyReason_.isEmpty(); }
@@ -135,6 +170,17 @@ private:
     // are missing (an empty server database) or older and must be written.
     bool schemaNeedsWriting();
     void setLockWait(int ms);
+    // The session settings every server connection of the account set takes.
+    void configureServerSession();
+    // Runs one call of a caller on a live connection (see setReconnectWatcher).
+    void live(const std::function<void()>& call);
+    // True when the server connection does not answer any more.
+    bool serverGone();
+    void reconnect();
+    zx::host::HostError lostError() const;
+    int execNow(const QString& sql, const QVariantList& binds);
+    zx::host::RecordSetPtr queryNow(const QString& tsql);
+    zx::host::RecordSetPtr executeNow(const QString& tsql);
     void control(const QString& sql);
     QString savepointName() const;
     static void passWriteGate(const QString& what);
@@ -151,6 +197,12 @@ private:
     std::map<QString, Procedure> procedures_;  // keyed by lower-case name
     int roundTrips_ = 0;
     int transactionDepth_ = 0;
+    qint64 transactionSerial_ = 0;
+    bool lost_ = false;
+    int sessionState_ = 0;
+    std::function<void(bool)> reconnectWatcher_;
+    QElapsedTimer gaveUp_;     // since the last tries to reconnect gave up
+    QStringList columnsSeen_;  // "table.column", lower case
     bool onServer_ = false;
     QString readOnlyReason_;
     int lockWaitMs_ = kLockWaitMs;

@@ -323,6 +323,7 @@ const Column t_SystemProfile_Audit[] = {
     {"FKey", T::Name, 255, "NOT NULL"},
     {"FOldValue", T::Text},
     {"FNewValue", T::Text},
+    {"FSaveID", T::Integer},
 };
 
 }  // namespace columns
@@ -398,6 +399,8 @@ const Column kNetLockAdded[] = {
     {"FToken", SqlType::Text, 40},
 };
 
+}  // namespace
+
 QStringList columnNames(Database& db, const QString& table) {
     const auto rows = db.nativeQuery(
         db.onServer() ? QStringLiteral("SELECT column_name FROM information_schema.columns "
@@ -410,6 +413,8 @@ QStringList columnNames(Database& db, const QString& table) {
     }
     return names;
 }
+
+namespace {
 
 // Rows every account set has from its creation: the base currency and the
 // item-master properties and menu entry whose defaults the parameters edit.
@@ -461,6 +466,15 @@ void createSchema(Database& db) {
                                      "WHERE FComponent = ? AND FVersion < ?"),
                       {kSchemaVersion, kComponent, kSchemaVersion});
     });
+}
+
+void addAuditSaveColumn(Database& db) {
+    if (db.hasColumn(QStringLiteral("t_SystemProfile_Audit"), QStringLiteral("FSaveID"))) return;
+    // Another workstation may add it meanwhile: the server's IF NOT EXISTS;
+    // on a file the write transaction that calls this keeps others out.
+    db.nativeExec(QStringLiteral("ALTER TABLE t_SystemProfile_Audit ADD COLUMN %1FSaveID %2")
+                      .arg(db.onServer() ? QStringLiteral("IF NOT EXISTS ") : QString(),
+                           db.dialect().columnType(SqlType::Integer, 0)));
 }
 
 int schemaVersion(Database& db) {

@@ -13,6 +13,9 @@ class Dialect;
 // Version 2: t_NetLock records the holder's address, session and grant.
 // Version 3: t_SystemProfile_Audit, the host's audit of every parameter
 // write (made by the CREATE TABLE IF NOT EXISTS of every opening that writes).
+// Its column FSaveID, the save a row belongs to, is made with the table; an
+// account set of version 3 made before it gets it at its first audited
+// write (addAuditSaveColumn), since opening writes nothing.
 inline constexpr int kSchemaVersion = 3;
 
 // Creates every table, index and fixed row of an account set that is
@@ -27,6 +30,13 @@ QString auditKeyIndex(const Dialect& d);
 // The schema version recorded in the account set; 0 when none is (also
 // when the database holds no such record at all).
 int schemaVersion(Database& db);
+
+// Adds t_SystemProfile_Audit.FSaveID when it is missing; called inside the
+// write that needs it.
+void addAuditSaveColumn(Database& db);
+
+// The column names of a table, in lower case.
+QStringList columnNames(Database& db, const QString& table);
 
 // The tables of the database (of its current schema on a server).
 QStringList tableNames(Database& db);

@@ -83,9 +83,17 @@ DialogFrame::~DialogFrame() {
 }
 
 bool DialogFrame::guarded(const std::function<bool()>& work) {
+    // A lost connection goes on to the outermost guard: the save between
+    // them starts over, rather than a part of it being told of the loss.
+    struct Depth {
+        int& depth;
+        explicit Depth(int& d) : depth(++d) {}
+        ~Depth() { --depth; }
+    } depth(guardDepth_);
     try {
         return work();
     } catch (const HostError& e) {
+        if (e.number() == host::kConnectionLost && guardDepth_ > 1) throw;
         host::env().dialogService().ShowError(e, {});
     } catch (const std::exception& e) {
         host::env().dialogService().ShowError(

@@ -16,6 +16,7 @@
 #include "zx/profiles/Faces.h"
 #include "zx/profiles/frmSystemProfiles.h"
 #include "zx/session/Session.h"
+#include "zx/store/Followers.h"
 #include "zx/store/Store.h"
 
 using namespace zx::host;
@@ -316,9 +317,7 @@ void GeneralPage::saveCompanyName(ProfileWriter& writer) {
     if (!changed(CompanyName)) return;
     const QString name = get<QLineEdit>(CompanyName.control)->text();
     store::writeValue(writer, QStringLiteral("General"), params::keyOf(CompanyName), name);
-    createService<AcctMgr>()->ModifyCompany2(
-        QStringLiteral("update t_ad_zxAccount_gl set FCompanyName=") + SqlQuote(name, true, false) +
-        QStringLiteral(" where FAcctName=") + SqlQuote(GetAcctName(), true, false));
+    store::followCompanyName(name);
 }
 
 // The balances service must agree to a switch of write-off first.
@@ -340,12 +339,7 @@ void GeneralPage::saveTax(ProfileWriter& writer) {
     if (!changed(TaxRate)) return;
     const QString rate = store::numberText(Val(boxText(TaxRate)));
     store::writeValue(writer, QStringLiteral("General"), params::keyOf(TaxRate), Val(rate));
-    for (const char* target : {"FItemClassID=4 and FSQLColumnName='FTaxRate'",
-                               "FItemClassID=1 and FSQLColumnName='FValueAddRate'"}) {
-        createObject<ClassUpdate>()->SaveItem(
-            GetPropsString(), QStringLiteral("Update t_ItemPropDesc Set FDefaultValue=") + rate +
-                                  QStringLiteral(" Where ") + QString::fromLatin1(target));
-    }
+    store::followTaxRate(rate);
 }
 
 void GeneralPage::saveLedger(ProfileWriter& writer) {

@@ -54,6 +54,9 @@ frame::FrameSetup setup() {
             false};
 }
 
+// How often a save starts over after its connection was lost.
+constexpr int kSaveAttempts = 3;
+
 enum Page { kFinance = 2, kCashier = 3, kBusinessBase = 4, kFixedAssets = 5, kPayroll = 6 };
 
 // Holds the network function lock of a save from its first write to its end,
@@ -375,11 +378,29 @@ bool frmSystemProfiles::saveValues() {
         env().messageBox(QStringLiteral("修改公司纳税性质设置后，请调整核算项目-物料中的税率设置"),
                          MsgButtons::Ok, MsgIcon::Information, QString(), this);
     }
-    // Every one-way start is decided and written under the lock, after the
-    // second look at what other workstations saved.
-    const SaveLock lock(store::roundToInt16(stored->GLGetCurrentYear()),
-                        store::roundToInt16(stored->GLGetCurrentPeriod()));
+    const qint16 year = store::roundToInt16(stored->GLGetCurrentYear());
+    const qint16 period = store::roundToInt16(stored->GLGetCurrentPeriod());
     stored.reset();
+    // A connection to the account set lost on the way takes what the save
+    // wrote with it; the save starts over on the new connection, from its
+    // look at what other workstations saved, as long as nothing was kept.
+    for (int attempt = 1;; ++attempt) {
+        const store::ChangeLog log = shared_->log;
+        bool committed = false;
+        try {
+            return lockedSave(year, period, ledgerStart, committed);
+        } catch (const HostError& error) {
+            if (committed || error.number() != kConnectionLost || attempt == kSaveAttempts) throw;
+            shared_->log = log;
+        }
+    }
+}
+
+// The part of a save under the function lock. Every one-way start is decided
+// and written under it, after the second look at what other workstations
+// saved. `committed` tells whether the writes were kept.
+bool frmSystemProfiles::lockedSave(qint16 year, qint16 period, bool ledgerStart, bool& committed) {
+    const SaveLock lock(year, period);
     if (!checkConflicts() || (ledgerStart && !ledgerStartStands())) return false;
     // The writes are one unit: an error undoes them all; a page that stops
     // the save by design keeps what was written up to its message.
@@ -390,6 +411,7 @@ bool frmSystemProfiles::saveValues() {
     const bool whole = writeValues();
     unit.commit();
     kept = true;
+    committed = true;
     if (!whole) return false;
     ReleaseGLObjects();
     GetGLData()->Refresh();

@@ -226,6 +226,33 @@ private slots:
         filter.since = QDate::currentDate().addDays(-1).toString("yyyy-MM-dd");
         QCOMPARE(refhost::readAudit(*set.db, filter).size(), 2);
     }
+
+    // An audit made before save ids: opening the set and the dialog leaves it
+    // as it is, its rows show no save, and the first write adds the column
+    // and gives its save an id.
+    void anAuditWithoutSaveIdsGetsThemAtItsFirstWrite() {
+        DemoSet set(true, "administrator");
+        set.db->nativeExec("ALTER TABLE t_SystemProfile_Audit DROP COLUMN FSaveID");
+        set.db->nativeExec(
+            "INSERT INTO t_SystemProfile_Audit (FTime, FCategory, FKey, FNewValue) "
+            "VALUES ('2024-01-01 00:00:00', 'GL', 'Older', '1')");
+        auto reopened = refhost::Database::open(set.location());
+        {
+            zx::ResetSessionCaches();
+            zx::profiles::frmSystemProfiles dialog;
+            dialog.Form_Activate();
+        }
+        QVERIFY(!refhost::columnNames(*reopened, "t_SystemProfile_Audit").contains("fsaveid"));
+        QCOMPARE(refhost::readAudit(*reopened).first().saveId, 0);
+
+        auto writer = zx::host::createService<zx::host::BaseSystemProfile>();
+        writer->Setprofile(set.host->propsString(), "GL", "Newer", 1, std::nullopt);
+        const QList<AuditRow> rows = refhost::readAudit(*reopened);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.at(0).saveId, 0);
+        QCOMPARE(rows.at(1).saveId, rows.at(1).id);
+        zx::ResetSessionCaches();
+    }
 };
 
 QTEST_MAIN(AuditTest)

@@ -6,6 +6,8 @@
 #   pgserver.sh start DIR   creates and starts the cluster in DIR (must not
 #                           exist) and prints the base URL to use as ZX_TEST_PG
 #   pgserver.sh stop DIR    stops it and removes DIR
+#   pgserver.sh halt DIR    stops it as an administrator would, keeping DIR
+#   pgserver.sh restart DIR restarts it (or starts it again after halt)
 set -euo pipefail
 
 bindir() {
@@ -28,7 +30,7 @@ as_owner() {
 
 cmd=${1:-}
 dir=${2:-}
-[ -n "$cmd" ] && [ -n "$dir" ] || { echo "usage: $0 start|stop DIR" >&2; exit 2; }
+[ -n "$cmd" ] && [ -n "$dir" ] || { echo "usage: $0 start|stop|halt|restart DIR" >&2; exit 2; }
 port=${PGSERVER_PORT:-5432}
 
 case "$cmd" in
@@ -48,6 +50,14 @@ start)
     # The socket folder as a URL host: slashes percent-encoded.
     echo "postgresql://postgres@${dir//\//%2F}%2Fsocket:$port"
     ;;
+halt)
+    as_owner "$(bindir)/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+    ;;
+restart)
+    # The options of the last start are the server's own (postmaster.opts).
+    as_owner "$(bindir)/pg_ctl" -D "$dir/data" -l "$dir/server.log" -m fast -w -t 30 \
+        restart >/dev/null 2>&1 || { cat "$dir/server.log" >&2; exit 1; }
+    ;;
 stop)
     bin=$(bindir)
     if [ -f "$dir/data/postmaster.pid" ]; then
@@ -56,7 +66,7 @@ stop)
     rm -rf "$dir"
     ;;
 *)
-    echo "usage: $0 start|stop DIR" >&2
+    echo "usage: $0 start|stop|halt|restart DIR" >&2
     exit 2
     ;;
 esac

@@ -72,6 +72,7 @@ public:
         });
     }
     bool guarded(const std::function<bool()>& work);
+    int guardDepth_ = 0;
     // Shows a refusal (its page, its message, the focus) and returns false.
     bool refuse(const Refusal& refusal);
 

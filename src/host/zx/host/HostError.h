@@ -31,4 +31,9 @@ private:
 // Generic number for failures that have no number of their own.
 inline constexpr qint32 kGenericError = 5;
 
+// The host's connection to the account set broke while a unit of writes was
+// open: nothing of that unit was stored. The connection is made again at
+// the next call, so the work can start over.
+inline constexpr qint32 kConnectionLost = 3709;
+
 }  // namespace zx::host

@@ -96,6 +96,7 @@ private:
     bool ledgerStartStands();
     rules::LedgerStart ledgerStartFacts();
     bool writeValues();
+    bool lockedSave(qint16 year, qint16 period, bool ledgerStart, bool& committed);
     std::optional<rules::Refusal> unreadableNumber();
     bool checkConflicts();
     void rebase();
