@@ -140,33 +140,6 @@ const Step kLoad[] = {
     {&RedBillCaculate},
 };
 
-// Save steps 2 to 7, in their order; SumAbsoluteQty and Item4Name carry side
-// effects of their own.
-// clang-format off
-const Param* const kSave[] = {
-    &SingleMan, &NoModifySelBillPrice, &EnableSelectSameBillEntry, &NoSameWareInBill,
-    &DoubleUnit, &UseShortNumber, &SaveBeforePrint, &SecUnit, &SecQtyIsMust, &SumAbsoluteQty,
-    &EditSelfBill, &AuxSpaceMark, &Item4Name, &UnCheckSelfBill, &UnArticulateSelfBill,
-    &AlertPOMaxPrice, &NoHookPIWhenDiffQty, &CQtyLargerPOQty, &CreditDgreeNoOrderCG,
-    &CreditDgreeNoOrderXS, &PurchaseAlarmDateCount, &AutoHookAfterCheckPurVachour,
-    &BackQtyGreaterPurchaseStockQty, &CgInvPriceFromStockIn, &EnableMakePrevInvoiceCG,
-    &EnableMakePrevInvoiceXS, &AutoMakeInvoiceCG, &NoHookSIWhenDiffQty, &CQtyLargerSEQty,
-    &SaleAlarmDateCount, &AutoHookAfterCheckSalVachour, &BackQtyGreaterSaleStockQty,
-    &XsInvPriceFromStockOut, &AutoMakeInvoiceXS, &ShowUnderTip, &ShowUnderCalcType,
-    &ShowUnderCalcTypeByPeriod, &ShowUnderCalcTypeAInv, &ShowUnderCalcTypeByPeriodAInv,
-    &UseHighInv, &UseLowInv, &UseSafeInv, &FKFPreperiod, &StockGuaranteeAlarmDateCount,
-    &StockInactiveAlarmDateCount, &PrecisionOfSumRow, &CheckBillPosted, &IsShowStockData,
-    &IsTranRePrice, &AdjustPrice, &NoOriginPrice, &NegPrice, &ZanGuDiffMethod, &CalculateType,
-    &CProOutQtyLargerQty, &CStoOutQtyLargerQty, &MoCommitQty, &MoCheckNoApportionFee,
-    &OutMoCheckNoOutExpense, &SalePriceType, &MoCheckQty, &UpDiscountSave, &UpdateBomStock,
-    &ARAlarmDateCount, &APAlarmDateCount, &CreditDegree, &CreditDegreeCG, &CGOrderDepositType,
-    &XSOrderDepositType, &IsBatchNoAutoFillType, &IsBatchNoAutoFill, &BatchNo01FieldNameIndex,
-    &BatchNo02FieldNameIndex, &BatchNo03FieldNameIndex, &BatchNo01FieldName, &BatchNo02FieldName,
-    &BatchNo03FieldName, &BatchNo01OrderIndex, &BatchNo02OrderIndex, &BatchNo03OrderIndex,
-    &AlertMO, &BOMType, &MakeBillCG, &MakeBillXS, &ManufactureAlarmDateCount, &RedBillCaculate,
-};
-// clang-format on
-
 // Step 9: fixed with the stock-update options once the business system has started.
 const Param* const kSaveBeforeStart[] = {&UpStockWhenSave, &UnderStock, &UnderStockCalculate};
 
@@ -213,10 +186,9 @@ void BusinessPage::load(SystemProfile& profile) {
             (this->*step.run)();
         } else if (step.param->shares) {
             // Written beside the list it shares; only its stored text counts.
-            s.baseline.loaded(*step.param,
-                              profile.GetSystemProfile(params::categoryName(step.param->cat),
-                                                       params::keyOf(*step.param),
-                                                       params::defaultOf(*step.param)));
+            remember(*step.param, profile.GetSystemProfile(params::categoryName(step.param->cat),
+                                                           params::keyOf(*step.param),
+                                                           params::defaultOf(*step.param)));
         } else {
             Page::load(*step.param, profile);
         }
@@ -281,15 +253,9 @@ void BusinessPage::saveItem4Name(ProfileWriter& writer) {
 bool BusinessPage::save(const QString& ledgerYear, const QString& ledgerPeriod,
                         bool ledgerStartOpen) {
     auto writer = createService<BaseSystemProfile>();
-    for (const Param* p : kSave) {
-        if (p == &SumAbsoluteQty) {
-            saveSumAbsoluteQty(*writer);
-        } else if (p == &Item4Name) {
-            saveItem4Name(*writer);
-        } else {
-            Page::save(*p, *writer);
-        }
-    }
+    saveLoaded(*writer);
+    saveSumAbsoluteQty(*writer);
+    saveItem4Name(*writer);
     if (!startUp(ledgerYear, ledgerPeriod, ledgerStartOpen)) return false;
     if (s.c.widget(params::memberName(UpStockWhenSave.control, 0))->isEnabled()) {
         for (const Param* p : kSaveBeforeStart) Page::save(*p, *writer);

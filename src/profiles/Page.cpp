@@ -39,7 +39,18 @@ void Page::show(const Param& p, const QString& stored) {
                                        params::captionOf(p), e.description()));
     }
     s.c.setState(p, state);
+    remember(p, stored);
+}
+
+void Page::remember(const Param& p, const QString& stored) {
     s.baseline.loaded(p, stored);
+    s.loadedBy.insert(&p, this);
+}
+
+void Page::saveLoaded(host::ProfileWriter& writer) {
+    for (const Param* p : s.baseline.params()) {
+        if (p->write == params::Write::Changed && s.loadedBy.value(p) == this) save(*p, writer);
+    }
 }
 
 bool Page::changed(const Param& p) const {
@@ -84,6 +95,10 @@ void Page::enableByRule(const Param& p, bool holds) {
         w->setEnabled(holds);
         w->setToolTip(why);
     }
+}
+
+void Page::react(const Param& cause, const std::function<void()>& rule) const {
+    s.dialog.react(s.c.widgets(cause), rule);
 }
 
 bool Page::ticked(const Param& p) const {

@@ -4,6 +4,7 @@
 // takes over its declared parameters: read one and show it, tell whether
 // the user changed it, write it.
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -42,6 +43,7 @@ struct Shared {
     QString AutoInvoiceSnapshot;
     QStringList startedNow;               // the modules this save started, in the user's words
     QList<const params::Param*> written;  // what the running save has written so far
+    QHash<const params::Param*, const class Page*> loadedBy;  // the page that loaded each
 };
 
 class Page {
@@ -60,6 +62,12 @@ protected:
     QString load(const params::Param& p, const Reader& reader);
     // Shows a stored text; it becomes the text the save compares with.
     void show(const params::Param& p, const QString& stored);
+    // The stored text a parameter was loaded from, by this page.
+    void remember(const params::Param& p, const QString& stored);
+    // Writes what the user changed of every parameter this page loaded and
+    // the generic save writes (Write::Changed), in the order of the load: a
+    // parameter loaded is one saved, without a list of its own.
+    void saveLoaded(host::ProfileWriter& writer);
     // The user changed the parameter since the load.
     bool changed(const params::Param& p) const;
     // Writes the parameter when the user changed it, as its codec encodes it.
@@ -69,6 +77,9 @@ protected:
     // Enables the controls of a parameter when its rule holds; a control its
     // rule disables says why.
     void enableByRule(const params::Param& p, bool holds);
+    // Runs a rule that reacts to a change of `cause`: what it changes in other
+    // controls comes back once the cause is back where the load left it.
+    void react(const params::Param& cause, const std::function<void()>& rule) const;
 
     template <class T>
     T* get(const params::Control& c) const {

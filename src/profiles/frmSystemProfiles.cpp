@@ -111,12 +111,10 @@ frmSystemProfiles::frmSystemProfiles(QWidget* parent) : DialogFrame(setup(), par
     });
     body()->addWidget(finder_->bar());
     body()->addWidget(tabs, 1);
-    // The approval guard decides itself whether a change of its box counts;
-    // the link of fixed assets to the ledger is always saved as on.
+    // The link of fixed assets to the ledger is always saved as on.
     // The controls shown only here (set when the account set is made, or in
     // the period set-up) mark nothing either.
-    QStringList unmarked = {QString::fromLatin1(params::ledger::VchMakeANDChkSame.control.name),
-                            QString::fromLatin1(params::assets::FALinkedGL.control.name),
+    QStringList unmarked = {QString::fromLatin1(params::assets::FALinkedGL.control.name),
                             QString::fromLatin1(ui::txtPeriodCount.name),
                             QString::fromLatin1(params::periods::PeriodByMonth.control.name)};
     for (const params::Param* p : {&params::company::CompanyType, &params::periods::PeriodCount}) {
@@ -207,6 +205,7 @@ void frmSystemProfiles::loadValues() {
     GetGLData()->Refresh();
     WaitCursor wait;
     shared_->baseline.clear();
+    shared_->loadedBy.clear();
     setModifyRight();
     general_->loadCurrency();
     auto profile = GetGLProfile();
