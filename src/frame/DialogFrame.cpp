@@ -182,26 +182,45 @@ void DialogFrame::react(const QList<QWidget*>& cause, const std::function<void()
     ++reacting_;
     const QHash<QWidget*, QVariant> before = valuesNow();
     rule();
-    auto& changes = ruleChanges_[cause.first()];
-    for (QWidget* w : marked_) {
-        if (cause.contains(w) || before.value(w) == Controls::valueOf(w)) continue;
-        const bool known = std::any_of(changes.cbegin(), changes.cend(),
-                                       [w](const auto& c) { return c.first == w; });
-        if (!known) changes.append({w, before.value(w)});
-    }
     const bool causeAsLoaded = std::all_of(cause.cbegin(), cause.cend(), [this](QWidget* w) {
         return Controls::valueOf(w) == loaded_.value(w);
     });
-    if (causeAsLoaded) restoreAfter(cause.first());
+    if (causeAsLoaded) {
+        // What the rule does as the cause comes back stays (a limit it
+        // keeps); what it did while the cause went away comes back.
+        restoreAfter(cause.first());
+    } else {
+        auto& changes = ruleChanges_[cause.first()];
+        for (QWidget* w : marked_) {
+            if (cause.contains(w) || before.value(w) == Controls::valueOf(w)) continue;
+            const bool known = std::any_of(changes.cbegin(), changes.cend(),
+                                           [w](const auto& c) { return c.first == w; });
+            if (!known) changes.append({w, before.value(w)});
+        }
+    }
     --reacting_;
 }
 
-// The cause is back where the load left it: so is what its rule changed.
+// The cause is back where the load left it: so is what its rule changed. A
+// control a rule keeps disabled now is not given back a value the user could
+// not choose there; it waits for a rule that frees it (another reaction to
+// the same change, or a control restored here).
 void DialogFrame::restoreAfter(QWidget* cause) {
-    const auto changes = ruleChanges_.take(cause);
-    for (const auto& [w, value] : changes) {
-        if (w) Controls::setValueOf(w, value);
+    auto pending = ruleChanges_.take(cause);
+    for (bool progress = true; progress && !pending.isEmpty();) {
+        progress = false;
+        for (qsizetype i = 0; i < pending.size();) {
+            QWidget* w = pending.at(i).first;
+            if (w && !w->isEnabled()) {
+                ++i;
+                continue;
+            }
+            if (w) Controls::setValueOf(w, pending.at(i).second);
+            pending.removeAt(i);
+            progress = true;
+        }
     }
+    if (!pending.isEmpty()) ruleChanges_[cause] += pending;
 }
 
 void DialogFrame::setModifyRight() {

@@ -14,6 +14,7 @@
 #include "zx/host/DictionaryServices.h"
 #include "zx/host/Environment.h"
 #include "zx/params/Business.h"
+#include "zx/params/Declared.h"
 #include "zx/profiles/Faces.h"
 #include "zx/profiles/frmSystemProfiles.h"
 #include "zx/session/Session.h"
@@ -47,7 +48,6 @@ const Step kLoad[] = {
     {&SumAbsoluteQty},
     {&SecUnit},
     {&SecQtyIsMust},
-    {nullptr, &BusinessPage::secQtyIsMustState},
     {&EditSelfBill},
     {&AuxSpaceMark},
     {&Item4Name},
@@ -163,9 +163,10 @@ BusinessPage::BusinessPage(Shared& shared) : Page(shared) {}
 // The lists are filled by the face from the declarations; none has an entry
 // chosen until the load chooses one, except the two that start on their first.
 void BusinessPage::FillBusinessLists() {
-    for (const Step& step : kLoad) {
-        if (step.param && step.param->control.kind == params::Kind::Combo) {
-            get<QComboBox>(step.param->control)->setCurrentIndex(-1);
+    for (const params::Declared& d : params::declared()) {
+        if (d.group == std::string_view("business") &&
+            d.param->control.kind == params::Kind::Combo) {
+            get<QComboBox>(d.param->control)->setCurrentIndex(-1);
         }
     }
     for (const Param* p : {&MakeBillCG, &MakeBillXS})
@@ -184,17 +185,29 @@ void BusinessPage::load(SystemProfile& profile) {
     for (const Step& step : kLoad) {
         if (step.run) {
             (this->*step.run)();
-        } else if (step.param->shares) {
-            // Written beside the list it shares; only its stored text counts.
-            remember(*step.param, profile.GetSystemProfile(params::categoryName(step.param->cat),
-                                                           params::keyOf(*step.param),
-                                                           params::defaultOf(*step.param)));
         } else {
-            Page::load(*step.param, profile);
+            loadOne(*step.param);
+        }
+    }
+    // A parameter declared without a place in the order above loads after
+    // it, in its declared order: a declaration is never left unread.
+    for (const params::Declared& d : params::declared()) {
+        if (d.group == std::string_view("business") && !s.baseline.has(*d.param)) {
+            loadOne(*d.param);
         }
     }
     registerWatched();
     profile_ = nullptr;
+}
+
+void BusinessPage::loadOne(const Param& p) {
+    if (p.shares) {
+        // Written beside the list it shares; only its stored text counts.
+        remember(p, profile_->GetSystemProfile(params::categoryName(p.cat), params::keyOf(p),
+                                               params::defaultOf(p)));
+    } else {
+        Page::load(p, *profile_);
+    }
 }
 
 void BusinessPage::registerWatched() {
@@ -253,9 +266,10 @@ void BusinessPage::saveItem4Name(ProfileWriter& writer) {
 bool BusinessPage::save(const QString& ledgerYear, const QString& ledgerPeriod,
                         bool ledgerStartOpen) {
     auto writer = createService<BaseSystemProfile>();
-    saveLoaded(*writer);
-    saveSumAbsoluteQty(*writer);
-    saveItem4Name(*writer);
+    saveLoaded(*writer, [this, &writer](const Param& p) {
+        if (&p == &SumAbsoluteQty) saveSumAbsoluteQty(*writer);
+        if (&p == &Item4Name) saveItem4Name(*writer);
+    });
     if (!startUp(ledgerYear, ledgerPeriod, ledgerStartOpen)) return false;
     if (s.c.widget(params::memberName(UpStockWhenSave.control, 0))->isEnabled()) {
         for (const Param* p : kSaveBeforeStart) Page::save(*p, *writer);

@@ -70,11 +70,6 @@ const Param* const kToolTipLists[] = {&AlertMO,           &AutoMakeInvoiceCG, &A
 
 // ----- Steps of the load ---------------------------------------------------
 
-void BusinessPage::secQtyIsMustState() {
-    auto* secUnit = get<QCheckBox>(SecUnit.control);
-    enableByRule(SecQtyIsMust, secUnit->isEnabled() && ticked(SecUnit));
-}
-
 void BusinessPage::startState() {
     const Param* const locked[] = {&UnderStock, &UnderStockCalculate, &UpStockWhenSave};
     if (!s.BusinessStarted) {
@@ -269,33 +264,18 @@ void BusinessPage::connectInterlocks() {
             });
         });
     };
-    onTick(SecUnit, [this](bool on) {
-        if (!on) setTicked(SecQtyIsMust, false);
-        enableByRule(SecQtyIsMust, on);
-    });
     onTick(CheckBillPosted, [this](bool) { checkItemButton(); });
     for (const Param* p : {&AutoMakeInvoiceCG, &AutoMakeInvoiceXS}) {
         onTick(*p, [this, p](bool on) { s.c.widget(p->second)->setEnabled(on); });
     }
-    // The two date bases of the negative-stock check exclude each other.
-    auto basis = [this, onTick](const Param& self, const Param* selfInv, const Param* other,
-                                const Param* otherInv) {
-        onTick(self, [=, this](bool on) {
-            if (on) {
-                setTicked(*other, false);
-                setTicked(*otherInv, false);
-                enableByRule(*selfInv, true);
-                enableByRule(*otherInv, false);
-            } else {
-                setTicked(*selfInv, false);
-                enableByRule(*selfInv, false);
-            }
+    // The two date bases of the negative-stock check exclude each other;
+    // each "check current stock" box follows its basis by its declared rule.
+    for (const auto& [self, other] : {std::pair{&ShowUnderCalcType, &ShowUnderCalcTypeByPeriod},
+                                      {&ShowUnderCalcTypeByPeriod, &ShowUnderCalcType}}) {
+        onTick(*self, [this, other](bool on) {
+            if (on) setTicked(*other, false);
         });
-    };
-    basis(ShowUnderCalcType, &ShowUnderCalcTypeAInv, &ShowUnderCalcTypeByPeriod,
-          &ShowUnderCalcTypeByPeriodAInv);
-    basis(ShowUnderCalcTypeByPeriod, &ShowUnderCalcTypeByPeriodAInv, &ShowUnderCalcType,
-          &ShowUnderCalcTypeAInv);
+    }
     QObject::connect(get<QComboBox>(IsBatchNoAutoFillType.control), &QComboBox::currentIndexChanged,
                      &s.dialog, [this] {
                          s.dialog.attempt([this] {

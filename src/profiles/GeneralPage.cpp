@@ -142,7 +142,6 @@ void GeneralPage::loadLedger(SystemProfile& profile) {
             overrideBySpecialItem(profile, ExplanationEachEntry, "Voucher", "RequireBrief");
         }
     }
-    enableByRule(NotCloseOff, ticked(UseCussent));
     // The tax-return date only exists for the industry version that files returns.
     const bool taxReturns = GetIndustryVersion() == 11;
     s.c.widget(CaiShuiDateIsSysDate.control)->setVisible(taxReturns);
@@ -186,10 +185,10 @@ void GeneralPage::connectReactions() {
     for (int i = 0; i < 2; ++i) {
         QObject::connect(get<QRadioButton>(params::memberName(TaxType.control, i)),
                          &QRadioButton::toggled, &s.dialog, [this, i](bool on) {
-                             react(TaxType, [this, i, on] {
-                                 if (on) {
-                                     get<IntText3D>(TaxRate.control)->setText(rules::taxRateFor(i));
-                                 }
+                             // The kind chosen reacts, once the other is off.
+                             if (!on) return;
+                             react(TaxType, [this, i] {
+                                 get<IntText3D>(TaxRate.control)->setText(rules::taxRateFor(i));
                              });
                          });
     }
@@ -204,8 +203,6 @@ void GeneralPage::connectReactions() {
                      [this, writeOff] { react(TransCheckStart, [writeOff] { writeOff(true); }); });
     QObject::connect(get<QCheckBox>(TransNo.control), &QCheckBox::stateChanged, &s.dialog,
                      [this, writeOff] { react(TransNo, [writeOff] { writeOff(false); }); });
-    QObject::connect(get<QCheckBox>(UseCussent.control), &QCheckBox::stateChanged, &s.dialog,
-                     [this] { enableByRule(NotCloseOff, ticked(UseCussent)); });
     // Dropping the voucher-approval control is confirmed; declined, the box
     // is ticked again and the dialog is as it was.
     auto* approval = get<QCheckBox>(VchMakeANDChkSame.control);
@@ -225,6 +222,24 @@ void GeneralPage::connectReactions() {
             frame::Controls::setCheckValue(approval, 1);
         }
     });
+}
+
+void GeneralPage::connectDeclaredRules() {
+    for (const params::Declared& d : params::declared()) {
+        const Param* p = d.param;
+        if (p->lock != params::Lock::Needs || d.group == std::string_view("closing")) continue;
+        QObject::connect(get<QCheckBox>(p->needs->control), &QCheckBox::stateChanged, &s.dialog,
+                         [this, p] { react(*p->needs, [this, p] { applyNeeds(*p, true); }); });
+    }
+}
+
+// At the end of the load: what was read stays as read, only enabled or not.
+void GeneralPage::applyDeclaredRules() {
+    for (const params::Declared& d : params::declared()) {
+        if (d.param->lock == params::Lock::Needs && d.group != std::string_view("closing")) {
+            applyNeeds(*d.param, false);
+        }
+    }
 }
 
 // Blanks only: a name of full-width spaces is a name the host judges. What
@@ -318,8 +333,10 @@ void GeneralPage::saveLedger(ProfileWriter& writer) {
         frame::Controls::setCheckValue(get<QCheckBox>("chkIC_AlertPOMaxPrice"), 0);
     }
     saveCompanyName(writer);
-    saveLoaded(writer);
-    saveWriteOff(writer);
+    // A refused write-off switch stops the save before what follows it.
+    saveLoaded(writer, [this, &writer](const Param& p) {
+        if (&p == &TransCheckStart) saveWriteOff(writer);
+    });
 }
 
 void GeneralPage::savePrecisionsAndTax(ProfileWriter& writer) {

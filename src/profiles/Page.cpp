@@ -47,9 +47,11 @@ void Page::remember(const Param& p, const QString& stored) {
     s.loadedBy.insert(&p, this);
 }
 
-void Page::saveLoaded(host::ProfileWriter& writer) {
+void Page::saveLoaded(host::ProfileWriter& writer, const std::function<void(const Param&)>& step) {
     for (const Param* p : s.baseline.params()) {
-        if (p->write == params::Write::Changed && s.loadedBy.value(p) == this) save(*p, writer);
+        if (s.loadedBy.value(p) != this) continue;
+        if (p->write == params::Write::Changed) save(*p, writer);
+        if (p->write == params::Write::Page && step) step(*p);
     }
 }
 
@@ -70,31 +72,19 @@ void Page::save(const Param& p, host::ProfileWriter& writer) {
     }
 }
 
-QString lockReason(const Param& p) {
-    switch (p.lock) {
-        case Lock::LedgerOpen:
-            return QStringLiteral("总账系统已启用，不能再修改。");
-        case Lock::InitOpen:
-            return QStringLiteral("已有总账初始数据或初始余额已结束，启用期间不能再修改。");
-        case Lock::BusinessOpen:
-            return QStringLiteral("业务系统已启用，不能再修改。");
-        case Lock::CashierOpen:
-            return QStringLiteral("出纳系统已启用，不能再修改。");
-        case Lock::Needs:
-            return QStringLiteral("须先选中“%1”。").arg(params::captionOf(*p.needs));
-        case Lock::DisplayOnly:
-            return params::text(p.note);
-        default:
-            return {};
-    }
-}
-
 void Page::enableByRule(const Param& p, bool holds) {
     const QString why = holds ? params::text(p.note) : lockReason(p);
     for (QWidget* w : s.c.widgets(p)) {
         w->setEnabled(holds);
         w->setToolTip(why);
     }
+}
+
+void Page::applyNeeds(const Param& p, bool clear) {
+    QWidget* needed = s.c.widget(p.needs->control);
+    const bool holds = needed->isEnabled() && ticked(*p.needs);
+    if (!holds && clear && p.clearedWithout) setTicked(p, false);
+    enableByRule(p, holds);
 }
 
 void Page::react(const Param& cause, const std::function<void()>& rule) const {

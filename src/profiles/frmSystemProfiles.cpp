@@ -141,6 +141,7 @@ frmSystemProfiles::frmSystemProfiles(QWidget* parent) : DialogFrame(setup(), par
     periods_->connectReactions();
     profit_->connectReactions();
     business_->connectReactions();
+    general_->connectDeclaredRules();
     QObject::connect(controls().get<QAbstractButton>(ui::cmdOptHistory), &QAbstractButton::clicked,
                      this, [this] {
                          // A fresh viewer each time, released when it closes.
@@ -228,6 +229,7 @@ void frmSystemProfiles::loadValues() {
     periods_->clearEmptyCurrent();
     periods_->applyStartBounds(*profile);
     general_->applyAppType();
+    general_->applyDeclaredRules();
     shared_->baseline.settle([this](const params::Param& p) { return controls().state(p); });
     periods_->highlightUnsetStartPeriods();
 }
