@@ -8,7 +8,7 @@ PRESET ?= default
 BUILD := build/$(PRESET)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build run test clean format
+.PHONY: deps configure build run test clean format mutants
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -33,6 +33,12 @@ run: build
 
 test: build
 	ctest --preset $(PRESET)
+
+# Plants each fault of tools/mutants.txt in turn and counts what the tests
+# catch; slow, so not part of make test. Its own build tree: build/mutants.
+mutants: PACKAGES += $(TEST_PACKAGES) python3 ninja-build
+mutants: deps
+	python3 tools/mutants.py $(ARGS)
 
 format:
 	find src refhost app tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -444,12 +444,17 @@ QString outOfRange(const QString& name, const QString& value, qint64 min, qint64
     return QStringLiteral("数值框 %1 不接受 %2 (范围 %3 至 %4)").arg(name, value).arg(min).arg(max);
 }
 
-// As typed: a number within the box's limits (a decimal where it takes one).
+// As typed: a number within the box's limits (a decimal where it takes one),
+// or what a user can leave in the box on the way to one ("-", "-."), which
+// the save must then refuse.
 QString setNumber(IntText3D* box, const QString& name, const QString& value) {
-    const QString typed = value.trimmed();
+    QString typed = value.trimmed();
     bool ok = true;
     const double v = box->decimals() ? typed.toDouble(&ok) : double(typed.toLongLong(&ok));
-    if (!typed.isEmpty() && (!ok || v < box->Min() || v > box->Max() || box->Locked())) {
+    int end = int(typed.size());
+    const bool unfinished = !ok && box->validate(typed, end) != QValidator::Invalid;
+    if (!typed.isEmpty() &&
+        (box->Locked() || (!unfinished && (!ok || v < box->Min() || v > box->Max())))) {
         return outOfRange(name, value, box->Min(), box->Max());
     }
     box->setText(typed);

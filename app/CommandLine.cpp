@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QtGlobal>
 
@@ -64,6 +65,14 @@ QString kindLabel(const QString& kind) {
     if (kind == QLatin1String("answer")) return QStringLiteral("回答");
     if (kind == QLatin1String("help")) return QStringLiteral("帮助");
     return QStringLiteral("提示");
+}
+
+QString fileProblem(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) return QStringLiteral("文件不存在");
+    if (info.isDir()) return QStringLiteral("这是一个目录, 不是文件");
+    if (!info.isReadable()) return QStringLiteral("当前用户没有读取这个文件的权限");
+    return QStringLiteral("文件无法打开");
 }
 
 QString defaultDbPath() {

@@ -28,6 +28,10 @@ void chooseHeadlessPlatformIfNeeded();
 // The word a printed host message starts with: "错误", "询问" ...
 QString kindLabel(const QString& kind);
 
+// Why `path` cannot be read, in words for the user: the system's own
+// description of a failed open is English.
+QString fileProblem(const QString& path);
+
 QString defaultDbPath();
 QString defaultInstallDir();
 

@@ -409,6 +409,10 @@ public:
             frmSystemProfiles::onShown = [this](frmSystemProfiles& dialog) { automate(dialog); };
         }
         if (o_.size.isValid()) qApp->installEventFilter(&sizer_);
+        // A run that only looks, or tries a size, leaves the user's window alone.
+        if (o_.script || o_.automated() || o_.size.isValid()) {
+            zx::frame::DialogFrame::keepGeometry(false);
+        }
         if (host_.headless() && !o_.automated()) qApp->installEventFilter(&closer_);
         // The component sees no right to change a read-only set; say why.
         if (host_.readOnly()) host_.ShowMessage(host_.readOnlyNotice());

@@ -146,12 +146,31 @@ int lineOf(const QByteArray& data, int offset) {
     return int(data.left(offset).count('\n')) + 1;
 }
 
+// Every parameter of a set exports to well under a megabyte; a file many
+// times that is no parameter file, and parsing it would only fill the memory.
+constexpr qint64 kMaxFileBytes = 10 * 1024 * 1024;
+
+// `size` is what is known: a pipe is read only up to the limit.
+[[noreturn]] void refuseTooLarge(const QString& path, const QString& size) {
+    fail(kExitUsage,
+         QStringLiteral("参数文件 %1 太大 (%2), 超过了参数文件 10 MB 的上限, 没有读取。"
+                        "一个账套的全部参数导出后不到 1 MB, 请确认给出的是 export 写出的文件。")
+             .arg(path, size));
+}
+
 Snapshot readFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        fail(kExitUsage, QStringLiteral("无法读取参数文件 %1: %2").arg(path, file.errorString()));
+    // A regular file says its size before anything is read; a pipe or a
+    // device is read only up to the limit.
+    if (file.size() > kMaxFileBytes) {
+        refuseTooLarge(path,
+                       QStringLiteral("%1 MB").arg(double(file.size()) / (1024 * 1024), 0, 'f', 1));
     }
-    const QByteArray data = file.readAll();
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(kExitUsage, QStringLiteral("无法读取参数文件 %1: %2").arg(path, fileProblem(path)));
+    }
+    const QByteArray data = file.read(kMaxFileBytes + 1);
+    if (data.size() > kMaxFileBytes) refuseTooLarge(path, QStringLiteral("超过 10 MB"));
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError) {
@@ -985,47 +1004,107 @@ QString oneLine(const QString& text) {
     return t;
 }
 
-int runAudit(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "列出宿主记录的每一次参数写入, 以及保存改动的账套登记和物料属性: 时间、用户、\n"
-        "计算机、IP 地址、程序、类别、名称、原值和新值 (无: 原来没有或已删除)。"));
-    addCommonOptions(parser, true);
-    parser.addOption(
-        {QStringLiteral("since"),
-         QStringLiteral("只列出这个时间以后的记录 (yyyy-MM-dd 或 yyyy-MM-dd HH:mm:ss)。"),
-         QStringLiteral("DATE")});
-    parser.addOption({QStringLiteral("key"),
-                      QStringLiteral("只列出这个参数 (名称或 类别/名称, 不分大小写) 的记录。"),
-                      QStringLiteral("KEY")});
-    parse(parser, args, 0, 0);
-    const Account o = accountOf(parser);
-    refhost::AuditFilter filter;
-    if (parser.isSet(QStringLiteral("since"))) {
-        const QString since = parser.value(QStringLiteral("since")).trimmed();
-        const QDate date = QDate::fromString(since, QStringLiteral("yyyy-MM-dd"));
-        const QDateTime time = QDateTime::fromString(since, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        if (!date.isValid() && !time.isValid()) {
-            fail(kExitUsage, QStringLiteral("--since 的日期 %1 不对, 应写成 yyyy-MM-dd 或 "
-                                            "yyyy-MM-dd HH:mm:ss。")
-                                 .arg(since));
-        }
-        filter.since = since;
+// A time of --since or --until as the audit compares it; a bad one ends the
+// command.
+QString auditTime(const QCommandLineParser& parser, const QString& option) {
+    if (!parser.isSet(option)) return QString();
+    const QString text = parser.value(option).trimmed();
+    if (!QDate::fromString(text, QStringLiteral("yyyy-MM-dd")).isValid() &&
+        !QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss")).isValid()) {
+        fail(kExitUsage,
+             QStringLiteral("--%1 的日期 %2 不对, 应写成 yyyy-MM-dd 或 yyyy-MM-dd HH:mm:ss。")
+                 .arg(option, text));
     }
-    filter.key = parser.value(QStringLiteral("key")).trimmed();
-    AccountSet set(o, QStringLiteral("systemsetting audit"), true);
-    set.requireViewRight();
-    const QList<refhost::AuditRow> rows = refhost::readAudit(set.db(), filter);
+    return text;
+}
+
+QString writerOf(const refhost::AuditRow& r) {
+    return r.userName.isEmpty() ? QString::number(r.userId) : r.userName;
+}
+
+// One object a line, its fields always there and in this order; none (no
+// old value, no new one, no save) is null.
+QString auditJson(const refhost::AuditRow& r) {
+    auto text = [](const std::optional<QString>& v) {
+        return v ? quoted(*v) : QStringLiteral("null");
+    };
+    const std::pair<const char*, QString> fields[] = {
+        {"time", quoted(r.time)},       {"user", quoted(writerOf(r))},
+        {"machine", quoted(r.machine)}, {"address", quoted(r.address)},
+        {"program", quoted(r.program)}, {"category", quoted(r.category)},
+        {"key", quoted(r.key)},         {"old", text(r.before)},
+        {"new", text(r.after)},         {"save", QStringLiteral("null")}};
+    QStringList parts;
+    for (const auto& [name, value] : fields) {
+        parts << QStringLiteral("\"%1\": %2").arg(QLatin1String(name), value);
+    }
+    return u'{' + parts.join(QStringLiteral(", ")) + u'}';
+}
+
+void printAudit(const QList<refhost::AuditRow>& rows, bool json) {
+    if (json) {
+        for (const refhost::AuditRow& r : rows) say(auditJson(r));
+        return;
+    }
     say(QStringList{QStringLiteral("时间"), QStringLiteral("用户"), QStringLiteral("计算机"),
                     QStringLiteral("IP地址"), QStringLiteral("程序"), QStringLiteral("类别"),
                     QStringLiteral("名称"), QStringLiteral("原值"), QStringLiteral("新值")}
             .join(u'\t'));
     for (const refhost::AuditRow& r : rows) {
-        say(QStringList{r.time, r.userName.isEmpty() ? QString::number(r.userId) : r.userName,
-                        r.machine, r.address, r.program, r.category, oneLine(r.key),
-                        auditValue(r.before), auditValue(r.after)}
+        say(QStringList{r.time, writerOf(r), r.machine, r.address, r.program, r.category,
+                        oneLine(r.key), auditValue(r.before), auditValue(r.after)}
                 .join(u'\t'));
     }
+}
+
+// Here --user chooses whose writes are listed, as an administrator asks;
+// who reads them logs in with --login.
+void addAuditOptions(QCommandLineParser& parser) {
+    parser.addOption(dbOption(QStringLiteral("账套: 账套文件或 postgresql:// 地址 (默认 %1)。")));
+    parser.addOption({QStringLiteral("login"),
+                      QStringLiteral("登录用户 (默认 administrator); 须有查看系统参数的权限。"),
+                      QStringLiteral("NAME")});
+    parser.addOption(installOption());
+    parser.addHelpOption();
+    const QString time = QStringLiteral("(yyyy-MM-dd 或 yyyy-MM-dd HH:mm:ss)");
+    parser.addOption({QStringLiteral("since"),
+                      QStringLiteral("只列出这个时间及以后的记录 %1。").arg(time),
+                      QStringLiteral("DATE")});
+    parser.addOption(
+        {QStringLiteral("until"),
+         QStringLiteral("只列出到这个时间为止的记录, 只给日期时含这一整天 %1。").arg(time),
+         QStringLiteral("DATE")});
+    parser.addOption({QStringLiteral("key"),
+                      QStringLiteral("只列出这个参数 (名称或 类别/名称, 不分大小写) 的记录。"),
+                      QStringLiteral("KEY")});
+    parser.addOption({QStringLiteral("user"),
+                      QStringLiteral("只列出这个用户写入的记录 (不分大小写)。"),
+                      QStringLiteral("NAME")});
+    parser.addOption({QStringLiteral("json"),
+                      QStringLiteral("每条记录写成一行 JSON: time, user, machine, address, "
+                                     "program, category, key, old, new, save。")});
+}
+
+int runAudit(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "列出宿主记录的每一次参数写入, 以及保存改动的账套登记和物料属性: 时间、用户、\n"
+        "计算机、IP 地址、程序、类别、名称、原值和新值 (无: 原来没有或已删除)。\n"
+        "退出码: 0 完成, 1 登录用户不能查看系统参数, 2 参数错误或账套无法使用。"));
+    addAuditOptions(parser);
+    parse(parser, args, 0, 0);
+    Account o = accountOf(parser);
+    o.user = parser.isSet(QStringLiteral("login")) ? parser.value(QStringLiteral("login"))
+                                                   : QStringLiteral("administrator");
+    refhost::AuditFilter filter;
+    filter.since = auditTime(parser, QStringLiteral("since"));
+    filter.until = auditTime(parser, QStringLiteral("until"));
+    filter.key = parser.value(QStringLiteral("key")).trimmed();
+    filter.user = parser.value(QStringLiteral("user")).trimmed();
+    AccountSet set(o, QStringLiteral("systemsetting audit"), true);
+    set.requireViewRight();
+    const QList<refhost::AuditRow> rows = refhost::readAudit(set.db(), filter);
+    printAudit(rows, parser.isSet(QStringLiteral("json")));
     complain(QStringLiteral("%1 条记录。").arg(rows.size()));
     return kExitDone;
 }

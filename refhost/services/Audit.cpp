@@ -1,6 +1,8 @@
 #include "services/Audit.h"
 
 #include <QApplication>
+#include <QDate>
+#include <QDateTime>
 #include <QMap>
 #include <QWidget>
 
@@ -155,6 +157,23 @@ QList<AuditRow> readAudit(Database& db, const AuditFilter& filter) {
     if (!filter.since.isEmpty()) {
         sql += QStringLiteral(" AND FTime >= ?");
         binds << filter.since;
+    }
+    if (!filter.until.isEmpty()) {
+        // Times are texts with milliseconds: everything before the next day
+        // or second is up to and including the one named.
+        const QDate day = QDate::fromString(filter.until, QStringLiteral("yyyy-MM-dd"));
+        QDateTime second =
+            QDateTime::fromString(filter.until, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        second.setTimeSpec(Qt::UTC);  // a text, not a moment: no clock change between
+        const QString bound =
+            day.isValid() ? day.addDays(1).toString(QStringLiteral("yyyy-MM-dd"))
+                          : second.addSecs(1).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        sql += QStringLiteral(" AND FTime < ?");
+        binds << bound;
+    }
+    if (!filter.user.isEmpty()) {
+        sql += QStringLiteral(" AND UPPER(FUserName) = UPPER(?)");
+        binds << filter.user;
     }
     if (!filter.key.isEmpty()) {
         QString key = filter.key;

@@ -56,7 +56,9 @@ struct AuditRow {
 };
 struct AuditFilter {
     QString since;  // "yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss"; empty: from the start
+    QString until;  // the same; the day or second named is included; empty: to the end
     QString key;    // a key, or "Category/Key"; compared without regard to case
+    QString user;   // the user who wrote, without regard to case; empty: every user
     qint64 afterId = 0;
 };
 // The audit rows that pass the filter, oldest first.

@@ -49,9 +49,30 @@ private:
     HostRef host_;
 };
 
+// A save's writes as one transaction of the account set; an inner scope is
+// a savepoint.
+class HostWriteScope : public WriteScope {
+public:
+    explicit HostWriteScope(RefHost& host) : host_(host) {}
+    void Begin() override {
+        if (host_->readOnly()) {
+            throw HostError(kAccountSetReadOnly, QString::fromLatin1(classId),
+                            host_->readOnlyNotice());
+        }
+        host_->db().begin();
+    }
+    void Commit() override { host_->db().commit(); }
+    void Rollback() override { host_->db().rollback(); }
+
+private:
+    HostRef host_;
+};
+
 }  // namespace
 
 void installDataServices(RefHost& host) {
+    host.registerFactory(QString::fromLatin1(WriteScope::classId),
+                         [&host] { return std::make_shared<HostWriteScope>(host); });
     host.registerFactory(QString::fromLatin1(ClassInfo::classId),
                          [&host] { return std::make_shared<HostClassInfo>(host); });
     host.registerFactory(QString::fromLatin1(ClassUpdate::classId),

@@ -15,6 +15,7 @@
 #include <QUrl>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <limits>
 
 #include "Cursor.h"
@@ -326,10 +327,14 @@ void Database::connectSqlite(const QString& path, bool readOnly) {
             }
         }
         if (error.isValid()) {
-            if (sqliteCode(error) != kSqliteCantOpen) throw failed(backendMessage(error));
+            const int code = sqliteCode(error);
+            if (code != kSqliteCantOpen && code != kSqliteReadOnly) {
+                throw failed(backendMessage(error));
+            }
             // SQLite reads a WAL database through a shared-memory file beside
-            // it, which a read-only medium cannot hold. Nothing changes a file
-            // there, so it is read as unchanging.
+            // it, which a read-only medium or a folder this user may not write
+            // cannot take. The file is then read as unchanging: what it held
+            // when it was opened.
             db.close();
             db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
                                QStringLiteral("?immutable=1"));
@@ -537,6 +542,7 @@ zx::host::RecordSetPtr Database::execute(const QString& tsql) {
                 found->second(*this, statement.arguments);
                 continue;
             }
+            if (statement.kind != TranslatedStatement::Kind::Query) passWriteGate(statement.sql);
             QSqlQuery q(handle());
             q.setForwardOnly(true);
             ++roundTrips_;
@@ -564,7 +570,22 @@ zx::host::RecordSetPtr Database::nativeQuery(const QString& sql, const QVariantL
     return run(sql, binds, true);
 }
 
+void Database::passWriteGate(const QString& what) {
+    // A test hook: with ZX_TEST_WRITE_GATE set, every write says on standard
+    // error which one it is and waits for a line on standard input, so that a
+    // test can end the process at a write of its choice.
+    static const bool gated = qEnvironmentVariableIsSet("ZX_TEST_WRITE_GATE");
+    if (!gated) return;
+    static int count = 0;
+    std::fprintf(stderr, "zx-write-gate %d %s\n", ++count,
+                 what.simplified().left(60).toUtf8().constData());
+    std::fflush(stderr);
+    char line[16];
+    if (!std::fgets(line, sizeof line, stdin)) return;  // no one steers: go on
+}
+
 int Database::nativeExec(const QString& sql, const QVariantList& binds) {
+    passWriteGate(sql);
     if (onServer_ && !binds.isEmpty()) {
         bool fresh = false;
         QSqlQuery& q = preparedQuery(sql, fresh);
@@ -629,49 +650,73 @@ void Database::registerProcedure(const QString& name, Procedure procedure) {
     procedures_[procedureKey(name)] = std::move(procedure);
 }
 
-void Database::transaction(const std::function<void()>& work) {
+void Database::control(const QString& sql) {
     // Statements that open, commit or roll back a transaction are not counted
     // as round trips: the counter measures the work the callers ask for.
-    auto control = [this](const QString& sql) {
-        QSqlQuery q(handle());
-        execOrThrow(q, sql, {});
-    };
-    const bool outermost = transactionDepth_ == 0;
-    const QString savepoint = QStringLiteral("zx_level%1").arg(transactionDepth_);
-    control(outermost ? dialect_->beginTransaction() : QStringLiteral("SAVEPOINT ") + savepoint);
+    QSqlQuery q(handle());
+    execOrThrow(q, sql, {});
+}
+
+QString Database::savepointName() const {
+    return QStringLiteral("zx_level%1").arg(transactionDepth_ - 1);
+}
+
+void Database::begin() {
+    control(transactionDepth_ == 0 ? dialect_->beginTransaction()
+                                   : QStringLiteral("SAVEPOINT zx_level%1").arg(transactionDepth_));
     ++transactionDepth_;
-    auto undo = [&] {
-        try {
-            if (outermost) {
-                control(QStringLiteral("ROLLBACK"));
-            } else {
-                control(QStringLiteral("ROLLBACK TO SAVEPOINT ") + savepoint);
-                control(QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
-            }
-        } catch (const HostError&) {
-            // The first error is the one worth reporting.
+}
+
+void Database::commit() {
+    if (transactionDepth_ == 0) {
+        throw HostError(kBackendError, kSource, QStringLiteral("没有要提交的事务"));
+    }
+    if (transactionDepth_ == 1) {
+        passWriteGate(QStringLiteral("COMMIT"));
+        control(QStringLiteral("COMMIT"));
+    } else {
+        control(QStringLiteral("RELEASE SAVEPOINT ") + savepointName());
+    }
+    --transactionDepth_;
+}
+
+void Database::rollback() {
+    if (transactionDepth_ == 0) return;
+    const QString savepoint = savepointName();
+    --transactionDepth_;
+    try {
+        if (transactionDepth_ == 0) {
+            control(QStringLiteral("ROLLBACK"));
+        } else {
+            control(QStringLiteral("ROLLBACK TO SAVEPOINT ") + savepoint);
+            control(QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
         }
-    };
+    } catch (const HostError& error) {
+        // The error that led here is the one worth reporting; this one goes
+        // to the log.
+        qWarning("rollback: %s", qPrintable(error.description()));
+    }
+}
+
+void Database::transaction(const std::function<void()>& work) {
+    const bool outermost = transactionDepth_ == 0;
+    begin();
     try {
         work();
     } catch (const HostError& error) {
-        --transactionDepth_;
-        undo();
+        rollback();
         if (outermost && onServer_ && error.number() == kAccountSetBusy) {
             throw busyError(location_, writeLockHolder(), lockWaitMs_);
         }
         throw;
     } catch (...) {
-        --transactionDepth_;
-        undo();
+        rollback();
         throw;
     }
-    --transactionDepth_;
     try {
-        control(outermost ? QStringLiteral("COMMIT")
-                          : QStringLiteral("RELEASE SAVEPOINT ") + savepoint);
+        commit();
     } catch (...) {
-        undo();
+        rollback();
         throw;
     }
 }

@@ -81,6 +81,14 @@ public:
 
     // Runs `work` in a transaction; rolls back and rethrows on an exception.
     void transaction(const std::function<void()>& work);
+    // The same in steps, for work that spans several calls of the host's
+    // services (one save): begin opens a transaction, or inside one a
+    // savepoint; commit and rollback end the innermost. rollback raises
+    // nothing: a failed rollback is logged.
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return transactionDepth_ > 0; }
     // The same for a start that has to write: while another process holds
     // the account set it tries again for up to `patienceMs`, calling
     // `waiting` between tries; then raises kAccountSetBusy naming the holder.
@@ -127,6 +135,9 @@ private:
     // are missing (an empty server database) or older and must be written.
     bool schemaNeedsWriting();
     void setLockWait(int ms);
+    void control(const QString& sql);
+    QString savepointName() const;
+    static void passWriteGate(const QString& what);
     [[noreturn]] void raise(const QSqlError& error, const QString& sql);
     void execOrThrow(QSqlQuery& query, const QString& sql, const QVariantList& binds);
     void execPrepared(QSqlQuery& query, const QString& sql, const QVariantList& binds);

@@ -96,15 +96,31 @@ void frmICSystemProfiles::loadValues() {
 
 bool frmICSystemProfiles::saveValues() {
     QCoreApplication::processEvents();
+    auto stateOf = [this](const params::Param& p) { return controls().state(p); };
+    // What another workstation saved since the load and this user changed
+    // too is refused before anything is written.
+    auto fresh = createObject<GLSystemProfile>();
+    fresh->Refresh();
+    const QList<const params::Param*> conflicts =
+        baseline_.conflicts(stateOf, [&fresh](const params::Param& p) {
+            return fresh->GetSystemProfile(params::categoryName(p.cat), params::keyOf(p),
+                                           params::defaultOf(p));
+        });
+    if (!conflicts.isEmpty()) {
+        return refuse({QStringLiteral("参数“%1”已被其他用户修改，请关闭后重新打开。")
+                           .arg(params::captionOf(*conflicts.first()))});
+    }
     auto writer = createService<BaseSystemProfile>();
+    store::WriteUnit unit;  // the four together or none
     for (const params::Param* p : options()) {
         // Only what the user changed: a stored value the box cannot show
         // stays as it is.
-        const params::State now = controls().state(*p);
+        const params::State now = stateOf(*p);
         if (!baseline_.changed(*p, now)) continue;
         store::writeValue(*writer, params::categoryName(p->cat), params::keyOf(*p),
                           params::encode(*p, now, baseline_.storedText(*p)));
     }
+    unit.commit();
     resetLedgerObjects();
     SetChanged(false);
     // A save of the main dialog may still hold the function lock: these

@@ -284,7 +284,25 @@ constexpr int kBorders = 8;
 const char* const kGeometryKeys[] = {"FormLeft", "FormTop", "FormWidth", "FormHeight"};
 }  // namespace
 
+std::optional<bool> DialogFrame::geometryKept_;
+
+void DialogFrame::keepGeometry(std::optional<bool> keep) {
+    geometryKept_ = keep;
+}
+
+// A run without a screen (the offscreen or minimal platform) fits the window
+// to a screen nobody sees: that is no size the user chose.
+bool DialogFrame::geometryKept() {
+    if (geometryKept_) return *geometryKept_;
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
 void DialogFrame::restoreGeometryOr(const QSize& size) {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QSize usable(room.width() - kBorders, room.height() - kTitleBar);
+    const QSize least = minimumSizeHint().expandedTo(minimumSize());
     QRect wanted(QPoint(-1, -1), size);
     ignoringErrors("window size", [&] {
         for (int i = 0; i < 4; ++i) {
@@ -294,16 +312,17 @@ void DialogFrame::restoreGeometryOr(const QSize& size) {
                     .toString();
             storedGeometry_[i] = text.isEmpty() ? kNone : int(Val(text));
         }
+        // A stored size this screen cannot hold, or one smaller than the
+        // dialog needs, is no place to open at: the dialog's own size is.
         const QSize stored(storedGeometry_[2], storedGeometry_[3]);
-        if (stored.width() >= 400 && stored.height() >= 300) wanted.setSize(stored);
+        const bool fits = stored.width() <= usable.width() && stored.height() <= usable.height();
+        if (!fits || stored.width() < least.width() || stored.height() < least.height()) return;
+        wanted.setSize(stored);
         if (storedGeometry_[0] != kNone && storedGeometry_[1] != kNone) {
             wanted.moveTopLeft(QPoint(storedGeometry_[0], storedGeometry_[1]));
         }
     });
-    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const QSize fit(std::min(wanted.width(), room.width() - kBorders),
-                    std::min(wanted.height(), room.height() - kTitleBar));
+    const QSize fit = wanted.size().boundedTo(usable);
     resize(fit);
     const QRect placed(wanted.topLeft(), fit);
     if (room.contains(placed)) {
@@ -313,16 +332,18 @@ void DialogFrame::restoreGeometryOr(const QSize& size) {
             room.center() - QPoint(fit.width() / 2, (fit.height() + kTitleBar) / 2);
         move(std::max(centred.x(), room.left()), std::max(centred.y(), room.top()));
     }
+    placedGeometry_ = {pos().x(), pos().y(), width(), height()};
 }
 
-// Only what moved is written: opening and closing the dialog writes nothing.
-// The place is the frame's, as move() takes it, so that it does not creep.
+// Only what the user moved is written: opening and closing the dialog
+// writes nothing, nor does the dialog's own fitting to the screen. The
+// place is the frame's, as move() takes it, so that it does not creep.
 void DialogFrame::saveGeometry() {
-    if (isMinimized() || isMaximized()) return;
+    if (isMinimized() || isMaximized() || !geometryKept()) return;
     ignoringErrors("window size", [this] {
         const int now[4] = {pos().x(), pos().y(), width(), height()};
         for (int i = 0; i < 4; ++i) {
-            if (now[i] == storedGeometry_[i]) continue;
+            if (now[i] == storedGeometry_[i] || now[i] == placedGeometry_[i]) continue;
             SetUserProfileValue(kComponent, objectName(), QString::fromLatin1(kGeometryKeys[i]),
                                 QString::number(now[i]));
             storedGeometry_[i] = now[i];

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 
 #include "BusinessPage.h"
+#include "Starts.h"
 #include "zx/closing/frmICSystemProfiles.h"
 #include "zx/frame/IntText3D.h"
 #include "zx/host/Environment.h"
@@ -154,11 +155,12 @@ void BusinessPage::applyBatchNoPreset(bool atLoad) {
     const int type = get<QComboBox>(IsBatchNoAutoFillType.control)->currentIndex();
     if (type < 0 || type >= int(std::size(kBatchPresets))) return;
     const BatchPreset& preset = kBatchPresets[type];
-    if (atLoad && !preset.autoFill && ticked(IsBatchNoAutoFill)) {
+    if (atLoad && !preset.autoFill && ticked(IsBatchNoAutoFill) && s.dialog.CanModify()) {
         // A stored auto-fill without an auto-fill type is corrected at once,
-        // whether or not the user saves. When the account set cannot be
-        // written now (another process holds it, or it is read-only) the
-        // correction waits for a later opening: the dialog still opens.
+        // whether or not the user saves, by a user who may save; the others
+        // see the corrected value and write nothing. When the account set
+        // cannot be written now (another process holds it) the correction
+        // waits for a later opening: the dialog still opens.
         try {
             store::writeValue(*createService<BaseSystemProfile>(), L("IC"),
                               params::keyOf(IsBatchNoAutoFill), qint32(0));
@@ -197,6 +199,7 @@ bool BusinessPage::startUp(const QString& ledgerYear, const QString& ledgerPerio
         ledgerYear,           ledgerPeriod,           startYear()};
     if (!rules::businessStartDue(facts)) return true;
     if (auto blocked = rules::businessStartBlocked(facts)) return s.dialog.refuse(*blocked);
+    if (auto started = startedElsewhere(s, Module::Business)) return s.dialog.refuse(*started);
 
     s.dialog.refuse(
         {QString(), rules::kBusinessBasePage, QString::fromLatin1(StartPeriod.control.name)});
@@ -211,6 +214,7 @@ bool BusinessPage::startUp(const QString& ledgerYear, const QString& ledgerPerio
             store::writeValue(*writer, L("IC"), L(key), value);
         }
         s.dialog.setTag(L("OK"));
+        startedHere(s, Module::Business);
         s.startedNow << (facts.appType == 2 ? L("仓存系统") : L("业务系统")) +
                             QStringLiteral("已启用（%1年第%2期）").arg(facts.year).arg(period);
     }

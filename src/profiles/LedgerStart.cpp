@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "PeriodsPage.h"
+#include "Starts.h"
 #include "zx/frame/IntText3D.h"
 #include "zx/host/Environment.h"
 #include "zx/host/LedgerServices.h"
@@ -116,6 +117,7 @@ bool PeriodsPage::CloseInit() {
         QStringLiteral(", FScale=") + QString::number(scale->Value()) +
         QStringLiteral("  Where FCurrencyID =1"));
     s.LedgerStarted = true;
+    startedHere(s, Module::Ledger);
     s.startedNow << QStringLiteral("总账已启用（%1年第%2期）").arg(startYear).arg(startPeriod);
     return true;
 }
@@ -146,9 +148,13 @@ bool PeriodsPage::ApplyTransCheckStart() {
         const qint32 newFlag = ticked(params::ledger::TransCheckStart) ? 1 : 0;
         if (oldFlag == newFlag) return true;
         QVariantMap flags{{L("OldFlag"), oldFlag}, {L("NewFlag"), newFlag}, {L("SuccessFlag"), 0}};
-        if (createService<InitializeBalance>()->SetInitTransCheck(GetPropsString(), flags)) {
-            return true;
-        }
+        bool switched = false;
+        // A refusal of the service undoes what it wrote, and the save goes on.
+        store::WriteUnit::part([&] {
+            switched =
+                createService<InitializeBalance>()->SetInitTransCheck(GetPropsString(), flags);
+        });
+        if (switched) return true;
         switch (flags.value(L("SuccessFlag"), 0).toInt()) {
             case -1:
                 env().dialogService().ShowMessage(

@@ -4,7 +4,9 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <algorithm>
 
+#include "Starts.h"
 #include "zx/frame/IntText3D.h"
 #include "zx/host/AssetServices.h"
 #include "zx/host/Environment.h"
@@ -81,8 +83,15 @@ void AssetsPage::save() {
     if (switched && profile->FAGetClosed() && !inStartPeriod) {
         createService<BalUpdate>()->UpdateDeprPeriods(GetPropsString(), noDepr ? L("1") : L("0"));
     }
-    // The link to the ledger is always on.
-    setTicked(fa::FALinkedGL, true);
+    // The link to the ledger is always on: saved with the options the user
+    // changed, so that a save that changes none of them writes nothing here.
+    bool optionsChanged = false;
+    for (const Param* p : s.baseline.params()) {
+        if (s.loadedBy.value(p) == this && p != &fa::FALinkedGL && changed(*p)) {
+            optionsChanged = true;
+        }
+    }
+    if (optionsChanged) setTicked(fa::FALinkedGL, true);
     saveLoaded(*writer);
     if (frame::Controls::checkValue(get<QCheckBox>(fa::NoDepr.control)) != s.NoDeprAtStart) {
         store::writeValue(*writer, L("FA"), L("WithoutDepr"), qint32(1));
@@ -127,8 +136,12 @@ void PayrollPage::save() {
     WaitCursor wait;
     auto writer = createService<BaseSystemProfile>();
     saveLoaded(*writer);
+    // Only a check that is on is turned off: rewriting an off one would
+    // record a change where there is none.
     for (const char* key : kPayrollAlwaysOff) {
-        store::writeValue(*writer, L("PA"), L(key), L("0"));
+        if (Val(payroll->GetSystemProfile(L("PA"), L(key), L("0"))) != 0) {
+            store::writeValue(*writer, L("PA"), L(key), L("0"));
+        }
     }
 }
 
@@ -238,6 +251,7 @@ QString CashierPage::startPeriod() const {
 
 bool CashierPage::start(ProfileWriter& writer, const rules::CashierStart& facts) {
     if (auto refusal = rules::cashierStartRefusal(facts)) return s.dialog.refuse(*refusal);
+    if (auto started = startedElsewhere(s, Module::Cashier)) return s.dialog.refuse(*started);
     s.dialog.refuse(
         {QString(), rules::kCashierPage, QString::fromLatin1(cn::StartPeriod.control.name)});
     if (!env().dialogService().Confirm(QStringLiteral("请确认出纳初始参数的设置，是否确认启用！"),
@@ -253,6 +267,7 @@ bool CashierPage::start(ProfileWriter& writer, const rules::CashierStart& facts)
         store::writeValue(writer, L("CN"), L(key), value);
     }
     s.dialog.setTag(QStringLiteral("OK"));
+    startedHere(s, Module::Cashier);
     s.startedNow << QStringLiteral("出纳已启用（%1年第%2期）").arg(year).arg(period);
     return true;
 }

@@ -41,8 +41,9 @@ struct Shared {
     bool EarnAssignAcctChanged = false;
     bool ReTickVoucherCheck = false;  // the approval guard is ticking its box again
     QString AutoInvoiceSnapshot;
-    QStringList startedNow;               // the modules this save started, in the user's words
-    QList<const params::Param*> written;  // what the running save has written so far
+    QStringList startedNow;                    // the modules this save started, in the user's words
+    QList<const params::Param*> written;       // what the running save has written so far
+    QHash<QString, QStringList> startsLoaded;  // the modules' start marks as loaded
     QHash<const params::Param*, const class Page*> loadedBy;  // the page that loaded each
 };
 

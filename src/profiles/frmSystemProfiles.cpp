@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -20,6 +21,8 @@
 #include "ModulePages.h"
 #include "PeriodsPage.h"
 #include "ProfitPage.h"
+#include "Starts.h"
+#include "zx/frame/IntText3D.h"
 #include "zx/host/Environment.h"
 #include "zx/host/LedgerServices.h"
 #include "zx/optlog/frmOptLog.h"
@@ -63,13 +66,52 @@ public:
     SaveLock& operator=(const SaveLock&) = delete;
 };
 
-// A save that stops part way has stored some of the user's changes: they are
+// A save that stops part way by design keeps what it wrote: those writes are
 // the base of the next attempt, which must not take them for another
-// workstation's.
-class RebaseWritten {
+// workstation's. A save undone by an error has written nothing: the starts
+// it made in the dialog are taken back, so that the dialog shows and tells
+// what is stored.
+class AfterWrites {
 public:
-    RebaseWritten(Shared& s, const frame::Controls& c) : s_(s), c_(c) { s_.written.clear(); }
-    ~RebaseWritten() {
+    AfterWrites(Shared& s, const frame::Controls& c, const bool& kept)
+        : s_(s),
+          c_(c),
+          kept_(kept),
+          tag_(s.dialog.Tag()),
+          ledgerStarted_(s.LedgerStarted),
+          starts_(s.startsLoaded) {
+        s_.written.clear();
+        s_.startedNow.clear();
+        for (const params::Control* box : kStartBoxes) {
+            enabled_ << c_.widget(*box)->isEnabled();
+        }
+        for (const params::Control* box : kCurrentBoxes) {
+            shown_ << c_.get<QLineEdit>(*box)->text();
+        }
+    }
+    ~AfterWrites() {
+        if (kept_) {
+            rebase();
+        } else {
+            s_.dialog.setTag(tag_);
+            s_.LedgerStarted = ledgerStarted_;
+            s_.startsLoaded = starts_;
+            s_.startedNow.clear();
+            for (int i = 0; i < 2; ++i) c_.widget(*kStartBoxes[i])->setEnabled(enabled_.at(i));
+            for (int i = 0; i < 2; ++i) c_.get<QLineEdit>(*kCurrentBoxes[i])->setText(shown_.at(i));
+        }
+        s_.written.clear();
+    }
+    AfterWrites(const AfterWrites&) = delete;
+    AfterWrites& operator=(const AfterWrites&) = delete;
+
+private:
+    static constexpr const params::Control* kStartBoxes[] = {&params::periods::StartYear.control,
+                                                             &params::periods::StartPeriod.control};
+    static constexpr const params::Control* kCurrentBoxes[] = {
+        &params::periods::CurrentYear.control, &params::periods::CurrentPeriod.control};
+
+    void rebase() {
         if (s_.written.isEmpty()) return;
         ignoringErrors("save baseline", [this] {
             auto stored = createObject<GLSystemProfile>();
@@ -82,14 +124,16 @@ public:
                     c_.state(*p));
             }
         });
-        s_.written.clear();
     }
-    RebaseWritten(const RebaseWritten&) = delete;
-    RebaseWritten& operator=(const RebaseWritten&) = delete;
 
-private:
     Shared& s_;
     const frame::Controls& c_;
+    const bool& kept_;
+    QString tag_;
+    bool ledgerStarted_;
+    QHash<QString, QStringList> starts_;
+    QList<bool> enabled_;
+    QStringList shown_;
 };
 
 bool hasVoucher(qint32 year, qint32 period) {
@@ -210,6 +254,7 @@ void frmSystemProfiles::loadValues() {
     setModifyRight();
     general_->loadCurrency();
     auto profile = GetGLProfile();
+    rememberStarts(*shared_, *profile);
     general_->loadState(*profile);
     general_->applyScheme();
     general_->loadLedger(*profile);
@@ -256,26 +301,49 @@ bool frmSystemProfiles::checkConflicts() {
                                            params::defaultOf(p));
         });
     if (conflicts.isEmpty()) return true;
+    // A start typed here that another workstation has made meanwhile is
+    // told as such.
+    for (const params::Param* p : conflicts) {
+        const std::optional<Module> module = startOf(*p);
+        if (!module) continue;
+        if (auto refusal = startedElsewhere(*shared_, *module)) return refuse(*refusal);
+    }
     return refuse({QStringLiteral("参数“%1”已被其他用户修改，请关闭后重新打开。")
                        .arg(params::captionOf(*conflicts.first()))});
 }
 
-bool frmSystemProfiles::startLedger() {
-    const rules::LedgerStart facts{GetAppInfo().appType,           IsHasInitGLData(),
-                                   shared_->InitBalancesClosed,    shared_->LedgerStarted,
-                                   periods_->startPeriodChanged(), periods_->startYear(),
-                                   periods_->startPeriod(),        business_->startYearOpen(),
-                                   business_->startYear(),         business_->startYearText(),
-                                   business_->startPeriod(),       cashier_->currentPeriod(),
-                                   cashier_->startYear(),          cashier_->startPeriod()};
+// Asks before the lock whether the ledger is to start now; `start` tells the
+// answer. False when the save stops here.
+bool frmSystemProfiles::askLedgerStart(bool& start) {
+    start = false;
+    const rules::LedgerStart facts = ledgerStartFacts();
     if (!rules::ledgerStartDue(facts)) return true;
     if (auto refusal = rules::ledgerStartNeedsBusiness(facts)) return refuse(*refusal);
     refuse({QString(), rules::kCompanyPage,
             facts.appType == 1 ? QString::fromLatin1(ui::txtCyNumber.name) : QString()});
     if (!env().dialogService().Confirm(rules::ledgerStartQuestion(facts), true)) return false;
-    if (auto refusal = rules::ledgerStartConflict(facts, &hasVoucher)) return refuse(*refusal);
-    CloseInit();  // its own messages say what went wrong; the save goes on
+    start = true;
     return true;
+}
+
+// Under the lock, before anything is written: whether the confirmed start
+// may still be made.
+bool frmSystemProfiles::ledgerStartStands() {
+    if (auto refusal = rules::ledgerStartConflict(ledgerStartFacts(), &hasVoucher)) {
+        return refuse(*refusal);
+    }
+    if (auto refusal = startedElsewhere(*shared_, Module::Ledger)) return refuse(*refusal);
+    return true;
+}
+
+rules::LedgerStart frmSystemProfiles::ledgerStartFacts() {
+    return {GetAppInfo().appType,           IsHasInitGLData(),
+            shared_->InitBalancesClosed,    shared_->LedgerStarted,
+            periods_->startPeriodChanged(), periods_->startYear(),
+            periods_->startPeriod(),        business_->startYearOpen(),
+            business_->startYear(),         business_->startYearText(),
+            business_->startPeriod(),       cashier_->currentPeriod(),
+            cashier_->startYear(),          cashier_->startPeriod()};
 }
 
 bool frmSystemProfiles::saveValues() {
@@ -283,38 +351,88 @@ bool frmSystemProfiles::saveValues() {
     if (!profit_->ValidateEarnAcct()) return false;
     WaitCursor wait;
     QCoreApplication::processEvents();
-    auto writer = createService<BaseSystemProfile>();
     auto stored = createObject<GLSystemProfile>();
     stored->Refresh();
     if (auto refusal = general_->validate(*stored)) return refuse(*refusal);
-    if (!checkConflicts() || !startLedger()) return false;
+    if (auto refusal = unreadableNumber()) return refuse(*refusal);
+    bool ledgerStart = false;
+    if (!checkConflicts() || !askLedgerStart(ledgerStart)) return false;
     if (general_->taxKind() != shared_->OrigTaxType) {
         env().messageBox(QStringLiteral("修改公司纳税性质设置后，请调整核算项目-物料中的税率设置"),
                          MsgButtons::Ok, MsgIcon::Information, QString(), this);
     }
+    // Every one-way start is decided and written under the lock, after the
+    // second look at what other workstations saved.
     const SaveLock lock(store::roundToInt16(stored->GLGetCurrentYear()),
                         store::roundToInt16(stored->GLGetCurrentPeriod()));
-    if (!checkConflicts()) return false;
-    const RebaseWritten rebaseWritten(*shared_, controls());
-    general_->saveLedger(*writer);
-    profit_->save(*writer);
-    general_->savePrecisionsAndTax(*writer);
     stored.reset();
-    writer.reset();
-
-    payroll_->checkSave();
-    payroll_->save();
-    attempt([this] { assets_->save(); });  // its result does not stop the save
-    const QString ledgerYear = periods_->currentYear();
-    const QString ledgerPeriod = periods_->currentPeriod();
-    if (!cashier_->save(ledgerYear, ledgerPeriod)) return false;
-    if (!business_->save(ledgerYear, ledgerPeriod, periods_->startYearOpen())) return false;
-    shared_->log.WriteLog();
+    if (!checkConflicts() || (ledgerStart && !ledgerStartStands())) return false;
+    // The writes are one unit: an error undoes them all; a page that stops
+    // the save by design keeps what was written up to its message.
+    bool kept = false;
+    const AfterWrites afterWrites(*shared_, controls(), kept);
+    store::WriteUnit unit;
+    if (ledgerStart) CloseInit();  // its own messages say what went wrong; the save goes on
+    const bool whole = writeValues();
+    unit.commit();
+    kept = true;
+    if (!whole) return false;
     ReleaseGLObjects();
     GetGLData()->Refresh();
     rebase();
     SetChanged(false);
     return true;
+}
+
+// The writes of a save, page by page; false when a page stopped the save.
+bool frmSystemProfiles::writeValues() {
+    {
+        auto writer = createService<BaseSystemProfile>();
+        general_->saveLedger(*writer);
+        profit_->save(*writer);
+        general_->savePrecisionsAndTax(*writer);
+    }
+    payroll_->checkSave();
+    payroll_->save();
+    // Its result does not stop the save, nor do its writes stay half made.
+    attempt([this] { store::WriteUnit::part([this] { assets_->save(); }); });
+    const QString ledgerYear = periods_->currentYear();
+    const QString ledgerPeriod = periods_->currentPeriod();
+    if (!cashier_->save(ledgerYear, ledgerPeriod)) return false;
+    if (!business_->save(ledgerYear, ledgerPeriod, periods_->startYearOpen())) return false;
+    shared_->log.WriteLog();
+    return true;
+}
+
+// A numeric box the user changed must hold a number: an emptied box or an
+// unfinished one ("-.") is not 0. The box is shown, with its page named.
+std::optional<rules::Refusal> frmSystemProfiles::unreadableNumber() {
+    static const QRegularExpression whole(QStringLiteral("^-?\\d+$"));
+    static const QRegularExpression decimal(QStringLiteral("^-?(\\d+(\\.\\d*)?|\\.\\d+)$"));
+    for (const params::Param* p : shared_->baseline.params()) {
+        const params::Kind kind = p->control.kind;
+        if (kind != params::Kind::Number && kind != params::Kind::Decimal) continue;
+        if (!shared_->baseline.changed(*p, controls().state(*p))) continue;
+        auto* box = controls().get<frame::IntText3D>(p->control);
+        if ((kind == params::Kind::Decimal ? decimal : whole).match(box->Text()).hasMatch()) {
+            continue;
+        }
+        int page = -1;
+        // The inner pages on the way to the box come up with the page.
+        for (QWidget* w = box; w && w != this; w = w->parentWidget()) {
+            auto* tabs = qobject_cast<QTabWidget*>(
+                w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr);
+            if (!tabs || tabs->indexOf(w) < 0) continue;
+            tabs->setCurrentIndex(tabs->indexOf(w));
+            if (tabs == stab_) page = tabs->indexOf(w);
+        }
+        QString caption = params::captionOf(*p);
+        while (caption.endsWith(u'：') || caption.endsWith(u':')) caption.chop(1);
+        return rules::Refusal{QStringLiteral("“%1”（%2）须填写有效的数字，没有保存。")
+                                  .arg(caption.trimmed(), stab_->tabText(page)),
+                              page, QString::fromLatin1(p->control.name)};
+    }
+    return std::nullopt;
 }
 
 // What is stored now is what the dialog shows: the next save compares with it.
@@ -381,7 +499,12 @@ void frmSystemProfiles::closeEvent(QCloseEvent* event) {
 // ----- Public members ------------------------------------------------------
 
 bool frmSystemProfiles::CloseInit() {
-    return attempt([this] { return periods_->CloseInit(); });
+    return attempt([this] {
+        // All of the start, or nothing of it.
+        bool started = false;
+        store::WriteUnit::part([&] { started = periods_->CloseInit(); });
+        return started;
+    });
 }
 
 bool frmSystemProfiles::AllowSetStartYearPeriod() {

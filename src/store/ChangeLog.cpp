@@ -4,6 +4,7 @@
 
 #include "zx/host/Environment.h"
 #include "zx/session/Session.h"
+#include "zx/store/Store.h"
 
 namespace zx::store {
 
@@ -86,7 +87,10 @@ void ChangeLog::writeRows() {
             if (builder->Length() > 0) {
                 // A failed insert is not shown, and the records are re-based all
                 // the same, so the change is not logged twice.
-                ExecuteSQL(builder->ToString(), GetPropsString(), false);
+                // Inside a save it is a part of its own: a failed insert
+                // undoes only itself.
+                WriteUnit::part(
+                    [&builder] { ExecuteSQL(builder->ToString(), GetPropsString(), false); });
                 builder->Clear();
             }
         }

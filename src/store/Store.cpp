@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "zx/host/Environment.h"
 #include "zx/host/HostError.h"
 #include "zx/session/Session.h"
 
@@ -60,6 +61,29 @@ qint32 readInt(host::SystemProfile& profile, const QString& category, const QStr
 void writeValue(host::ProfileWriter& writer, const QString& category, const QString& key,
                 const QVariant& value) {
     writer.Setprofile(GetPropsString(), category, key, value);
+}
+
+}  // namespace zx::store
+
+namespace zx::store {
+
+WriteUnit::WriteUnit() : scope_(host::createObject<host::WriteScope>()) {
+    scope_->Begin();
+}
+
+WriteUnit::~WriteUnit() {
+    if (!committed_) scope_->Rollback();
+}
+
+void WriteUnit::commit() {
+    scope_->Commit();
+    committed_ = true;
+}
+
+void WriteUnit::part(const std::function<void()>& work) {
+    WriteUnit unit;
+    work();
+    unit.commit();
 }
 
 }  // namespace zx::store

@@ -185,6 +185,23 @@ private slots:
         QCOMPARE(app.param("IC", "UnCheckBillByPrevSaleFP"), "");
     }
 
+    // A script types what a user can leave in a box; the save refuses it,
+    // shows the box and writes nothing, the item master included.
+    void anUnfinishedNumberIsRefusedAtTheSave() {
+        App app;
+        QVERIFY_RUN(app.run({"--dump-controls"}));  // makes the set
+        const QString master = "SELECT group_concat(FDefaultValue) FROM t_ItemPropDesc";
+        const QString before = app.sql(master);
+        const Run r = app.run({}, "set txtTaxRate -.\nclick btnSave\nclick Stab(0)\ndump\n");
+        QVERIFY_RUN(r);
+        QVERIFY2(r.out.contains("[提示] “税率(%)”（系统信息）须填写有效的数字，没有保存。"),
+                 qPrintable(r.out));
+        QCOMPARE(control(r.out, "txtTaxRate").value("text").toString(), "-.");
+        QCOMPARE(control(r.out, "btnSave").value("enabled").toBool(), true);
+        QCOMPARE(app.param("General", "TaxRate"), "13");
+        QCOMPARE(app.sql(master), before);
+    }
+
     // Thirteen periods from a chosen day, built from the period page's
     // button: the page then shows the calendar the window built.
     void aScriptBuildsA13PeriodCalendar() {

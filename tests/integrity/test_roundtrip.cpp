@@ -41,7 +41,7 @@ struct Regardless {
     const char* value;
 };
 const Regardless kRegardless[] = {
-    // The payroll page turns off the checks it does not show.
+    // The payroll page turns off the checks it does not show when it finds them on.
     {"PA/ReCheckBeforeClose", "0"},
     {"PA/ChkPrnPARpt", "0"},
     {"PA/PaIsClsPeriodClose", "0"},

@@ -24,6 +24,7 @@
 #include "DialogHarness.h"
 #include "demo/Demo.h"
 #include "zx/closing/frmICSystemProfiles.h"
+#include "zx/frame/DialogFrame.h"
 #include "zx/frame/IntText3D.h"
 #include "zx/frame/TextBox.h"
 
@@ -72,14 +73,10 @@ private slots:
         QVERIFY2(silent.isEmpty(), qPrintable(silent.join(' ')));
     }
 
+    // Where a user left the window it opens again, unless that does not fit
+    // the screen or the dialog; the dialog's own fitting is never stored.
     void theWindowKeepsItsSize() {
         DialogHarness h;
-        h.dialog->resize(700, 500);
-        h.dialog->btnClose_Click();
-        h.open();
-        QCOMPARE(h.dialog->size(), QSize(700, 500));
-        // Opened and closed untouched, it stays where it was: no creeping.
-        const QPoint place = h.dialog->pos();
         auto stored = [&h] {
             auto rs = h.set.db->nativeQuery(QStringLiteral(
                 "SELECT FKey, FValue FROM t_UserProfile WHERE FKey LIKE 'Form%' ORDER BY FKey"));
@@ -87,15 +84,90 @@ private slots:
             for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
                 rows << rs->Field(0).toString() + u'=' + rs->Field(1).toString();
             }
-            return rows;
+            return rows.join(u' ');
         };
-        const QStringList before = stored();
+        // Without a screen nothing is stored, whatever the window did.
+        h.dialog->resize(700, 500);
+        h.dialog->btnClose_Click();
+        QCOMPARE(stored(), QString());
+
+        zx::frame::DialogFrame::keepGeometry(true);
+        h.open();
+        const QSize fitted = h.dialog->size();  // the screen's room, not the user's choice
+        h.dialog->btnClose_Click();
+        QCOMPARE(stored(), QString());
+        h.open();
+        h.dialog->resize(700, 500);
+        h.dialog->btnClose_Click();
+        h.open();
+        QCOMPARE(h.dialog->size(), QSize(700, 500));
+        // Opened and closed untouched, it stays where it was: no creeping.
+        const QPoint place = h.dialog->pos();
+        const QString before = stored();
         h.dialog->btnClose_Click();
         h.open();
         QCOMPARE(h.dialog->pos(), place);
         h.dialog->btnClose_Click();
-        QCOMPARE(stored().join(u' '), before.join(u' '));
+        QCOMPARE(stored(), before);
+
+        // Too large for this screen, or too small for the dialog: its own size.
+        for (const char* size : {"5000", "10"}) {
+            h.set.db->nativeExec(QStringLiteral("UPDATE t_UserProfile SET FValue = '%1' WHERE "
+                                                "FKey = 'FormWidth'")
+                                     .arg(QLatin1String(size)));
+            h.open();
+            QCOMPARE(h.dialog->size(), fitted);
+            h.dialog->btnClose_Click();
+        }
+        zx::frame::DialogFrame::keepGeometry(std::nullopt);
     }
+
+    // Opening and closing, by a user who may only look as by one who may
+    // save, writes nothing: not the correction of a stored value, not the
+    // window's size, not a log row.
+    void openingWritesNothing_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("autoFill");  // IC IsBatchNoAutoFill as stored
+        QTest::newRow("viewer") << "viewer"
+                                << "1";
+        QTest::newRow("editor") << "editor"
+                                << "0";
+        QTest::newRow("administrator, started modules") << "administrator"
+                                                        << "0";
+    }
+    void openingWritesNothing() {
+        QFETCH(QString, user);
+        QFETCH(QString, autoFill);
+        auto everything = [](DialogHarness& d) {
+            QStringList out;
+            for (const char* table : {"t_SystemProfile", "t_SystemProfile_Log", "t_UserProfile",
+                                      "t_SystemProfile_Audit", "t_UserSetting", "t_NetLock",
+                                      "t_MGLog", "t_Currency", "t_ItemPropDesc"}) {
+                auto rs = d.set.db->nativeQuery(QStringLiteral("SELECT * FROM ") + table);
+                for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+                    QStringList row{QString::fromLatin1(table)};
+                    for (int i = 0; i < rs->FieldCount(); ++i) row << rs->Field(i).toString();
+                    out << row.join(u'|');
+                }
+            }
+            out.sort();
+            return out;
+        };
+        QStringList before;
+        zx::frame::DialogFrame::keepGeometry(true);
+        DialogHarness h(user, [&](DialogHarness& d) {
+            refhost::startDemoModules(*d.set.db);
+            d.setParam("IC", "IsBatchNoAutoFillType", "0");
+            d.setParam("IC", "IsBatchNoAutoFill", autoFill);
+            before = everything(d);
+        });
+        h.dialog->show();
+        QVERIFY(!h.c<QCheckBox>("chkIC_IsBatchNoAutoFill")->isChecked());  // shown corrected
+        h.dialog->btnClose_Click();
+        zx::frame::DialogFrame::keepGeometry(std::nullopt);
+        QCOMPARE(everything(h), before);
+    }
+
     // Set when the account set is made or in the period set-up: shown here only.
     void displayOnlyControlsMarkNothing() {
         DialogHarness h;

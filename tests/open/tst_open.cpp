@@ -5,6 +5,9 @@
 // refused dialog and script values as written.
 // The holder case runs on SQLite, and on a server with ZX_TEST_PG.
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -14,7 +17,10 @@
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 #include "AppRun.h"
 #include "DemoSet.h"
@@ -81,6 +87,29 @@ QByteArray digest(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return QByteArray();
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// Runs the executable as an ordinary user: as root through setpriv as
+// "nobody", else as the user running the tests. Empty when rights cannot be
+// dropped or that user cannot reach the executable.
+std::optional<Run> runAsOrdinaryUser(const QStringList& args, const QString& home) {
+    QStringList command{SYSTEMSETTING_BIN};
+    if (::geteuid() == 0) {
+        const QString setpriv = QStandardPaths::findExecutable("setpriv");
+        if (setpriv.isEmpty()) return std::nullopt;
+        command = QStringList{setpriv, "--reuid=65534", "--regid=65534", "--clear-groups", "--"} +
+                  command;
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("HOME", home);
+    env.remove("XDG_RUNTIME_DIR");
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(command.first(), command.mid(1) + args);
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) return std::nullopt;
+    return Run{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+               QString::fromUtf8(p.readAllStandardError())};
 }
 
 }  // namespace
@@ -212,6 +241,73 @@ private slots:
         for (const char* name : {"txtCompanyName", "chkSettle"}) {
             QCOMPARE(shown[QLatin1String(name)].value("locked").toBool(), true);
         }
+        QCOMPARE(digest(path), bytes);
+    }
+
+    // A set in a folder this user may not write: SQLite cannot put its
+    // -wal and -shm files beside it, so the set is read as it stands.
+    // The dialog shows it read-only and says why; export, audit, locks and
+    // diff work; nothing appears in the folder and the file is unchanged.
+    void aSetInAFolderTheUserCannotWriteIsReadOnly_data() {
+        QTest::addColumn<int>("fileMode");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("file and folder read-only") << 0644 << "当前用户对账套文件只有读取权限";
+        QTest::newRow("only the folder") << 0666 << "账套文件所在的目录不允许写入";
+    }
+    void aSetInAFolderTheUserCannotWriteIsReadOnly() {
+        QFETCH(int, fileMode);
+        QFETCH(QString, why);
+        if (!qEnvironmentVariableIsEmpty("ZX_TEST_PG")) QSKIP("a folder's permissions");
+        QTemporaryDir top(QDir::temp().filePath("zx-readonly-XXXXXX"));
+        QVERIFY(top.isValid());
+        QDir root(top.path());
+        QVERIFY(root.mkdir("sets") && root.mkdir("home"));
+        const QString path = root.filePath("sets/books.zxdb");
+        {
+            DemoSet set;
+            set.host.reset();
+            set.db.reset();  // closed: the write-ahead log is folded in and removed
+            QVERIFY(QFile::copy(set.location(), path));
+        }
+        const QByteArray bytes = digest(path);
+        QCOMPARE(::chmod(QFile::encodeName(top.path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(root.filePath("home")).constData(), 0777), 0);
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(fileMode)), 0);
+        QCOMPARE(::chmod(QFile::encodeName(root.filePath("sets")).constData(), 0555), 0);
+        auto restore = qScopeGuard(
+            [&] { ::chmod(QFile::encodeName(root.filePath("sets")).constData(), 0755); });
+        const QString home = root.filePath("home");
+        const QStringList at{"--db", path, "--install", root.filePath("home/install")};
+
+        const std::optional<Run> dump =
+            runAsOrdinaryUser(QStringList{"--dump-controls"} + at, home);
+        if (!dump || dump->err.contains("Permission denied") || dump->exitCode == 126) {
+            QSKIP(
+                "the tests cannot run the program as an ordinary user here (no setpriv, or "
+                "the build folder is out of that user's reach)");
+        }
+        QVERIFY2(dump->exitCode == 0, qPrintable(dump->out + dump->err));
+        QVERIFY2(dump->err.contains("只能读取") && dump->err.contains(why), qPrintable(dump->err));
+        QCOMPARE(control(dump->out, "btnSave").value("enabled").toBool(), false);
+        QCOMPARE(control(dump->out, "txtCompanyName").value("text").toString(),
+                 QString("演示科技有限公司"));
+
+        const std::optional<Run> exported = runAsOrdinaryUser(QStringList{"export"} + at, home);
+        QVERIFY(exported && exported->exitCode == 0);
+        QVERIFY(exported->out.contains("\"CompanyName\""));
+        QFile file(root.filePath("home/books.json"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(exported->out.toUtf8());
+        file.close();
+        for (const QStringList& command :
+             {QStringList{"audit"} + at, QStringList{"locks"} + at,
+              QStringList{"diff", path, file.fileName(), "--install", at.last()}}) {
+            const std::optional<Run> r = runAsOrdinaryUser(command, home);
+            QVERIFY(r);
+            QVERIFY2(r->exitCode == 0, qPrintable(command.first() + ": " + r->out + r->err));
+        }
+        QCOMPARE(QDir(root.filePath("sets")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList{"books.zxdb"});
         QCOMPARE(digest(path), bytes);
     }
 

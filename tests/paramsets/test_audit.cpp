@@ -155,6 +155,37 @@ private slots:
                  QCoreApplication::applicationName() + QStringLiteral("/frmICSystemProfiles"));
     }
 
+    // A save that changes nothing writes nothing: no parameter, no audit
+    // row, no change-log row. A payroll check the page does not show is
+    // turned off by the first save that finds it on, and the ledger link
+    // waits for a fixed-asset option the user changes.
+    void aSaveThatChangesNothingWritesNothing() {
+        DialogHarness h("administrator", [](DialogHarness& d) {
+            d.setParam("PA", "ChkPrnPARpt", "1");
+            d.setParam("FA", "FALinkedGL", "0");
+        });
+        const int logRows = h.set.count("t_SystemProfile_Log");
+        qint64 from = lastAuditId(h);
+        h.dialog->SetChanged(true);
+        QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
+        QList<AuditRow> rows = auditSince(h, from);
+        QStringList written;
+        for (const AuditRow& r : rows) written << r.category + '/' + r.key;
+        QVERIFY2(rows.size() == 1, qPrintable(written.join(' ')));
+        QCOMPARE(rows.at(0).category + '/' + rows.at(0).key, QString("PA/ChkPrnPARpt"));
+        QCOMPARE(shown(rows.at(0).after), shown("0"));
+
+        h.open();
+        const auto before = h.stored();
+        from = lastAuditId(h);
+        h.dialog->SetChanged(true);
+        QVERIFY2(h.dialog->SaveProfiles(), qPrintable(h.shown.join('\n')));
+        QCOMPARE(auditSince(h, from).size(), 0);
+        QCOMPARE(h.stored(), before);
+        QCOMPARE(h.param("FA", "FALinkedGL"), QString("0"));
+        QCOMPARE(h.set.count("t_SystemProfile_Log"), logRows);
+    }
+
     // A host that only reads refuses a write, and records none.
     void aHostThatOnlyReadsWritesNothing() {
         DemoSet set(true, "administrator");

@@ -299,26 +299,48 @@ private slots:
         QCOMPARE(registeredName(h), name);
     }
 
-    void aWriteFailingMidwayStopsTheSave() {
+    // A write that fails undoes the whole save, the ledger start with it:
+    // the dialog keeps the user's entries and shows the ledger not started,
+    // and the next save writes them all.
+    void aWriteFailingMidwayUndoesTheSave() {
         DialogHarness h("administrator", storePrecisions);
         failWritesOf(h, "EndVoucherDate");
+        const auto before = h.stored();
+        const QString currency = baseCurrency(h);
         h.dialog->show();
+        h.c<IntText3D>("txtStartPeriod")->setValue(3);           // started before
         h.c<QLineEdit>("txtCompanyAddress")->setText("新地址");  // written before
         h.c<QCheckBox>("chkSettle")->click();                    // written before
         h.c<IntText3D>("IntEndVoucherDate")->setValue(25);       // fails
         h.c<QCheckBox>("chkSysNum")->click();                    // would come after
+        h.answerYes();
 
         h.c<QPushButton>("btnSave")->click();
 
         QCOMPARE(h.shownOf("error").size(), 1);
-        QCOMPARE(h.param("General", "CompanyAddress"), QString("新地址"));
-        QCOMPARE(h.param("GL", "VoucherSettleType"), QString("1"));
-        QCOMPARE(h.param("GL", "EndVoucherDate"), QString());
-        QCOMPARE(h.param("GL", "SysNum"), QString());
+        QCOMPARE(DialogHarness::differing(before, h.stored()), QStringList());
+        QCOMPARE(baseCurrency(h), currency);
         QVERIFY(h.dialog->IsChanged());
+        QVERIFY(!h.dialog->LedgerStarted());
+        QCOMPARE(h.dialog->Tag(), QString());
+        QVERIFY(h.c<IntText3D>("txtStartPeriod")->isEnabled());
         QCOMPARE(h.c<IntText3D>("IntEndVoucherDate")->Value(), 25);
         QCOMPARE(zx::MNetControl::LockHandle(), 0);
         QVERIFY(lockIsFree(0, 0));
+
+        h.set.db->nativeExec(h.set.db->onServer() ? "DROP TRIGGER t_TestFail ON t_SystemProfile"
+                                                  : "DROP TRIGGER t_TestFail_INSERT");
+        if (!h.set.db->onServer()) h.set.db->nativeExec("DROP TRIGGER t_TestFail_UPDATE");
+        h.shown.clear();
+        h.answerYes();
+        h.c<QPushButton>("btnSave")->click();
+        QVERIFY2(h.shownOf("error").isEmpty() && h.shownOf("message").isEmpty(),
+                 qPrintable(h.shown.join('\n')));
+        const QString expected =
+            "GL/Closed=1 GL/StartPeriod=3 General/CompanyAddress=新地址 GL/VoucherSettleType=1 "
+            "GL/EndVoucherDate=25 GL/SysNum=1";
+        QCOMPARE(storedAs(h, expected), expected);
+        QCOMPARE(h.dialog->Tag(), QString("OK"));
     }
 
     void aLockHeldElsewhereStopsTheSaveBeforeWriting() {
@@ -332,8 +354,11 @@ private slots:
         QVERIFY(holder.waitForReadyRead(20000));
         QVERIFY(holder.readLine().startsWith("LOCKED"));
 
+        const QString currency = baseCurrency(h);
         h.dialog->show();
         h.c<QCheckBox>("chkSettle")->click();
+        h.c<IntText3D>("txtStartPeriod")->setValue(3);  // the ledger start waits for the lock too
+        h.answerYes();
         h.c<QPushButton>("btnSave")->click();
 
         // The refusal names the function, the holder's workstation and since
@@ -346,7 +371,9 @@ private slots:
             "systemsetting locks"));
         QVERIFY2(refusal.match(errors.first()).hasMatch(), qPrintable(errors.first()));
         QCOMPARE(writtenKeys(h), QStringList());
+        QCOMPARE(baseCurrency(h), currency);
         QVERIFY(h.dialog->IsChanged());
+        QVERIFY(!h.dialog->LedgerStarted());
         QCOMPARE(zx::MNetControl::LockHandle(), 0);
 
         holder.write("commit\n");
@@ -354,9 +381,12 @@ private slots:
         QCOMPARE(holder.exitCode(), 0);
 
         h.shown.clear();
+        h.answerYes();
         h.c<QPushButton>("btnSave")->click();
-        QVERIFY2(h.shown.isEmpty(), qPrintable(h.shown.join('\n')));
+        QVERIFY2(h.shownOf("message").isEmpty() && h.shownOf("error").isEmpty(),
+                 qPrintable(h.shown.join('\n')));
         QCOMPARE(h.param("GL", "VoucherSettleType"), QString("1"));
+        QCOMPARE(h.param("GL", "Closed"), QString("1"));
         QVERIFY(lockIsFree(0, 0));
     }
 
@@ -409,6 +439,47 @@ private slots:
         QVERIFY(h.c<QPushButton>("btnSave")->isEnabled());
         QVERIFY(h.c<QCheckBox>("chkSettle")->isChecked());  // the entries stay as typed
         if (page >= 0) QCOMPARE(h.c<QTabWidget>("Stab")->currentIndex(), page);
+    }
+
+    // A numeric box that does not hold a number is no 0: the save shows it,
+    // names it and its page, and writes nothing of the save.
+    void aBoxWithoutANumberIsRefused_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("named");  // how the message begins
+        const QString rate = "“税率(%)”（系统信息）";
+        QTest::newRow("tax rate emptied") << "txtTaxRate"
+                                          << "" << rate;
+        QTest::newRow("tax rate unfinished") << "txtTaxRate"
+                                             << "-." << rate;
+        QTest::newRow("whole number unfinished") << "txtIC_FKFPreperiod"
+                                                 << "-"
+                                                 << "“保质期提前期（天）”（";
+    }
+    void aBoxWithoutANumberIsRefused() {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QString, named);
+        DialogHarness h;
+        recordWrites(h);
+        h.dialog->show();
+        const QString rate = h.param("General", "TaxRate");
+        h.c<QCheckBox>("chkSettle")->click();  // would be written first
+        auto* number = h.c<IntText3D>(box);
+        number->setText(text);
+        h.c<QTabWidget>("Stab")->setCurrentIndex(3);  // the box is elsewhere
+
+        QVERIFY(!h.dialog->SaveProfiles());
+
+        const QStringList messages = h.shownOf("message");
+        QVERIFY2(messages.size() == 1 && messages.first().startsWith(named) &&
+                     messages.first().endsWith("须填写有效的数字，没有保存。"),
+                 qPrintable(h.shown.join('\n')));
+        QCOMPARE(writtenKeys(h), QStringList());
+        QCOMPARE(h.param("General", "TaxRate"), rate);
+        QVERIFY(number->isVisibleTo(h.dialog.get()) && number->hasFocus());
+        QCOMPARE(number->Text(), text.trimmed());
+        QVERIFY(h.dialog->IsChanged());
     }
 
     void answeringNoToTheStartUpWritesNothing() {

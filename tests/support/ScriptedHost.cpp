@@ -26,11 +26,25 @@ QString iconName(MsgIcon icon) {
     return QString::fromLatin1(names[int(icon)]);
 }
 
+// A unit of writes that only records what it is asked.
+class ScriptedWriteScope : public WriteScope {
+public:
+    explicit ScriptedWriteScope(ScriptedHost& host) : host_(host) {}
+    void Begin() override { host_.record(QStringLiteral("WriteScope:Begin")); }
+    void Commit() override { host_.record(QStringLiteral("WriteScope:Commit")); }
+    void Rollback() override { host_.record(QStringLiteral("WriteScope:Rollback")); }
+
+private:
+    ScriptedHost& host_;
+};
+
 }  // namespace
 
 ScriptedHost::ScriptedHost() {
     provide(QStringLiteral("ShareProps"),
             [this] { return std::make_shared<ScriptedShareProps>(*this); });
+    provide(QString::fromLatin1(WriteScope::classId),
+            [this] { return std::make_shared<ScriptedWriteScope>(*this); });
     setEnvironment(this);
 }
 

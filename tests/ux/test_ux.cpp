@@ -323,9 +323,12 @@ private slots:
         // our own wording. The system's own texts keep their punctuation as
         // the account sets and change logs already know them.
         static const QStringList systemTexts = {
-            QStringLiteral("税率(%)："), QStringLiteral("明细账(表)摘要自动继承上条分录摘要"),
-            QStringLiteral("不折旧(整个系统)"), QStringLiteral("呆滞料预警(物料无发生额天数)："),
-            QStringLiteral("提示,并允许制单人继续保存"), QStringLiteral("提示,并不允许制单人保存")};
+            QStringLiteral("税率(%)："),
+            QStringLiteral("明细账(表)摘要自动继承上条分录摘要"),
+            QStringLiteral("不折旧(整个系统)"),
+            QStringLiteral("呆滞料预警(物料无发生额天数)："),
+            QStringLiteral("提示,并允许制单人继续保存"),
+            QStringLiteral("提示,并不允许制单人保存")};
         static const QRegularExpression accelerator(QStringLiteral("\\(&[A-Z]\\)"));
         static const QRegularExpression halfWidth(
             QStringLiteral("[:,;]|[\\x{4e00}-\\x{9fff}][()]"));

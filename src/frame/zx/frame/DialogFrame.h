@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 #include <QVariant>
+#include <array>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -47,6 +48,11 @@ public:
     bool IsChanged() const { return forced_ || !differing_.isEmpty(); }
     bool Loading() const { return loading_; }
     bool CanModify() const { return canModify_; }
+    // Whether the size and place the user leaves the window at are stored:
+    // by default not on a platform without a screen. Runs that only look
+    // (dumps, screenshots, scripts) set false; a test may set true.
+    static void keepGeometry(std::optional<bool> keep);
+    static bool geometryKept();
     // The dialog cannot save: the user may only view, or a value could not be read.
     bool readOnly() const { return !readOnlyReason_.isEmpty(); }
 
@@ -183,6 +189,9 @@ private:
     // The place and size as stored for this user; kNone where none is.
     static constexpr int kNone = std::numeric_limits<int>::min();
     int storedGeometry_[4] = {kNone, kNone, kNone, kNone};
+    // The place and size the dialog gave itself when it opened.
+    std::array<int, 4> placedGeometry_ = {kNone, kNone, kNone, kNone};
+    static std::optional<bool> geometryKept_;
 };
 
 // The notices of the read-only state.

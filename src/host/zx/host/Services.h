@@ -108,6 +108,19 @@ public:
     virtual void ShowHELP(const QString& file, const QString& topic, qint32 context) = 0;
 };
 
+// The writes of one save as one unit: what is written between Begin and
+// Commit is stored together, or not at all when Rollback is called or the
+// process ends in between. Begin inside an open unit opens an inner one,
+// which the next Commit or Rollback ends alone.
+class WriteScope : public Service {
+public:
+    static constexpr auto classId = "WriteScope";
+    virtual void Begin() = 0;
+    virtual void Commit() = 0;
+    // Raises nothing: a unit that cannot be undone is undone by the host's end.
+    virtual void Rollback() = 0;
+};
+
 // ---------------------------------------------------------------------------
 // Parameters.
 

@@ -3,8 +3,10 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "zx/frame/DialogFrame.h"
+#include "zx/rules/Rules.h"
 
 class QTabWidget;
 
@@ -89,7 +91,11 @@ protected:
 private:
     void formLoad();
     void applyCaptions();
-    bool startLedger();
+    bool askLedgerStart(bool& start);
+    bool ledgerStartStands();
+    rules::LedgerStart ledgerStartFacts();
+    bool writeValues();
+    std::optional<rules::Refusal> unreadableNumber();
     bool checkConflicts();
     void rebase();
     void focusFirstField();

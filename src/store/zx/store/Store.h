@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
+#include <memory>
 
 #include "zx/host/Services.h"
 
@@ -32,5 +34,28 @@ qint32 readInt(host::SystemProfile& profile, const QString& category, const QStr
 // One Setprofile, with the session property string fetched for the call.
 void writeValue(host::ProfileWriter& writer, const QString& category, const QString& key,
                 const QVariant& value);
+
+// The writes of one save as one unit of the host (WriteScope): begun when
+// made, kept by commit(); a unit left without commit() is undone, so that an
+// error half-way leaves the account set as it was. A unit made inside
+// another is a part of it that can be undone alone.
+class WriteUnit {
+public:
+    WriteUnit();
+    ~WriteUnit();
+    WriteUnit(const WriteUnit&) = delete;
+    WriteUnit& operator=(const WriteUnit&) = delete;
+
+    void commit();
+    bool committed() const { return committed_; }
+
+    // Runs `work` as a part of its own: what it wrote is undone when it
+    // raises, and the error goes on to the caller.
+    static void part(const std::function<void()>& work);
+
+private:
+    std::shared_ptr<host::WriteScope> scope_;
+    bool committed_ = false;
+};
 
 }  // namespace zx::store
