@@ -192,6 +192,9 @@ void describeTabs(QTabWidget* tabs, QJsonObject& o) {
     }
     o[QStringLiteral("items")] = items;
     o[QStringLiteral("tabRects")] = rects;
+    // The pages that hold unsaved changes, as the dialog marks them.
+    o[QStringLiteral("changed")] =
+        QJsonArray::fromVariantList(tabs->property("changedPages").toList());
 }
 
 // Labels, frames, tab sets, trees and grids; false for any other control.
@@ -530,8 +533,10 @@ ScriptRunner::ScriptRunner(refhost::RefHost& host, QStringList lines, Print prin
     host_.setAnswerHook([this](const QString&, zx::host::MsgButtons buttons,
                                zx::host::MsgIcon) -> std::optional<zx::host::MsgResult> {
         if (buttons == zx::host::MsgButtons::Ok || answers_.isEmpty()) return std::nullopt;
-        const bool yes = answers_.takeFirst();
-        print_(QStringLiteral("[回答] %1").arg(yes ? QStringLiteral("是") : QStringLiteral("否")));
+        const Answer answer = answers_.takeFirst();
+        print_(QStringLiteral("[回答] %1").arg(answerWord(answer)));
+        if (answer == Answer::Cancel) return zx::host::MsgResult::Cancel;
+        const bool yes = answer == Answer::Yes;
         if (buttons == zx::host::MsgButtons::OkCancel) {
             return yes ? zx::host::MsgResult::Ok : zx::host::MsgResult::Cancel;
         }
@@ -618,6 +623,7 @@ void ScriptRunner::endScript(QWidget* top) {
         top->close();  // as through its close box
     } else if (running_.isEmpty()) {
         // The script is over: leave as through the close box, without questions.
+        dialog_->SetChanged(false);
         dialog_->close();
     }
 }
@@ -670,17 +676,42 @@ void ScriptRunner::fail(int number, const QString& why) {
     wake_.notify_all();
 }
 
-void ScriptRunner::answerBox(QMessageBox* box, bool yes) {
-    const auto first = yes ? QMessageBox::Yes : QMessageBox::No;
-    const auto second = yes ? QMessageBox::Ok : QMessageBox::Cancel;
-    QAbstractButton* button = box->button(first) ? box->button(first) : box->button(second);
+QString ScriptRunner::answerWord(Answer answer) {
+    switch (answer) {
+        case Answer::Yes:
+            return QStringLiteral("是");
+        case Answer::No:
+            return QStringLiteral("否");
+        case Answer::Cancel:
+            return QStringLiteral("取消");
+    }
+    return {};
+}
+
+void ScriptRunner::answerBox(QMessageBox* box, Answer answer) {
+    QList<QMessageBox::StandardButton> wanted;
+    switch (answer) {
+        case Answer::Yes:
+            wanted = {QMessageBox::Yes, QMessageBox::Ok};
+            break;
+        case Answer::No:
+            wanted = {QMessageBox::No, QMessageBox::Cancel};
+            break;
+        case Answer::Cancel:
+            wanted = {QMessageBox::Cancel};
+            break;
+    }
+    // "no" picks 否 where the question has it, else 取消.
+    QAbstractButton* button = nullptr;
+    for (QMessageBox::StandardButton b : wanted) {
+        if (!button) button = box->button(b);
+    }
     if (!button) {
         fail(currentLine(),
-             QStringLiteral("提示框\"%1\"没有\"%2\"按钮")
-                 .arg(box->text(), yes ? QStringLiteral("是") : QStringLiteral("否")));
+             QStringLiteral("提示框\"%1\"没有\"%2\"按钮").arg(box->text(), answerWord(answer)));
         return;
     }
-    print_(QStringLiteral("[回答] %1").arg(yes ? QStringLiteral("是") : QStringLiteral("否")));
+    print_(QStringLiteral("[回答] %1").arg(answerWord(answer)));
     button->click();
 }
 
@@ -707,15 +738,18 @@ void ScriptRunner::execute(int number, const QString& raw, QWidget* top) {
 }
 
 void ScriptRunner::answer(int number, const QString& word, QWidget* top) {
-    if (word != QLatin1String("yes") && word != QLatin1String("no")) {
-        fail(number, QStringLiteral("answer 只接受 yes 或 no: %1").arg(word));
+    const QStringList words = {QStringLiteral("yes"), QStringLiteral("no"),
+                               QStringLiteral("cancel")};
+    if (!words.contains(word)) {
+        fail(number, QStringLiteral("answer 只接受 yes、no 或 cancel: %1").arg(word));
         return;
     }
+    const auto answer = Answer(words.indexOf(word));
     auto* box = qobject_cast<QMessageBox*>(top);
     if (box && isQuestion(box)) {
-        answerBox(box, word == QLatin1String("yes"));
+        answerBox(box, answer);
     } else {
-        answers_ << (word == QLatin1String("yes"));
+        answers_ << answer;
     }
 }
 

@@ -107,7 +107,9 @@ private:
     bool clickPage(int number, const QString& name, QWidget* top);
     QWidget* reachable(int number, const QString& name, QWidget* top);
     void setValue(int number, QWidget* w, const QString& name, const QString& value);
-    void answerBox(QMessageBox* box, bool yes);
+    enum class Answer { Yes, No, Cancel };
+    static QString answerWord(Answer answer);
+    void answerBox(QMessageBox* box, Answer answer);
     void fail(int number, const QString& why);
     QWidget* topWindow() const;
     int currentLine() const;
@@ -121,7 +123,7 @@ private:
     Print print_;
     Options options_;
     qsizetype next_ = 0;
-    QList<bool> answers_;
+    QList<Answer> answers_;
     bool failed_ = false;
     QPointer<zx::profiles::frmSystemProfiles> dialog_;
     QList<Running> running_;

@@ -56,8 +56,9 @@ MsgResult defaultAnswer(MsgButtons buttons) {
         case MsgButtons::OkCancel:
             return MsgResult::Cancel;
         case MsgButtons::YesNo:
-        case MsgButtons::YesNoCancel:
             return MsgResult::No;
+        case MsgButtons::YesNoCancel:
+            return MsgResult::Cancel;
     }
     return MsgResult::Ok;
 }

@@ -11,6 +11,7 @@
 #include "zx/frame/ParamHistory.h"
 #include "zx/host/Environment.h"
 #include "zx/params/Business.h"
+#include "zx/params/Declared.h"
 #include "zx/session/MNetControl.h"
 #include "zx/session/Session.h"
 #include "zx/store/Store.h"
@@ -23,9 +24,17 @@ namespace {
 
 const QString kTopic = QStringLiteral("GLSystemSetting.frmICSystemProfiles");
 
-using namespace params::closing;
-const params::Param* const kOptions[] = {&UnCheckBillByPeriodSaleFP, &UnCheckBillByRedSaleFP,
-                                         &UnCheckBillByPrevPurchanceFP, &UnCheckBillByPrevSaleFP};
+// The closing options: every parameter declared in their group, in order.
+const QList<const params::Param*>& options() {
+    static const QList<const params::Param*> list = [] {
+        QList<const params::Param*> out;
+        for (const params::Declared& d : params::declared()) {
+            if (d.group == std::string_view("closing")) out << d.param;
+        }
+        return out;
+    }();
+    return list;
+}
 
 frame::FrameSetup setup() {
     return {QStringLiteral("frmICSystemProfiles"),
@@ -41,7 +50,7 @@ frame::FrameSetup setup() {
 
 frmICSystemProfiles::frmICSystemProfiles(QWidget* parent) : DialogFrame(setup(), parent) {
     frame::face::Nodes boxes;
-    for (const params::Param* p : kOptions) boxes.push_back(frame::face::place(*p));
+    for (const params::Param* p : options()) boxes.push_back(frame::face::place(*p));
     body()->addWidget(frame::face::build(
         frame::face::group(QStringLiteral("framSet"), QStringLiteral("结账检查参数"), boxes),
         this));
@@ -72,7 +81,7 @@ void frmICSystemProfiles::loadValues() {
     setModifyRight();
     profile_->Refresh();
     baseline_.clear();
-    for (const params::Param* p : kOptions) {
+    for (const params::Param* p : options()) {
         const QString stored = profile_->GetSystemProfile(params::categoryName(p->cat),
                                                           params::keyOf(*p), params::defaultOf(*p));
         controls().setState(*p, params::decode(*p, stored));
@@ -80,7 +89,7 @@ void frmICSystemProfiles::loadValues() {
     }
     // This product variant closes without these checks.
     if (GetAppInfo().appType == 1) {
-        for (const params::Param* p : kOptions) {
+        for (const params::Param* p : options()) {
             auto* box = controls().get<QCheckBox>(p->control);
             box->setVisible(false);
             box->setCheckState(Qt::Unchecked);
@@ -107,7 +116,7 @@ bool frmICSystemProfiles::saveValues() {
     }
     auto writer = createService<BaseSystemProfile>();
     store::WriteUnit unit;  // the four together or none
-    for (const params::Param* p : kOptions) {
+    for (const params::Param* p : options()) {
         // Only what the user changed: a stored value the box cannot show
         // stays as it is.
         const params::State now = stateOf(*p);

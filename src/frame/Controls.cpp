@@ -201,6 +201,41 @@ bool Controls::isValueControl(const QWidget* w) {
             !qobject_cast<const QAbstractSpinBox*>(w->parentWidget()));
 }
 
+QVariant Controls::valueOf(const QWidget* w) {
+    if (auto* box = qobject_cast<const QCheckBox*>(w)) return checkValue(box);
+    if (auto* option = qobject_cast<const QRadioButton*>(w)) return option->isChecked();
+    if (auto* combo = qobject_cast<const QComboBox*>(w)) {
+        // A list may be refilled with other wordings: the entry chosen counts.
+        return combo->isEditable() ? QVariant(combo->currentText())
+                                   : QVariant(combo->currentIndex());
+    }
+    if (auto* number = qobject_cast<const IntText3D*>(w)) return number->Text();
+    if (auto* edit = qobject_cast<const QLineEdit*>(w)) return edit->text();
+    return {};
+}
+
+void Controls::setValueOf(QWidget* w, const QVariant& value) {
+    if (auto* box = qobject_cast<QCheckBox*>(w)) {
+        setCheckValue(box, value.toInt());
+    } else if (auto* option = qobject_cast<QRadioButton*>(w)) {
+        if (value.toBool()) {
+            option->setChecked(true);
+        } else {
+            clearOption(option);
+        }
+    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        if (combo->isEditable()) {
+            combo->setCurrentText(value.toString());
+        } else {
+            combo->setCurrentIndex(value.toInt());
+        }
+    } else if (auto* number = qobject_cast<IntText3D*>(w)) {
+        number->setText(value.toString());
+    } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        edit->setText(value.toString());
+    }
+}
+
 QList<QWidget*> Controls::valueControls() const {
     QList<QWidget*> out;
     for (auto it = widgets_.cbegin(); it != widgets_.cend(); ++it) {

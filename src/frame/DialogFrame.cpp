@@ -7,12 +7,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "zx/frame/IntText3D.h"
 #include "zx/host/Environment.h"
@@ -113,14 +116,119 @@ bool DialogFrame::refuse(const Refusal& refusal) {
 
 void DialogFrame::SetChanged(bool changed) {
     if ((loading_ || readOnly()) && changed) return;
-    changed_ = changed;
-    if (changed) status_->clear();
+    if (changed) {
+        forced_ = true;
+        status_->clear();
+    } else {
+        forced_ = false;
+        loaded_ = valuesNow();
+        differing_.clear();
+        ruleChanges_.clear();
+    }
     updateButtons();
+    markChangedPages();
 }
 
 void DialogFrame::updateButtons() {
-    btnSave_->setEnabled(canModify_ && changed_ && !readOnly());
+    btnSave_->setEnabled(canModify_ && IsChanged() && !readOnly());
     if (!firstActivate_) btnOK_->setEnabled(canModify_ && !readOnly());
+}
+
+QHash<QWidget*, QVariant> DialogFrame::valuesNow() const {
+    QHash<QWidget*, QVariant> values;
+    values.reserve(marked_.size());
+    for (QWidget* w : marked_) values.insert(w, Controls::valueOf(w));
+    return values;
+}
+
+// Compared with the load on every change, so that a change undone by hand
+// leaves the dialog as unchanged as it was.
+void DialogFrame::refreshChanged() {
+    if (loading_ || readOnly()) return;
+    const bool was = IsChanged();
+    differing_.clear();
+    for (QWidget* w : marked_) {
+        if (Controls::valueOf(w) != loaded_.value(w)) differing_ << w;
+    }
+    if (IsChanged() && !was) status_->clear();
+    updateButtons();
+    markChangedPages();
+}
+
+// Every tab set marks the pages that hold a changed control, and keeps their
+// indexes in the property "changedPages" for the automation.
+void DialogFrame::markChangedPages() {
+    static const QIcon mark = [] {
+        QPixmap dot(10, 10);
+        dot.fill(Qt::transparent);
+        QPainter painter(&dot);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0xe0, 0x6c, 0x00));
+        painter.drawEllipse(1, 1, 8, 8);
+        return QIcon(dot);
+    }();
+    for (QTabWidget* tabs : findChildren<QTabWidget*>()) {
+        QVariantList pages;
+        for (int i = 0; i < tabs->count(); ++i) {
+            QWidget* page = tabs->widget(i);
+            const bool holds = std::any_of(differing_.cbegin(), differing_.cend(),
+                                           [page](QWidget* w) { return page->isAncestorOf(w); });
+            if (holds) pages << i;
+            if (holds != !tabs->tabIcon(i).isNull()) tabs->setTabIcon(i, holds ? mark : QIcon());
+        }
+        tabs->setProperty("changedPages", pages);
+    }
+}
+
+void DialogFrame::react(const QList<QWidget*>& cause, const std::function<void()>& rule) {
+    // The load sets what it read; only what happens afterwards is a change.
+    if (loading_ || cause.isEmpty() || reacting_ > 8) {
+        rule();
+        return;
+    }
+    ++reacting_;
+    const QHash<QWidget*, QVariant> before = valuesNow();
+    rule();
+    const bool causeAsLoaded = std::all_of(cause.cbegin(), cause.cend(), [this](QWidget* w) {
+        return Controls::valueOf(w) == loaded_.value(w);
+    });
+    if (causeAsLoaded) {
+        // What the rule does as the cause comes back stays (a limit it
+        // keeps); what it did while the cause went away comes back.
+        restoreAfter(cause.first());
+    } else {
+        auto& changes = ruleChanges_[cause.first()];
+        for (QWidget* w : marked_) {
+            if (cause.contains(w) || before.value(w) == Controls::valueOf(w)) continue;
+            const bool known = std::any_of(changes.cbegin(), changes.cend(),
+                                           [w](const auto& c) { return c.first == w; });
+            if (!known) changes.append({w, before.value(w)});
+        }
+    }
+    --reacting_;
+}
+
+// The cause is back where the load left it: so is what its rule changed. A
+// control a rule keeps disabled now is not given back a value the user could
+// not choose there; it waits for a rule that frees it (another reaction to
+// the same change, or a control restored here).
+void DialogFrame::restoreAfter(QWidget* cause) {
+    auto pending = ruleChanges_.take(cause);
+    for (bool progress = true; progress && !pending.isEmpty();) {
+        progress = false;
+        for (qsizetype i = 0; i < pending.size();) {
+            QWidget* w = pending.at(i).first;
+            if (w && !w->isEnabled()) {
+                ++i;
+                continue;
+            }
+            if (w) Controls::setValueOf(w, pending.at(i).second);
+            pending.removeAt(i);
+            progress = true;
+        }
+    }
+    if (!pending.isEmpty()) ruleChanges_[cause] += pending;
 }
 
 void DialogFrame::setModifyRight() {
@@ -140,9 +248,11 @@ void DialogFrame::setModifyRight() {
 
 void DialogFrame::finishFace(const QStringList& unmarked) {
     controls_.index(this);
+    marked_.clear();
     for (QWidget* w : controls_.valueControls()) {
         if (unmarked.contains(w->objectName())) continue;
-        controls_.onValueChange(w, this, [this] { SetChanged(true); });
+        marked_ << w;
+        controls_.onValueChange(w, this, [this] { refreshChanged(); });
     }
 }
 
@@ -306,7 +416,7 @@ void DialogFrame::hideDialog() {
 }
 
 void DialogFrame::btnOK_Click() {
-    if (!changed_) {
+    if (!IsChanged()) {
         hideDialog();
         return;
     }
@@ -326,24 +436,31 @@ void DialogFrame::btnSave_Click() {
     afterSave();
 }
 
+// Save, leave without saving, or stay with the changes (Cancel, Esc on the
+// question or its close box).
+bool DialogFrame::confirmLeave() {
+    if (!IsChanged() || !canModify_ || readOnly()) return true;
+    const host::MsgResult answer =
+        host::env().messageBox(QStringLiteral("退出前是否保存修改?"), host::MsgButtons::YesNoCancel,
+                               host::MsgIcon::Question, QStringLiteral("Zentrix提示"), this);
+    if (answer == host::MsgResult::Yes) return runSave();
+    if (answer != host::MsgResult::No) return false;
+    SetChanged(false);
+    return true;
+}
+
 void DialogFrame::btnClose_Click() {
-    if (changed_ && canModify_) {
-        const host::MsgResult answer =
-            host::env().messageBox(QStringLiteral("退出前是否保存修改?"), host::MsgButtons::YesNo,
-                                   host::MsgIcon::Question, QStringLiteral("Zentrix提示"), this);
-        if (answer == host::MsgResult::Yes) {
-            if (runSave()) hideDialog();
-        } else {
-            SetChanged(false);
-            hideDialog();
-        }
-        return;
-    }
-    hideDialog();
+    if (confirmLeave()) hideDialog();
 }
 
 void DialogFrame::closeEvent(QCloseEvent* event) {
-    // The close box unloads without asking.
+    // The close box asks like Close; a dialog already hidden just unloads.
+    bool leave = !isVisible();
+    if (isVisible()) attempt([this, &leave] { leave = confirmLeave(); });
+    if (!leave) {
+        event->ignore();
+        return;
+    }
     saveGeometry();
     QDialog::closeEvent(event);
 }

@@ -58,4 +58,25 @@ QString captionOf(const Param& p) {
     return caption.isEmpty() ? keyOf(p) : caption;
 }
 
+QString lockReason(const Param& p) {
+    switch (p.lock) {
+        case Lock::Free:
+        case Lock::Page:
+            return {};
+        case Lock::LedgerOpen:
+            return QStringLiteral("总账系统已启用，不能再修改。");
+        case Lock::InitOpen:
+            return QStringLiteral("已有总账初始数据或初始余额已结束，启用期间不能再修改。");
+        case Lock::BusinessOpen:
+            return QStringLiteral("业务系统已启用，不能再修改。");
+        case Lock::CashierOpen:
+            return QStringLiteral("出纳系统已启用，不能再修改。");
+        case Lock::Needs:
+            return p.needs ? QStringLiteral("须先选中“%1”。").arg(captionOf(*p.needs)) : QString();
+        case Lock::DisplayOnly:
+            return text(p.note);
+    }
+    return {};
+}
+
 }  // namespace zx::params

@@ -14,6 +14,7 @@
 #include "zx/host/DictionaryServices.h"
 #include "zx/host/Environment.h"
 #include "zx/params/Business.h"
+#include "zx/params/Declared.h"
 #include "zx/profiles/Faces.h"
 #include "zx/profiles/frmSystemProfiles.h"
 #include "zx/session/Session.h"
@@ -47,7 +48,6 @@ const Step kLoad[] = {
     {&SumAbsoluteQty},
     {&SecUnit},
     {&SecQtyIsMust},
-    {nullptr, &BusinessPage::secQtyIsMustState},
     {&EditSelfBill},
     {&AuxSpaceMark},
     {&Item4Name},
@@ -140,33 +140,6 @@ const Step kLoad[] = {
     {&RedBillCaculate},
 };
 
-// Save steps 2 to 7, in their order; SumAbsoluteQty and Item4Name carry side
-// effects of their own.
-// clang-format off
-const Param* const kSave[] = {
-    &SingleMan, &NoModifySelBillPrice, &EnableSelectSameBillEntry, &NoSameWareInBill,
-    &DoubleUnit, &UseShortNumber, &SaveBeforePrint, &SecUnit, &SecQtyIsMust, &SumAbsoluteQty,
-    &EditSelfBill, &AuxSpaceMark, &Item4Name, &UnCheckSelfBill, &UnArticulateSelfBill,
-    &AlertPOMaxPrice, &NoHookPIWhenDiffQty, &CQtyLargerPOQty, &CreditDgreeNoOrderCG,
-    &CreditDgreeNoOrderXS, &PurchaseAlarmDateCount, &AutoHookAfterCheckPurVachour,
-    &BackQtyGreaterPurchaseStockQty, &CgInvPriceFromStockIn, &EnableMakePrevInvoiceCG,
-    &EnableMakePrevInvoiceXS, &AutoMakeInvoiceCG, &NoHookSIWhenDiffQty, &CQtyLargerSEQty,
-    &SaleAlarmDateCount, &AutoHookAfterCheckSalVachour, &BackQtyGreaterSaleStockQty,
-    &XsInvPriceFromStockOut, &AutoMakeInvoiceXS, &ShowUnderTip, &ShowUnderCalcType,
-    &ShowUnderCalcTypeByPeriod, &ShowUnderCalcTypeAInv, &ShowUnderCalcTypeByPeriodAInv,
-    &UseHighInv, &UseLowInv, &UseSafeInv, &FKFPreperiod, &StockGuaranteeAlarmDateCount,
-    &StockInactiveAlarmDateCount, &PrecisionOfSumRow, &CheckBillPosted, &IsShowStockData,
-    &IsTranRePrice, &AdjustPrice, &NoOriginPrice, &NegPrice, &ZanGuDiffMethod, &CalculateType,
-    &CProOutQtyLargerQty, &CStoOutQtyLargerQty, &MoCommitQty, &MoCheckNoApportionFee,
-    &OutMoCheckNoOutExpense, &SalePriceType, &MoCheckQty, &UpDiscountSave, &UpdateBomStock,
-    &ARAlarmDateCount, &APAlarmDateCount, &CreditDegree, &CreditDegreeCG, &CGOrderDepositType,
-    &XSOrderDepositType, &IsBatchNoAutoFillType, &IsBatchNoAutoFill, &BatchNo01FieldNameIndex,
-    &BatchNo02FieldNameIndex, &BatchNo03FieldNameIndex, &BatchNo01FieldName, &BatchNo02FieldName,
-    &BatchNo03FieldName, &BatchNo01OrderIndex, &BatchNo02OrderIndex, &BatchNo03OrderIndex,
-    &AlertMO, &BOMType, &MakeBillCG, &MakeBillXS, &ManufactureAlarmDateCount, &RedBillCaculate,
-};
-// clang-format on
-
 // Step 9: fixed with the stock-update options once the business system has started.
 const Param* const kSaveBeforeStart[] = {&UpStockWhenSave, &UnderStock, &UnderStockCalculate};
 
@@ -190,9 +163,10 @@ BusinessPage::BusinessPage(Shared& shared) : Page(shared) {}
 // The lists are filled by the face from the declarations; none has an entry
 // chosen until the load chooses one, except the two that start on their first.
 void BusinessPage::FillBusinessLists() {
-    for (const Step& step : kLoad) {
-        if (step.param && step.param->control.kind == params::Kind::Combo) {
-            get<QComboBox>(step.param->control)->setCurrentIndex(-1);
+    for (const params::Declared& d : params::declared()) {
+        if (d.group == std::string_view("business") &&
+            d.param->control.kind == params::Kind::Combo) {
+            get<QComboBox>(d.param->control)->setCurrentIndex(-1);
         }
     }
     for (const Param* p : {&MakeBillCG, &MakeBillXS})
@@ -211,18 +185,29 @@ void BusinessPage::load(SystemProfile& profile) {
     for (const Step& step : kLoad) {
         if (step.run) {
             (this->*step.run)();
-        } else if (step.param->shares) {
-            // Written beside the list it shares; only its stored text counts.
-            s.baseline.loaded(*step.param,
-                              profile.GetSystemProfile(params::categoryName(step.param->cat),
-                                                       params::keyOf(*step.param),
-                                                       params::defaultOf(*step.param)));
         } else {
-            Page::load(*step.param, profile);
+            loadOne(*step.param);
+        }
+    }
+    // A parameter declared without a place in the order above loads after
+    // it, in its declared order: a declaration is never left unread.
+    for (const params::Declared& d : params::declared()) {
+        if (d.group == std::string_view("business") && !s.baseline.has(*d.param)) {
+            loadOne(*d.param);
         }
     }
     registerWatched();
     profile_ = nullptr;
+}
+
+void BusinessPage::loadOne(const Param& p) {
+    if (p.shares) {
+        // Written beside the list it shares; only its stored text counts.
+        remember(p, profile_->GetSystemProfile(params::categoryName(p.cat), params::keyOf(p),
+                                               params::defaultOf(p)));
+    } else {
+        Page::load(p, *profile_);
+    }
 }
 
 void BusinessPage::registerWatched() {
@@ -281,15 +266,10 @@ void BusinessPage::saveItem4Name(ProfileWriter& writer) {
 bool BusinessPage::save(const QString& ledgerYear, const QString& ledgerPeriod,
                         bool ledgerStartOpen) {
     auto writer = createService<BaseSystemProfile>();
-    for (const Param* p : kSave) {
-        if (p == &SumAbsoluteQty) {
-            saveSumAbsoluteQty(*writer);
-        } else if (p == &Item4Name) {
-            saveItem4Name(*writer);
-        } else {
-            Page::save(*p, *writer);
-        }
-    }
+    saveLoaded(*writer, [this, &writer](const Param& p) {
+        if (&p == &SumAbsoluteQty) saveSumAbsoluteQty(*writer);
+        if (&p == &Item4Name) saveItem4Name(*writer);
+    });
     if (!startUp(ledgerYear, ledgerPeriod, ledgerStartOpen)) return false;
     if (s.c.widget(params::memberName(UpStockWhenSave.control, 0))->isEnabled()) {
         for (const Param* p : kSaveBeforeStart) Page::save(*p, *writer);

@@ -27,7 +27,6 @@ public:
     bool startYearOpen() const;
 
     // Steps of the load that run between the keys.
-    void secQtyIsMustState();
     void startState();
     void startPeriodState();
     void batchNoPreset();
@@ -38,6 +37,7 @@ public:
     void calculateTypeState();
 
 private:
+    void loadOne(const params::Param& p);
     void applyBatchNoPreset(bool atLoad);
     void fillAlertMO(bool auditWording);
     void registerWatched();

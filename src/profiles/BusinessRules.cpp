@@ -71,11 +71,6 @@ const Param* const kToolTipLists[] = {&AlertMO,           &AutoMakeInvoiceCG, &A
 
 // ----- Steps of the load ---------------------------------------------------
 
-void BusinessPage::secQtyIsMustState() {
-    auto* secUnit = get<QCheckBox>(SecUnit.control);
-    enableByRule(SecQtyIsMust, secUnit->isEnabled() && ticked(SecUnit));
-}
-
 void BusinessPage::startState() {
     const Param* const locked[] = {&UnderStock, &UnderStockCalculate, &UpStockWhenSave};
     if (!s.BusinessStarted) {
@@ -137,7 +132,7 @@ void BusinessPage::moQtyCheck() {
         check->setEnabled(false);
         check->setToolTip(auditCheckReason());
         frame::Controls::setCheckValue(check, 0);
-        s.baseline.loaded(UpDiscountSave, stored);
+        remember(UpDiscountSave, stored);
         return;
     }
     if (s.BusinessStarted) {
@@ -169,7 +164,7 @@ void BusinessPage::applyBatchNoPreset(bool atLoad) {
         try {
             store::writeValue(*createService<BaseSystemProfile>(), L("IC"),
                               params::keyOf(IsBatchNoAutoFill), qint32(0));
-            s.baseline.loaded(IsBatchNoAutoFill, L("0"));
+            remember(IsBatchNoAutoFill, L("0"));
         } catch (const HostError& error) {
             env().dialogService().ShowMessage(
                 QStringLiteral("\"出库单据自动带出批号\"的存储值没有更正, 下次打开时再更正: %1")
@@ -256,8 +251,10 @@ void BusinessPage::connectReactions() {
                                            {&StartPeriod, &params::periods::StartPeriod}}) {
         auto* box = get<IntText3D>(business->control);
         auto* target = get<IntText3D>(ledger->control);
-        QObject::connect(box, &IntText3D::textChanged, &s.dialog, [box, target] {
-            if (GetAppInfo().appType == 1) target->setText(TrimBlanks(box->Text()));
+        QObject::connect(box, &IntText3D::textChanged, &s.dialog, [this, business, box, target] {
+            react(*business, [box, target] {
+                if (GetAppInfo().appType == 1) target->setText(TrimBlanks(box->Text()));
+            });
         });
     }
 }
@@ -265,40 +262,30 @@ void BusinessPage::connectReactions() {
 void BusinessPage::connectInterlocks() {
     auto onTick = [this](const Param& p, std::function<void(bool)> reaction) {
         auto* box = get<QCheckBox>(p.control);
-        QObject::connect(box, &QCheckBox::stateChanged, &s.dialog, [this, box, reaction] {
-            s.dialog.attempt([box, reaction] { reaction(frame::Controls::checkValue(box) != 0); });
+        QObject::connect(box, &QCheckBox::stateChanged, &s.dialog, [this, &p, box, reaction] {
+            s.dialog.attempt([this, &p, box, reaction] {
+                react(p, [box, reaction] { reaction(frame::Controls::checkValue(box) != 0); });
+            });
         });
     };
-    onTick(SecUnit, [this](bool on) {
-        if (!on) setTicked(SecQtyIsMust, false);
-        enableByRule(SecQtyIsMust, on);
-    });
     onTick(CheckBillPosted, [this](bool) { checkItemButton(); });
     for (const Param* p : {&AutoMakeInvoiceCG, &AutoMakeInvoiceXS}) {
         onTick(*p, [this, p](bool on) { s.c.widget(p->second)->setEnabled(on); });
     }
-    // The two date bases of the negative-stock check exclude each other.
-    auto basis = [this, onTick](const Param& self, const Param* selfInv, const Param* other,
-                                const Param* otherInv) {
-        onTick(self, [=, this](bool on) {
-            if (on) {
-                setTicked(*other, false);
-                setTicked(*otherInv, false);
-                enableByRule(*selfInv, true);
-                enableByRule(*otherInv, false);
-            } else {
-                setTicked(*selfInv, false);
-                enableByRule(*selfInv, false);
-            }
+    // The two date bases of the negative-stock check exclude each other;
+    // each "check current stock" box follows its basis by its declared rule.
+    for (const auto& [self, other] : {std::pair{&ShowUnderCalcType, &ShowUnderCalcTypeByPeriod},
+                                      {&ShowUnderCalcTypeByPeriod, &ShowUnderCalcType}}) {
+        onTick(*self, [this, other](bool on) {
+            if (on) setTicked(*other, false);
         });
-    };
-    basis(ShowUnderCalcType, &ShowUnderCalcTypeAInv, &ShowUnderCalcTypeByPeriod,
-          &ShowUnderCalcTypeByPeriodAInv);
-    basis(ShowUnderCalcTypeByPeriod, &ShowUnderCalcTypeByPeriodAInv, &ShowUnderCalcType,
-          &ShowUnderCalcTypeAInv);
+    }
     QObject::connect(get<QComboBox>(IsBatchNoAutoFillType.control), &QComboBox::currentIndexChanged,
-                     &s.dialog,
-                     [this] { s.dialog.attempt([this] { applyBatchNoPreset(false); }); });
+                     &s.dialog, [this] {
+                         s.dialog.attempt([this] {
+                             react(IsBatchNoAutoFillType, [this] { applyBatchNoPreset(false); });
+                         });
+                     });
 }
 
 // Production issue checks: the pair excludes itself, and under the audit
@@ -323,16 +310,19 @@ void BusinessPage::connectProduction() {
     for (int i = 0; i < 2; ++i) {
         auto* self = get<QCheckBox>(params::memberName(MoCheckQty.control, i));
         auto* other = get<QCheckBox>(params::memberName(MoCheckQty.control, 1 - i));
-        QObject::connect(self, &QCheckBox::stateChanged, &s.dialog, [=] {
-            auto on = [](QCheckBox* b) { return frame::Controls::checkValue(b) != 0; };
-            if (on(moQty) && !on(self)) frame::Controls::setCheckValue(other, 1);
-            if (afterAudit->isChecked()) auditState();
-            if (on(self)) frame::Controls::setCheckValue(other, 0);
+        QObject::connect(self, &QCheckBox::stateChanged, &s.dialog, [=, this] {
+            react(MoCheckQty, [=] {
+                auto on = [](QCheckBox* b) { return frame::Controls::checkValue(b) != 0; };
+                if (on(moQty) && !on(self)) frame::Controls::setCheckValue(other, 1);
+                if (afterAudit->isChecked()) auditState();
+                if (on(self)) frame::Controls::setCheckValue(other, 0);
+            });
         });
     }
     for (int i = 0; i < 2; ++i) {
         QObject::connect(get<QRadioButton>(params::memberName(UpStockWhenSave.control, i)),
-                         &QRadioButton::toggled, &s.dialog, auditState);
+                         &QRadioButton::toggled, &s.dialog,
+                         [this, auditState] { react(UpStockWhenSave, auditState); });
     }
     QObject::connect(moQty, &QCheckBox::stateChanged, &s.dialog,
                      [this, moQty] { fillAlertMO(frame::Controls::checkValue(moQty) != 0); });

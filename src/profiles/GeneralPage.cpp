@@ -12,6 +12,7 @@
 #include "zx/frame/IntText3D.h"
 #include "zx/host/Environment.h"
 #include "zx/host/LedgerServices.h"
+#include "zx/params/Declared.h"
 #include "zx/params/Ledger.h"
 #include "zx/profiles/Faces.h"
 #include "zx/profiles/frmSystemProfiles.h"
@@ -30,61 +31,16 @@ using namespace params::company;
 using namespace params::ledger;
 using frame::IntText3D;
 
-// The ledger check boxes of the load (steps 9 and 13), in their order.
-// clang-format off
-const Param* const kLedgerFlags[] = {
-    &VchMakeANDChkSame,  &AllowSameNameBellowOneParent, &CanCreateChildAcctWhenBeUsed,
-    &MustBusinessClose,  &CannotModifyNoteAfterAudited, &ShowDashBoard,
-    &VoucherSettleType,  &ExplanationEachEntry,         &ClosePnl,
-    &McldgProfitBal,     &McldgCostBal,                 &AcctFront,
-    &AcctBalView,        &VchSameCurrency,              &StopAllCheck,
-    &UseVchCheck,        &EndBalDCFormat,               &ItemBalDcSet,
-    &VchGroupByYear,     &NewVchUseNumber,              &VchNumberSortByPeriod,
-    &NewVchCheckNumber,  &ViewFullAcctName,             &SubLdgViewPrevExp,
-    &QtySubShowModel,    &VchViewItemFullName,          &CashBankZeroWarn,
-    &CashFlowItem,       &CashFlowPrf,                  &LdgViewItemNumber,
-    &TransCheckStart,    &TransNo,                      &CaiShuiDateIsSysDate,
-    &QtyDefNum,          &PriceDefNum,                  &EndVoucherDate,
-    &VchInPutEndDate,    &VchInPutMothDiff,             &VchlistViewItem,
-    &GyVchEditStop,      &ForbidUncloseMultiYear,       &UseCussent,
-    &NotCloseOff,        &ContrastSendType,             &CashBeforePost,
-    &CheckNotCash,       &ApproveBeforePost,            &SysNum,
-    &ContactRed,         &VchNoViewItemClasslName,      &NoOverBud,
-    &NoOverYtdBud,       &NoOverYtdBudType,             &NoOverSignBud,
-};
-// clang-format on
+// The ledger options load in their declared order; these are loaded by
+// steps of their own.
+bool ownStep(const Param& p) {
+    return &p == &CheckBeforePost || &p == &PrecisionOfDiscountRate || &p == &SInvoiceDecimal;
+}
 
-// The company texts read as the ledger's stored values; the first three come
-// from the ledger's properties.
-const Param* const kCompanyTexts[] = {&CompanyTax, &CompanyYHAccount, &PostNum, &Fax, &EMail};
-
-// W1 to W5 of the save, in their order (CompanyName and TransCheckStart have
-// steps of their own).
-// clang-format off
-const Param* const kWrites[] = {
-    &CompanyAddress,    &CompanyPhone,         &CompanyTax,
-    &CompanyYHAccount,  &PostNum,              &Fax,
-    &EMail,             &CheckBeforePost,      &AllowSameNameBellowOneParent,
-    &CanCreateChildAcctWhenBeUsed, &MustBusinessClose, &CannotModifyNoteAfterAudited,
-    &ShowDashBoard,     &VchMakeANDChkSame,    &VoucherSettleType,
-    &ExplanationEachEntry, &ClosePnl,          &McldgProfitBal,
-    &McldgCostBal,      &AcctFront,            &AcctBalView,
-    &VchSameCurrency,   &StopAllCheck,         &UseVchCheck,
-    &EndBalDCFormat,    &ItemBalDcSet,         &VchGroupByYear,
-    &NewVchUseNumber,   &VchNumberSortByPeriod, &NewVchCheckNumber,
-    &ViewFullAcctName,  &SubLdgViewPrevExp,    &QtySubShowModel,
-    &VchViewItemFullName, &CashBankZeroWarn,   &CashFlowItem,
-    &CashFlowPrf,       &LdgViewItemNumber,    &TransCheckStart,
-    &TransNo,           &CaiShuiDateIsSysDate, &QtyDefNum,
-    &PriceDefNum,       &EndVoucherDate,       &VchInPutEndDate,
-    &VchInPutMothDiff,  &VchlistViewItem,      &GyVchEditStop,
-    &ForbidUncloseMultiYear, &UseCussent,      &NotCloseOff,
-    &ContrastSendType,  &CashBeforePost,       &CheckNotCash,
-    &SysNum,            &ContactRed,           &VchNoViewItemClasslName,
-    &ApproveBeforePost, &NoOverBud,            &NoOverYtdBud,
-    &NoOverYtdBudType,  &NoOverSignBud,
-};
-// clang-format on
+// The company boxes shown from the ledger's properties rather than as stored.
+bool fromProperties(const Param& p) {
+    return &p == &CompanyName || &p == &CompanyAddress || &p == &CompanyPhone;
+}
 
 QString gl() {
     return QStringLiteral("GL");
@@ -147,17 +103,21 @@ void GeneralPage::loadCompanyName(SystemProfile& profile) {
     };
     for (const auto& [p, shownText] : texts) {
         get<QLineEdit>(p->control)->setText(shownText);
-        s.baseline.loaded(*p, profile.GetSystemProfile(params::categoryName(p->cat),
-                                                       params::keyOf(*p), params::defaultOf(*p)));
+        remember(*p, profile.GetSystemProfile(params::categoryName(p->cat), params::keyOf(*p),
+                                              params::defaultOf(*p)));
     }
-    for (const Param* p : kCompanyTexts) load(*p, profile);
+    for (const params::Declared& d : params::declared()) {
+        if (d.group == std::string_view("company") && d.param->codec == params::Codec::Text &&
+            !fromProperties(*d.param)) {
+            load(*d.param, profile);
+        }
+    }
 }
 
 void GeneralPage::loadCheckBeforePost(SystemProfile& profile) {
     setTicked(CheckBeforePost, profile.GLGetCheckBeforePost());
-    s.baseline.loaded(CheckBeforePost,
-                      profile.GetSystemProfile(gl(), params::keyOf(CheckBeforePost),
-                                               params::defaultOf(CheckBeforePost)));
+    remember(CheckBeforePost, profile.GetSystemProfile(gl(), params::keyOf(CheckBeforePost),
+                                                       params::defaultOf(CheckBeforePost)));
 }
 
 // A fixed override of the installation hides the box and decides its state.
@@ -172,7 +132,9 @@ void GeneralPage::overrideBySpecialItem(SystemProfile& profile, const Param& p,
 void GeneralPage::loadLedger(SystemProfile& profile) {
     loadCompanyName(profile);
     loadCheckBeforePost(profile);
-    for (const Param* p : kLedgerFlags) {
+    for (const params::Declared& d : params::declared()) {
+        const Param* p = d.param;
+        if (d.group != std::string_view("ledger") || ownStep(*p)) continue;
         load(*p, profile);
         if (p == &ShowDashBoard) {
             overrideBySpecialItem(profile, CheckBeforePost, "Options", "CheckBeforePost");
@@ -181,7 +143,6 @@ void GeneralPage::loadLedger(SystemProfile& profile) {
             overrideBySpecialItem(profile, ExplanationEachEntry, "Voucher", "RequireBrief");
         }
     }
-    enableByRule(NotCloseOff, ticked(UseCussent));
     // The tax-return date only exists for the industry version that files returns.
     const bool taxReturns = GetIndustryVersion() == 11;
     s.c.widget(CaiShuiDateIsSysDate.control)->setVisible(taxReturns);
@@ -225,7 +186,11 @@ void GeneralPage::connectReactions() {
     for (int i = 0; i < 2; ++i) {
         QObject::connect(get<QRadioButton>(params::memberName(TaxType.control, i)),
                          &QRadioButton::toggled, &s.dialog, [this, i](bool on) {
-                             if (on) get<IntText3D>(TaxRate.control)->setText(rules::taxRateFor(i));
+                             // The kind chosen reacts, once the other is off.
+                             if (!on) return;
+                             react(TaxType, [this, i] {
+                                 get<IntText3D>(TaxRate.control)->setText(rules::taxRateFor(i));
+                             });
                          });
     }
     // The write-off switch and the business number that needs it.
@@ -236,12 +201,11 @@ void GeneralPage::connectReactions() {
         if (now.numbered != ticked(TransNo)) setTicked(TransNo, now.numbered);
     };
     QObject::connect(get<QCheckBox>(TransCheckStart.control), &QCheckBox::stateChanged, &s.dialog,
-                     [writeOff] { writeOff(true); });
+                     [this, writeOff] { react(TransCheckStart, [writeOff] { writeOff(true); }); });
     QObject::connect(get<QCheckBox>(TransNo.control), &QCheckBox::stateChanged, &s.dialog,
-                     [writeOff] { writeOff(false); });
-    QObject::connect(get<QCheckBox>(UseCussent.control), &QCheckBox::stateChanged, &s.dialog,
-                     [this] { enableByRule(NotCloseOff, ticked(UseCussent)); });
-    // The voucher-approval guard decides itself whether a change of its box counts.
+                     [this, writeOff] { react(TransNo, [writeOff] { writeOff(false); }); });
+    // Dropping the voucher-approval control is confirmed; declined, the box
+    // is ticked again and the dialog is as it was.
     auto* approval = get<QCheckBox>(VchMakeANDChkSame.control);
     QObject::connect(approval, &QCheckBox::stateChanged, &s.dialog, [this, approval] {
         if (s.dialog.Loading()) return;
@@ -249,21 +213,34 @@ void GeneralPage::connectReactions() {
             s.ReTickVoucherCheck = false;
             return;
         }
-        if (frame::Controls::checkValue(approval) != 0) {
-            s.dialog.SetChanged(true);
-            return;
-        }
+        if (frame::Controls::checkValue(approval) != 0) return;
         const MsgResult answer = env().messageBox(
             QStringLiteral(
                 "是否确认取消此控制参数？\n如果取消此参数，凭证审核将失去应有的审核监督的作用！"),
             MsgButtons::YesNo, MsgIcon::Information, QStringLiteral("信息提示！"), &s.dialog);
-        if (answer == MsgResult::Yes) {
-            s.dialog.SetChanged(true);
-        } else {
+        if (answer != MsgResult::Yes) {
             s.ReTickVoucherCheck = true;
             frame::Controls::setCheckValue(approval, 1);
         }
     });
+}
+
+void GeneralPage::connectDeclaredRules() {
+    for (const params::Declared& d : params::declared()) {
+        const Param* p = d.param;
+        if (p->lock != params::Lock::Needs || d.group == std::string_view("closing")) continue;
+        QObject::connect(get<QCheckBox>(p->needs->control), &QCheckBox::stateChanged, &s.dialog,
+                         [this, p] { react(*p->needs, [this, p] { applyNeeds(*p, true); }); });
+    }
+}
+
+// At the end of the load: what was read stays as read, only enabled or not.
+void GeneralPage::applyDeclaredRules() {
+    for (const params::Declared& d : params::declared()) {
+        if (d.param->lock == params::Lock::Needs && d.group != std::string_view("closing")) {
+            applyNeeds(*d.param, false);
+        }
+    }
 }
 
 // Blanks only: a name of full-width spaces is a name the host judges. What
@@ -343,28 +320,24 @@ void GeneralPage::saveTax(ProfileWriter& writer) {
 }
 
 void GeneralPage::saveLedger(ProfileWriter& writer) {
-    saveCompanyName(writer);
-    for (const Param* p : kWrites) {
-        if (p == &TransCheckStart) {
-            saveWriteOff(writer);
-        } else {
-            save(*p, writer);
-        }
-    }
-}
-
-void GeneralPage::savePrecisionsAndTax(ProfileWriter& writer) {
     if (GetAppInfo().appType == 2) {
         // This product variant fixes the precisions and has no maximum price.
         get<IntText3D>(PrecisionOfDiscountRate.control)->setValue(2);
         get<IntText3D>(SInvoiceDecimal.control)->setValue(4);
         frame::Controls::setCheckValue(get<QCheckBox>("chkIC_AlertPOMaxPrice"), 0);
     }
+    saveCompanyName(writer);
+    // A refused write-off switch stops the save before what follows it.
+    saveLoaded(writer, [this, &writer](const Param& p) {
+        if (&p == &TransCheckStart) saveWriteOff(writer);
+    });
+}
+
+void GeneralPage::savePrecisionsAndTax(ProfileWriter& writer) {
     if (changed(PrecisionOfDiscountRate)) {
         save(PrecisionOfDiscountRate, writer);
         SetSharedValue(QStringLiteral("RatioDecPlaces"), value(PrecisionOfDiscountRate));
     }
-    save(SInvoiceDecimal, writer);
     saveTax(writer);
 }
 

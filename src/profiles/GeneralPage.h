@@ -16,6 +16,9 @@ public:
     using Page::save;
 
     void connectReactions();
+    // The enable rules declared with the parameters, for every page.
+    void connectDeclaredRules();
+    void applyDeclaredRules();
 
     // Load, in the steps the dialog's load calls them.
     void loadCurrency();

@@ -10,6 +10,7 @@
 #include "zx/frame/IntText3D.h"
 #include "zx/host/AssetServices.h"
 #include "zx/host/Environment.h"
+#include "zx/params/Declared.h"
 #include "zx/params/Ledger.h"
 #include "zx/profiles/Faces.h"
 #include "zx/profiles/frmSystemProfiles.h"
@@ -31,33 +32,20 @@ QString L(const char* s) {
     return QString::fromLatin1(s);
 }
 
-// In the order the page loads them.
-const Param* const kAssetsLoad[] = {
-    &fa::FALinkedGL,           &fa::NoDepr,        &fa::NoVoucher,
-    &fa::MustChecked,          &fa::VchChecked,    &fa::LocationFullName,
-    &fa::ChangeBaseDataNumber, &fa::MustBalance,   &fa::DeptAlterNextDepr,
-    &fa::VoucherSingle,        &fa::DeprRateScale, &fa::DeprRateQty,
-};
-// In the order the page saves them, which is not the load order.
-const Param* const kAssetsSave[] = {
-    &fa::FALinkedGL,  &fa::NoDepr,           &fa::MustChecked,          &fa::NoVoucher,
-    &fa::VchChecked,  &fa::LocationFullName, &fa::ChangeBaseDataNumber, &fa::DeprRateScale,
-    &fa::DeprRateQty, &fa::MustBalance,      &fa::DeptAlterNextDepr,    &fa::VoucherSingle,
-};
-
 // Payroll and personnel checks the page does not offer; every save turns them off.
 const char* const kPayrollAlwaysOff[] = {"ReCheckBeforeClose", "ChkPrnPARpt", "PaIsClsPeriodClose",
                                          "HRViewDataCheck", "HRViewDataRecheck"};
 
-// The cashier's journal options, loaded and saved in this order.
-const Param* const kCashierLoad[] = {
-    &cn::CashFixRate, &cn::BankFixRate,       &cn::CashRateLength, &cn::BankRateLength,
-    &cn::MakeJournal, &cn::GLDiffNotSettle,   &cn::JournalFromGL,  &cn::JournalFromARAP,
-    &cn::UseESC,      &cn::AllowEditVchNumber};
-const Param* const kCashierSave[] = {
-    &cn::CashFixRate,        &cn::BankFixRate,     &cn::CashRateLength, &cn::BankRateLength,
-    &cn::MakeJournal,        &cn::GLDiffNotSettle, &cn::JournalFromGL,  &cn::JournalFromARAP,
-    &cn::AllowEditVchNumber, &cn::UseESC};
+// The parameters of a group in their declared order; the cashier's start
+// and current period (Codec::Page) are read by the page's own step.
+template <class F>
+void forDeclared(const char* group, F&& f) {
+    for (const params::Declared& d : params::declared()) {
+        if (d.group == std::string_view(group) && d.param->codec != params::Codec::Page) {
+            f(*d.param);
+        }
+    }
+}
 
 }  // namespace
 
@@ -67,11 +55,11 @@ void AssetsPage::load() {
     auto faData = createObject<FaData>();
     auto profile = faData->SystemProfile();
     profile->Refresh();
-    for (const Param* p : kAssetsLoad) {
-        Page::load(*p, [&profile](const QString& c, const QString& k, const QString& d) {
+    forDeclared("assets", [this, &profile](const Param& p) {
+        Page::load(p, [&profile](const QString& c, const QString& k, const QString& d) {
             return profile->GetSystemProfile(c, k, d);
         });
-    }
+    });
 }
 
 bool AssetsPage::AllowSetStartYearPeriod() {
@@ -97,13 +85,14 @@ void AssetsPage::save() {
     }
     // The link to the ledger is always on: saved with the options the user
     // changed, so that a save that changes none of them writes nothing here.
-    const bool optionsChanged =
-        std::any_of(std::begin(kAssetsSave), std::end(kAssetsSave),
-                    [this](const Param* p) { return p != &fa::FALinkedGL && changed(*p); });
-    if (optionsChanged) setTicked(fa::FALinkedGL, true);
-    for (const Param* p : kAssetsSave) {
-        if (p != &fa::FALinkedGL || optionsChanged) Page::save(*p, *writer);
+    bool optionsChanged = false;
+    for (const Param* p : s.baseline.params()) {
+        if (s.loadedBy.value(p) == this && p != &fa::FALinkedGL && changed(*p)) {
+            optionsChanged = true;
+        }
     }
+    if (optionsChanged) setTicked(fa::FALinkedGL, true);
+    saveLoaded(*writer);
     if (frame::Controls::checkValue(get<QCheckBox>(fa::NoDepr.control)) != s.NoDeprAtStart) {
         store::writeValue(*writer, L("FA"), L("WithoutDepr"), qint32(1));
     }
@@ -146,7 +135,7 @@ void PayrollPage::save() {
                            get<QCheckBox>(ui::ChkPeriod)->isChecked() ? 1 : 0);
     WaitCursor wait;
     auto writer = createService<BaseSystemProfile>();
-    Page::save(params::payroll::CheckBeforeClose, *writer);
+    saveLoaded(*writer);
     // Only a check that is on is turned off: rewriting an off one would
     // record a change where there is none.
     for (const char* key : kPayrollAlwaysOff) {
@@ -224,11 +213,11 @@ void CashierPage::load() {
     currentPeriod_ = values[1];
     showStart(values[0], values[1], values[2], values[3]);
     const Param* start[] = {&cn::CurrentYear, &cn::CurrentPeriod, &cn::StartYear, &cn::StartPeriod};
-    for (int i = 0; i < 4; ++i) s.baseline.loaded(*start[i], texts[i]);
+    for (int i = 0; i < 4; ++i) remember(*start[i], texts[i]);
     enableByRule(cn::StartYear, !s.CashierStarted);
     enableByRule(cn::StartPeriod, !s.CashierStarted);
     loadSubSys(values[0], values[1]);
-    for (const Param* p : kCashierLoad) Page::load(*p, *profile);
+    forDeclared("cashier", [this, &profile](const Param& p) { Page::load(p, *profile); });
 }
 
 void CashierPage::GetMaxPeriod(qint32& lngYear, qint32& lngPeriod, bool blnIncludeNextPeriod) {
@@ -305,7 +294,7 @@ bool CashierPage::save(const QString& ledgerYear, const QString& ledgerPeriod) {
         case rules::CashierStep::Options:
             break;
     }
-    for (const Param* p : kCashierSave) Page::save(*p, *writer);
+    saveLoaded(*writer);
     auto* subSys = get<QCheckBox>(ui::chkSubSys);
     if (subSys->isChecked() != subSys->property("loaded").toBool() && subSys->isEnabled()) {
         createService<MonthEndUpdate>()->UpdateSubSys(GetPropsString(), L("Cn"), currentYear_,

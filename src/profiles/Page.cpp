@@ -39,7 +39,20 @@ void Page::show(const Param& p, const QString& stored) {
                                        params::captionOf(p), e.description()));
     }
     s.c.setState(p, state);
+    remember(p, stored);
+}
+
+void Page::remember(const Param& p, const QString& stored) {
     s.baseline.loaded(p, stored);
+    s.loadedBy.insert(&p, this);
+}
+
+void Page::saveLoaded(host::ProfileWriter& writer, const std::function<void(const Param&)>& step) {
+    for (const Param* p : s.baseline.params()) {
+        if (s.loadedBy.value(p) != this) continue;
+        if (p->write == params::Write::Changed) save(*p, writer);
+        if (p->write == params::Write::Page && step) step(*p);
+    }
 }
 
 bool Page::changed(const Param& p) const {
@@ -59,31 +72,23 @@ void Page::save(const Param& p, host::ProfileWriter& writer) {
     }
 }
 
-QString lockReason(const Param& p) {
-    switch (p.lock) {
-        case Lock::LedgerOpen:
-            return QStringLiteral("总账系统已启用，不能再修改。");
-        case Lock::InitOpen:
-            return QStringLiteral("已有总账初始数据或初始余额已结束，启用期间不能再修改。");
-        case Lock::BusinessOpen:
-            return QStringLiteral("业务系统已启用，不能再修改。");
-        case Lock::CashierOpen:
-            return QStringLiteral("出纳系统已启用，不能再修改。");
-        case Lock::Needs:
-            return QStringLiteral("须先选中“%1”。").arg(params::captionOf(*p.needs));
-        case Lock::DisplayOnly:
-            return params::text(p.note);
-        default:
-            return {};
-    }
-}
-
 void Page::enableByRule(const Param& p, bool holds) {
     const QString why = holds ? params::text(p.note) : lockReason(p);
     for (QWidget* w : s.c.widgets(p)) {
         w->setEnabled(holds);
         w->setToolTip(why);
     }
+}
+
+void Page::applyNeeds(const Param& p, bool clear) {
+    QWidget* needed = s.c.widget(p.needs->control);
+    const bool holds = needed->isEnabled() && ticked(*p.needs);
+    if (!holds && clear && p.clearedWithout) setTicked(p, false);
+    enableByRule(p, holds);
+}
+
+void Page::react(const Param& cause, const std::function<void()>& rule) const {
+    s.dialog.react(s.c.widgets(cause), rule);
 }
 
 bool Page::ticked(const Param& p) const {

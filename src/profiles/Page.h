@@ -44,6 +44,7 @@ struct Shared {
     QStringList startedNow;                    // the modules this save started, in the user's words
     QList<const params::Param*> written;       // what the running save has written so far
     QHash<QString, QStringList> startsLoaded;  // the modules' start marks as loaded
+    QHash<const params::Param*, const class Page*> loadedBy;  // the page that loaded each
 };
 
 class Page {
@@ -62,6 +63,14 @@ protected:
     QString load(const params::Param& p, const Reader& reader);
     // Shows a stored text; it becomes the text the save compares with.
     void show(const params::Param& p, const QString& stored);
+    // The stored text a parameter was loaded from, by this page.
+    void remember(const params::Param& p, const QString& stored);
+    // Writes what the user changed of every parameter this page loaded and
+    // the generic save writes (Write::Changed), in the order of the load: a
+    // parameter loaded is one saved, without a list of its own. `step` runs
+    // for each one a step of the page writes (Write::Page), in its place.
+    void saveLoaded(host::ProfileWriter& writer,
+                    const std::function<void(const params::Param&)>& step = {});
     // The user changed the parameter since the load.
     bool changed(const params::Param& p) const;
     // Writes the parameter when the user changed it, as its codec encodes it.
@@ -71,6 +80,12 @@ protected:
     // Enables the controls of a parameter when its rule holds; a control its
     // rule disables says why.
     void enableByRule(const params::Param& p, bool holds);
+    // The rule declared with a parameter (needing(...)): enabled while the box
+    // it needs is ticked and enabled; unticked with it when so declared.
+    void applyNeeds(const params::Param& p, bool clear);
+    // Runs a rule that reacts to a change of `cause`: what it changes in other
+    // controls comes back once the cause is back where the load left it.
+    void react(const params::Param& cause, const std::function<void()>& rule) const;
 
     template <class T>
     T* get(const params::Control& c) const {
@@ -92,7 +107,6 @@ protected:
     Shared& s;
 };
 
-// Why a rule disables a control, in the user's words.
-QString lockReason(const params::Param& p);
+using params::lockReason;
 
 }  // namespace zx::profiles

@@ -128,13 +128,13 @@ void PeriodsPage::connectReactions() {
 void PeriodsPage::loadStructure(SystemProfile& profile) {
     const qint32 count = profile.glgetperiodcount();
     s.c.setState(PeriodCount, {{count == 12 ? 0 : (count == 13 ? 1 : -1)}, {}});
-    s.baseline.loaded(PeriodCount, profile.GetSystemProfile(L("GL"), L("PeriodCount"), L("0")));
+    remember(PeriodCount, profile.GetSystemProfile(L("GL"), L("PeriodCount"), L("0")));
     enableByRule(PeriodCount, false);
 }
 
 void PeriodsPage::loadByMonth(SystemProfile& profile) {
     setTicked(PeriodByMonth, profile.GLGetPeriodByMonth());
-    s.baseline.loaded(PeriodByMonth, profile.GetSystemProfile(L("GL"), L("PeriodByMonth"), L("1")));
+    remember(PeriodByMonth, profile.GetSystemProfile(L("GL"), L("PeriodByMonth"), L("1")));
     enableByRule(PeriodByMonth, false);
 }
 
@@ -145,12 +145,12 @@ void PeriodsPage::showStart(SystemProfile& profile) {
     get<IntText3D>(StartYear.control)
         ->setText(Val(year) != 0 ? year : QString::number(QDate::currentDate().year()));
     get<IntText3D>(StartPeriod.control)->setText(period);
-    s.baseline.loaded(StartYear, year);
-    s.baseline.loaded(StartPeriod, period);
+    remember(StartYear, year);
+    remember(StartPeriod, period);
     get<QLineEdit>(CurrentYear.control)->setText(shown(profile.GLGetCurrentYear()));
     get<QLineEdit>(CurrentPeriod.control)->setText(shown(profile.GLGetCurrentPeriod()));
-    s.baseline.loaded(CurrentYear, profile.GetSystemProfile(L("GL"), L("CurrentYear"), L("0")));
-    s.baseline.loaded(CurrentPeriod, profile.GetSystemProfile(L("GL"), L("CurrentPeriod"), L("0")));
+    remember(CurrentYear, profile.GetSystemProfile(L("GL"), L("CurrentYear"), L("0")));
+    remember(CurrentPeriod, profile.GetSystemProfile(L("GL"), L("CurrentPeriod"), L("0")));
 }
 
 void PeriodsPage::loadStart(SystemProfile& profile) {

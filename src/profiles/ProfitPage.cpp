@@ -107,7 +107,7 @@ void ProfitPage::load(SystemProfile& profile) {
     const qint32 type = accountType();
     auto* earn = get<QLineEdit>(EarnAccount.control);
     for (const params::Param* p : {&EarnAccount, &EarnAssignAccount}) {
-        s.baseline.loaded(*p, profile.GetSystemProfile(gl(), params::keyOf(*p), QString()));
+        remember(*p, profile.GetSystemProfile(gl(), params::keyOf(*p), QString()));
     }
     if (s.PublicSectorBooks) {
         earn->setText(profile.GetSystemProfile(gl(), params::keyOf(EarnAccount), QString()));

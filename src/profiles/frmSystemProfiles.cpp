@@ -164,12 +164,10 @@ frmSystemProfiles::frmSystemProfiles(QWidget* parent) : DialogFrame(setup(), par
     });
     body()->addWidget(finder_->bar());
     body()->addWidget(tabs, 1);
-    // The approval guard decides itself whether a change of its box counts;
-    // the link of fixed assets to the ledger is always saved as on.
+    // The link of fixed assets to the ledger is always saved as on.
     // The controls shown only here (set when the account set is made, or in
     // the period set-up) mark nothing either.
-    QStringList unmarked = {QString::fromLatin1(params::ledger::VchMakeANDChkSame.control.name),
-                            QString::fromLatin1(params::assets::FALinkedGL.control.name),
+    QStringList unmarked = {QString::fromLatin1(params::assets::FALinkedGL.control.name),
                             QString::fromLatin1(ui::txtPeriodCount.name),
                             QString::fromLatin1(params::periods::PeriodByMonth.control.name)};
     for (const params::Param* p : {&params::company::CompanyType, &params::periods::PeriodCount}) {
@@ -196,6 +194,7 @@ frmSystemProfiles::frmSystemProfiles(QWidget* parent) : DialogFrame(setup(), par
     periods_->connectReactions();
     profit_->connectReactions();
     business_->connectReactions();
+    general_->connectDeclaredRules();
     // Every parameter control offers its history; the profit accounts show
     // by their numbers and names.
     new frame::HistoryOffer(
@@ -269,6 +268,7 @@ void frmSystemProfiles::loadValues() {
     GetGLData()->Refresh();
     WaitCursor wait;
     shared_->baseline.clear();
+    shared_->loadedBy.clear();
     setModifyRight();
     general_->loadCurrency();
     auto profile = GetGLProfile();
@@ -292,6 +292,7 @@ void frmSystemProfiles::loadValues() {
     periods_->clearEmptyCurrent();
     periods_->applyStartBounds(*profile);
     general_->applyAppType();
+    general_->applyDeclaredRules();
     shared_->baseline.settle([this](const params::Param& p) { return controls().state(p); });
     periods_->highlightUnsetStartPeriods();
 }

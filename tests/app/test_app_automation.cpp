@@ -258,7 +258,7 @@ private slots:
         const QJsonObject box = control(r.out, "MsgBox");
         QCOMPARE(box.value("kind").toString(), "message");
         QCOMPARE(box.value("text").toString(), "退出前是否保存修改?");
-        QCOMPARE(box.value("items").toArray(), (QJsonArray{"是", "否"}));
+        QCOMPARE(box.value("items").toArray(), (QJsonArray{"取消", "是", "否"}));
         QVERIFY(QFileInfo(app.shot("question")).size() > 0);
         QVERIFY(r.out.contains("[结果] SystemSetting 返回 False"));
         QCOMPARE(app.param("GL", "VoucherSettleType"), QString());
@@ -335,6 +335,38 @@ private slots:
         QCOMPARE(control(r.out, "txtIC_Item4Name").value("text").toString(), stored);
         QCOMPARE(app.param("GL", "VoucherSettleType"), "1");
         QCOMPARE(app.param("IC", "Item4Name"), stored);
+    }
+
+    // The dump lists the pages that hold unsaved changes; a script stays in
+    // the dialog with "answer cancel" and then leaves without saving.
+    void aScriptSeesChangedPagesAndCancelsLeaving() {
+        App app;
+        QVERIFY_RUN(app.run({"--dump-controls"}));
+        const QString before = app.param("GL", "VoucherSettleType");
+        const Run r = app.run({},
+                              "dump\n"
+                              "set chkSettle 1\n"
+                              "dump\n"
+                              "click btnClose\n"
+                              "answer cancel\n"
+                              "dump\n"
+                              "click btnClose\n"
+                              "answer no\n"
+                              "expect-closed\n");
+        QVERIFY_RUN(r);
+        QStringList stab;
+        QStringList gl;
+        for (const QString& line : r.out.split('\n')) {
+            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+            const QString changed =
+                QJsonDocument(o.value("changed").toArray()).toJson(QJsonDocument::Compact);
+            if (o.value("name") == "Stab") stab << changed;
+            if (o.value("name") == "stabGl") gl << changed;
+        }
+        QCOMPARE(stab, (QStringList{"[]", "[2]", "[2]"}));
+        QCOMPARE(gl, (QStringList{"[]", "[1]", "[1]"}));
+        QVERIFY2(r.out.contains(QStringLiteral("[回答] 取消")), qPrintable(r.out));
+        QCOMPARE(app.param("GL", "VoucherSettleType"), before);
     }
 
     void aLineThatHangsEndsTheScriptInTime() {

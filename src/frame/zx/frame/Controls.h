@@ -61,6 +61,9 @@ public:
     static void clearOption(QRadioButton* button);
     // Whether a widget is one that holds a value (and not a frame or a label).
     static bool isValueControl(const QWidget* w);
+    // What a value control shows, as one comparable value, and setting it back.
+    static QVariant valueOf(const QWidget* w);
+    static void setValueOf(QWidget* w, const QVariant& value);
 
 private:
     QList<QWidget*> members(const params::Control& c) const;

@@ -6,7 +6,10 @@
 // where an error of the host is caught and shown.
 
 #include <QDialog>
+#include <QHash>
+#include <QPointer>
 #include <QString>
+#include <QVariant>
 #include <array>
 #include <functional>
 #include <limits>
@@ -40,7 +43,10 @@ public:
     DialogFrame(const FrameSetup& setup, QWidget* parent);
     ~DialogFrame() override;
 
-    bool IsChanged() const { return changed_; }
+    // The user changed something since the load: a control shows another
+    // value than it did then, or a page said so (SetChanged(true)). A change
+    // undone by hand is no change.
+    bool IsChanged() const { return forced_ || !differing_.isEmpty(); }
     bool Loading() const { return loading_; }
     bool CanModify() const { return canModify_; }
     // Whether the size and place the user leaves the window at are stored:
@@ -51,8 +57,17 @@ public:
     // The dialog cannot save: the user may only view, or a value could not be read.
     bool readOnly() const { return !readOnlyReason_.isEmpty(); }
 
-    // Marks the dialog changed (ignored while loading or read-only).
+    // True marks the dialog changed (ignored while loading or read-only);
+    // false takes what the controls show now as the state to compare with.
     void SetChanged(bool changed);
+    // The value controls that show another value than at the load.
+    const QList<QWidget*>& changedControls() const { return differing_; }
+
+    // Runs a rule that reacts to a change of the `cause` controls. What the
+    // rule changes in other controls is remembered; when the cause comes
+    // back to what it showed at the load, those controls come back to what
+    // they showed before the rule acted.
+    void react(const QList<QWidget*>& cause, const std::function<void()>& rule);
 
     // The completion marker ("OK" once a module start-up was completed).
     QString Tag() const { return tag_; }
@@ -151,6 +166,12 @@ protected:
 private:
     void applyReadOnly();
     void updateButtons();
+    void refreshChanged();
+    void markChangedPages();
+    // Asks before leaving with changes: true when the dialog may go.
+    bool confirmLeave();
+    QHash<QWidget*, QVariant> valuesNow() const;
+    void restoreAfter(QWidget* cause);
 
     FrameSetup setup_;
     Controls controls_;
@@ -163,7 +184,14 @@ private:
     QString tag_;
     QString readOnlyReason_;
     QString noRight_;  // why the rights service refused the modify right
-    bool changed_ = false;
+    bool forced_ = false;
+    QList<QWidget*> marked_;            // the controls whose change marks the dialog
+    QHash<QWidget*, QVariant> loaded_;  // what each showed when the load ended
+    QList<QWidget*> differing_;
+    // Per cause of a rule: the controls the rule changed, with what they
+    // showed before, in the order it changed them.
+    QHash<QWidget*, QList<std::pair<QPointer<QWidget>, QVariant>>> ruleChanges_;
+    int reacting_ = 0;
     bool loadFailed_ = false;
     // The place and size as stored for this user; kNone where none is.
     static constexpr int kNone = std::numeric_limits<int>::min();

@@ -69,7 +69,7 @@ inline constexpr Param SaveBeforePrint = b0("SaveBeforePrint", "chkIC_SaveBefore
 // The bill templates sum their quantity columns exactly when this is on.
 inline constexpr Param SumAbsoluteQty = writtenBy(b0("SumAbsoluteQty", "chkIC_SumAbsoluteQty", u"合计栏显示数量合计"), Write::Page);
 inline constexpr Param SecUnit = b0("SecUnit", "chkIC_UseSecUnit", u"使用辅助计量单位");
-inline constexpr Param SecQtyIsMust = needing(b0("SecQtyIsMust", "chkIC_SecQtyIsMust", u"辅助数量必录"), SecUnit);
+inline constexpr Param SecQtyIsMust = needing(b0("SecQtyIsMust", "chkIC_SecQtyIsMust", u"辅助数量必录"), SecUnit, true);
 inline constexpr Param EditSelfBill = b0("EditSelfBill", "chkIC_EditSelfBill", u"只允许修改删除本人录入的单据");
 inline constexpr Param AuxSpaceMark = param(Cat::General, "AuxSpaceMark", "",
     combo("cmbIC_AuxSpaceMark", u"辅助属性间隔符：", {u"/", u"-", u"."}, "lblIC_AuxSpaceMark"), Codec::EntryText);
@@ -143,9 +143,9 @@ inline constexpr Param SaleAlarmDateCount = days("SaleAlarmDateCount", 1, u"销�
 // Warehouse
 inline constexpr Param ShowUnderTip = b0("ShowUnderTip", "chkIC_ShowUnderTip", u"出现负库存时提示");
 inline constexpr Param ShowUnderCalcType = b0("ShowUnderCalcType", "chkIC_ShowUnderCalcType", u"以单据日期为截止日期计算负库存");
-inline constexpr Param ShowUnderCalcTypeAInv = needing(b0("ShowUnderCalcTypeAInv", "chkIC_ShowUnderCalcTypeAndInv", u"检测即时库存"), ShowUnderCalcType);
+inline constexpr Param ShowUnderCalcTypeAInv = needing(b0("ShowUnderCalcTypeAInv", "chkIC_ShowUnderCalcTypeAndInv", u"检测即时库存"), ShowUnderCalcType, true);
 inline constexpr Param ShowUnderCalcTypeByPeriod = b0("ShowUnderCalcTypeByPeriod", "chkIC_ShowUnderCalcTypeByPeriod", u"以单据日期所属期间结束日期计算负库存");
-inline constexpr Param ShowUnderCalcTypeByPeriodAInv = needing(b0("ShowUnderCalcTypeByPeriodAInv", "chkIC_ShowUnderCalcTypeByPeriodAndInv", u"检测即时库存"), ShowUnderCalcTypeByPeriod);
+inline constexpr Param ShowUnderCalcTypeByPeriodAInv = needing(b0("ShowUnderCalcTypeByPeriodAInv", "chkIC_ShowUnderCalcTypeByPeriodAndInv", u"检测即时库存"), ShowUnderCalcTypeByPeriod, true);
 inline constexpr Param UseHighInv = b0("UseHighInv", "chkIC_UseHighInv", u"库存总量高于或等于最高库存提示");
 inline constexpr Param UseLowInv = b0("UseLowInv", "chkIC_UseLowInv", u"库存总量低于或等于最低库存提示");
 inline constexpr Param UseSafeInv = b0("UseSafeInv", "chkIC_UseSafeInv", u"库存总数量低于或等于安全库存时给予提示");

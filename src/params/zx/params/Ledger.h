@@ -17,7 +17,8 @@ constexpr Param text(const char* key, const char* control, Text label, int chars
     return param(Cat::General, key, "", textBox(control, label, 255, chars, labelName),
                  Codec::Text);
 }
-inline constexpr Param CompanyName = text("CompanyName", "txtCompanyName", u"公司名称：", 24, "LbCompany");
+// The account register carries the name too: the page's step writes both.
+inline constexpr Param CompanyName = writtenBy(text("CompanyName", "txtCompanyName", u"公司名称：", 24, "LbCompany"), Write::Page);
 inline constexpr Param CompanyAddress = text("CompanyAddress", "txtCompanyAddress", u"地    址：", 24);
 inline constexpr Param CompanyPhone = text("CompanyPhone", "txtCompanyPhone", u"电    话：");
 inline constexpr Param Fax = text("Fax", "txtFax", u"传    真：");

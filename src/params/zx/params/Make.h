@@ -71,9 +71,11 @@ constexpr Param locked(Param p, Lock lock, Text note = nullptr) {
     p.note = note;
     return p;
 }
-constexpr Param needing(Param p, const Param& other) {
+// Enabled only while `other` is ticked; `cleared`: unticked when it is unticked.
+constexpr Param needing(Param p, const Param& other, bool cleared = false) {
     p.lock = Lock::Needs;
     p.needs = &other;
+    p.clearedWithout = cleared;
     return p;
 }
 constexpr Param writtenBy(Param p, Write write) {

@@ -145,6 +145,7 @@ struct Param {
     Control second{};
     const Param* shares = nullptr;
     const Param* needs = nullptr;  // Lock::Needs: the box this one depends on
+    bool clearedWithout = false;   // Lock::Needs: unticked when that box is unticked
     Text note = nullptr;           // a word for the user: where it is set, what it does
 };
 
@@ -158,5 +159,8 @@ QString defaultOf(const Param& p);
 QString watchDescription(const Param& p);
 // The caption a user knows the parameter by.
 QString captionOf(const Param& p);
+// Why its rule disables the parameter's controls, in the user's words; empty
+// for a parameter that is always free, or whose page says why itself.
+QString lockReason(const Param& p);
 
 }  // namespace zx::params
