@@ -40,10 +40,14 @@ public:
             ->AccessCheck(props, kParameters, 0, kViewRight, true, QStringLiteral("查看"));
         // Category and key are columns that ignore case, and indexed together:
         // the rows of one parameter are found without reading the others.
+        // An older set records no save ids until its first audited write.
+        const bool saves = host_->db().hasColumn(QStringLiteral("t_SystemProfile_Audit"),
+                                                 QStringLiteral("FSaveID"));
         const auto rows = host_->db().nativeQuery(
             QStringLiteral("SELECT FTime, FUserName, FMachineName, FIpAddress, FOldValue, "
-                           "FNewValue FROM t_SystemProfile_Audit WHERE FCategory = ? AND "
-                           "FKey = ? ORDER BY FID DESC"),
+                           "FNewValue, %1 FROM t_SystemProfile_Audit WHERE FCategory = ? AND "
+                           "FKey = ? ORDER BY FID DESC")
+                .arg(saves ? QStringLiteral("FSaveID") : QStringLiteral("NULL")),
             {category.trimmed(), key.trimmed()});
         QList<ParamChange> out;
         for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
@@ -53,7 +57,7 @@ public:
                                rows->Field(3).toString(),
                                optionalText(rows->Field(4)),
                                optionalText(rows->Field(5)),
-                               {}};
+                               rows->Field(6).isNull() ? QString() : rows->Field(6).toString()};
             if (change.before != change.after) out << change;
         }
         return out;

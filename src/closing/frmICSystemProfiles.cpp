@@ -55,9 +55,7 @@ frmICSystemProfiles::frmICSystemProfiles(QWidget* parent) : DialogFrame(setup(),
         frame::face::group(QStringLiteral("framSet"), QStringLiteral("结账检查参数"), boxes),
         this));
     finishFace();
-    new frame::HistoryOffer(*this, [] {
-        return QList<const params::Param*>(std::begin(kOptions), std::end(kOptions));
-    });
+    new frame::HistoryOffer(*this, [] { return options(); });
     attempt([this] {
         RegisterHelpWindow(kTopic, qint32(winId()));
         env().dialogService().PrepareForm(this);
