@@ -86,15 +86,12 @@ private slots:
             static const QString line = QStringLiteral("\n  %1 ");
             QVERIFY2(help.out.contains(line.arg(command)), qPrintable(command + "\n" + help.out));
         }
-        for (const QString& command : kCommands.mid(0, 5)) {
+        for (const QString& command : kCommands) {
             const Run own = runApp({command, "--help"});
             QCOMPARE(own.exitCode, 0);
             const QString usage = own.out.section('\n', 0, 0);
             QVERIFY2(usage.contains("systemsetting " + command + " "), qPrintable(usage));
         }
-        const Run revert = runApp({"revert", "3"});
-        QCOMPARE(revert.exitCode, 2);
-        QVERIFY2(revert.err.contains("systemsetting revert 还不能使用"), qPrintable(revert.err));
         const Run unknown = runApp({"undo"});
         QCOMPARE(unknown.exitCode, 2);
         QVERIFY(unknown.err.contains("不认识的命令: undo"));

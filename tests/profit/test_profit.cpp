@@ -91,7 +91,8 @@ public:
     explicit FailingOnceAccountInfo(int& calls) : calls_(calls) {}
     zx::host::RecordSetPtr GetList(const QString&, qint32, const QString&) override {
         if (calls_++ == 0) {
-            throw zx::host::HostError(3709, QStringLiteral("AccountInfo"),
+            // Any error but a lost connection, which goes on to a save's retry.
+            throw zx::host::HostError(zx::host::kGenericError, QStringLiteral("AccountInfo"),
                                       QStringLiteral("连接已断开"));
         }
         return std::make_shared<zx::host::MemoryRecordSet>(QStringList{"FDetailID"},
