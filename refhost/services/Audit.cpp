@@ -134,14 +134,18 @@ QString writingProgram(const RefHost& host) {
     return program;
 }
 
-void auditedProfileWrite(RefHost& host, const QString& category, const QString& key,
-                         const QString& text, bool readOnly) {
-    Database& db = host.db();
-    // A set that is read-only as a file refuses the write itself, as it always has.
+// A set that is read-only as a file refuses the write itself, as it always has.
+static void refuseIfReadOnly(RefHost& host, Database& db) {
     if (host.readOnly() && !db.readOnly()) {
         throw HostError(kAccountSetReadOnly, QStringLiteral("SystemProfile"),
                         host.readOnlyNotice());
     }
+}
+
+void auditedProfileWrite(RefHost& host, const QString& category, const QString& key,
+                         const QString& text, bool readOnly) {
+    Database& db = host.db();
+    refuseIfReadOnly(host, db);
     const Stamp stamp = stampOf(host);
     const QString cat = category.trimmed();
     const QString name = key.trimmed();
@@ -160,10 +164,7 @@ void auditedProfileWrite(RefHost& host, const QString& category, const QString& 
 
 void auditedProfileRemove(RefHost& host, const QString& category, const QString& key) {
     Database& db = host.db();
-    if (host.readOnly() && !db.readOnly()) {
-        throw HostError(kAccountSetReadOnly, QStringLiteral("SystemProfile"),
-                        host.readOnlyNotice());
-    }
+    refuseIfReadOnly(host, db);
     const Stamp stamp = stampOf(host);
     const QString cat = category.trimmed();
     const QString name = key.trimmed();
