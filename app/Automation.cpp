@@ -275,7 +275,7 @@ QJsonObject describeWindow(QWidget* window) {
     if (auto* box = qobject_cast<QMessageBox*>(window)) {
         o[QStringLiteral("kind")] = QStringLiteral("message");
         o[QStringLiteral("text")] = box->text();
-        o[QStringLiteral("detail")] = box->detailedText();
+        o[QStringLiteral("details")] = box->detailedText();
         QJsonArray buttons;
         for (QAbstractButton* b : answerButtons(box)) buttons.append(b->text());
         o[QStringLiteral("items")] = buttons;

@@ -67,7 +67,13 @@ QString kindLabel(const QString& kind) {
     if (kind == QLatin1String("question")) return QStringLiteral("询问");
     if (kind == QLatin1String("answer")) return QStringLiteral("回答");
     if (kind == QLatin1String("help")) return QStringLiteral("帮助");
+    if (kind == QLatin1String("details")) return QStringLiteral("详细");
     return QStringLiteral("提示");
+}
+
+QString reported(const zx::host::HostError& error) {
+    if (error.details().isEmpty()) return error.description();
+    return error.description() + QStringLiteral("\n    (%1)").arg(error.details());
 }
 
 QString fileProblem(const QString& path) {

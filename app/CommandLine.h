@@ -9,6 +9,8 @@
 #include <QString>
 #include <cstdio>
 
+#include "zx/host/HostError.h"
+
 namespace app {
 
 constexpr int kExitDone = 0;
@@ -27,6 +29,10 @@ void chooseHeadlessPlatformIfNeeded();
 
 // The word a printed host message starts with: "错误", "询问" ...
 QString kindLabel(const QString& kind);
+
+// An error as a command prints it: its message, then on a line of its own
+// what the database itself said, when it said anything.
+QString reported(const zx::host::HostError& error);
 
 // Why `path` cannot be read, in words for the user: the system's own
 // description of a failed open is English.

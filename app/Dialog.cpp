@@ -271,7 +271,7 @@ std::shared_ptr<refhost::Database> openDatabase(const DialogOptions& o,
     try {
         return refhost::Database::open(o.account.db, options);  // its errors name the set
     } catch (const zx::host::HostError& error) {
-        printLine(stderr, error.description());
+        printLine(stderr, reported(error));
         if (error.number() == refhost::kNoAccountSet) {
             printLine(stderr, QStringLiteral("要在这里新建一个演示账套, 请加上 --create: "
                                              "systemsetting --db \"%1\" --create")
@@ -315,8 +315,9 @@ std::shared_ptr<refhost::Database> openAccountSet(const DialogOptions& o) {
         db->patientTransaction([&] { refhost::createDemoAccountSet(*db); }, options.waiting,
                                options.patienceMs);
     } catch (const zx::host::HostError& error) {
-        printLine(stderr, QStringLiteral("无法在 %1 中创建演示账套: %2")
-                              .arg(db->location(), error.description()));
+        printLine(
+            stderr,
+            QStringLiteral("无法在 %1 中创建演示账套: %2").arg(db->location(), reported(error)));
         return nullptr;
     }
     return db;
@@ -336,7 +337,7 @@ QString prepareInstall(const DialogOptions& o) {
     } catch (const zx::host::HostError& error) {
         printLine(
             stderr,
-            QStringLiteral("无法准备安装目录 %1: %2").arg(o.account.install, error.description()));
+            QStringLiteral("无法准备安装目录 %1: %2").arg(o.account.install, reported(error)));
         return {};
     }
 }
@@ -351,7 +352,7 @@ bool logIn(refhost::RefHost& host, const DialogOptions& o) {
         refhost::installStandardServices(host);
         return true;
     } catch (const zx::host::HostError& error) {
-        printLine(stderr, error.description());
+        printLine(stderr, reported(error));
         return false;
     }
 }
@@ -421,7 +422,7 @@ public:
         try {
             completed = zx::SystemSetting().ShowSystemSetting();
         } catch (const zx::host::HostError& error) {
-            printLine(stderr, error.description());
+            printLine(stderr, reported(error));
         } catch (const std::exception& error) {
             printLine(stderr, QString::fromLocal8Bit(error.what()));
         }

@@ -207,7 +207,7 @@ std::unique_ptr<refhost::RefHost> openHost(const Account& account) {
         host->login(account.user);
         refhost::installStandardServices(*host);
     } catch (const zx::host::HostError& error) {
-        printLine(stderr, error.description());
+        printLine(stderr, reported(error));
         return nullptr;
     }
     return host;
@@ -281,7 +281,7 @@ int runLocks(const QStringList& args) {
         }
         return release(*host, control, o.release, o.force);
     } catch (const zx::host::HostError& error) {
-        printLine(stderr, error.description());
+        printLine(stderr, reported(error));
         return kExitNotCompleted;
     }
 }

@@ -281,7 +281,7 @@ public:
         try {
             db_ = refhost::Database::open(o.db, open);
         } catch (const HostError& error) {
-            fail(kExitUsage, error.description());
+            fail(kExitUsage, reported(error));
         }
         if (!refhost::accountSetRegistered(*db_)) {
             fail(kExitUsage, QStringLiteral("%1 中还没有账套数据; 先用 systemsetting --db \"%1\" "
@@ -293,7 +293,7 @@ public:
             install = refhost::ensureInstallDir(o.install);
         } catch (const HostError& error) {
             fail(kExitUsage,
-                 QStringLiteral("无法准备安装目录 %1: %2").arg(o.install, error.description()));
+                 QStringLiteral("无法准备安装目录 %1: %2").arg(o.install, reported(error)));
         }
         host_ = std::make_unique<refhost::RefHost>(db_, install);
         host_->setProgram(program);
@@ -311,7 +311,7 @@ public:
             host_->login(o.user);
             refhost::installStandardServices(*host_);
         } catch (const HostError& error) {
-            fail(kExitUsage, error.description());
+            fail(kExitUsage, reported(error));
         }
     }
 
@@ -336,7 +336,7 @@ public:
             zx::host::createService<zx::host::SecurityInfo>()->AccessCheck(
                 zx::GetPropsString(), 18, 0, 1048576, true, QStringLiteral("查看"));
         } catch (const HostError& error) {
-            fail(kExitNotCompleted, error.description());
+            fail(kExitNotCompleted, reported(error));
         }
     }
 
@@ -347,7 +347,7 @@ public:
         try {
             zx::LoadSessionProps(zx::GetPropsString());
         } catch (const HostError& error) {
-            fail(kExitUsage, error.description());
+            fail(kExitUsage, reported(error));
         }
         const qsizetype before = shown_.size();
         dialog_ = std::make_unique<frmSystemProfiles>();
@@ -995,7 +995,7 @@ int runApply(const QStringList& args) {
     } catch (const HostError& error) {
         // The set could not be written (another process holds it): nothing was.
         fail(kExitNotCompleted,
-             QStringLiteral("套用没有完成, 账套没有写入任何内容: %1").arg(error.description()));
+             QStringLiteral("套用没有完成, 账套没有写入任何内容: %1").arg(reported(error)));
     }
     return code;
 }

@@ -240,7 +240,7 @@ public:
             refhost::installStandardServices(*host_);
             zx::LoadSessionProps(zx::GetPropsString());
         } catch (const HostError& error) {
-            fail(kExitUsage, error.description());
+            fail(kExitUsage, reported(error));
         }
     }
     ~RevertSet() {
@@ -262,7 +262,7 @@ public:
             security->AccessCheck(zx::GetPropsString(), 18, 0, 2097152, true,
                                   QStringLiteral("修改"));
         } catch (const HostError& error) {
-            fail(kExitNotCompleted, error.description());
+            fail(kExitNotCompleted, reported(error));
         }
     }
 

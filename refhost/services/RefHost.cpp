@@ -337,8 +337,11 @@ void RefHost::tell(const QString& kind, const QString& text) const {
 }
 
 MsgResult RefHost::box(const QString& kind, const QString& text, MsgButtons buttons, MsgIcon icon,
-                       const QString& title, const QString& detail, QWidget* parent) {
+                       const QString& title, const QString& detail, QWidget* parent,
+                       const QString& details) {
+    // `details`: the part of `detail` worth telling whoever reads along.
     tell(kind, text);
+    if (!details.isEmpty()) tell(QStringLiteral("details"), details);
     if (answerHook_) {
         if (auto answer = answerHook_(text, buttons, icon)) return *answer;
     }
@@ -384,11 +387,16 @@ bool RefHost::Confirm(const QString& question, bool) {
                QString(), nullptr) == MsgResult::Yes;
 }
 
+bool RefHost::ConfirmDetailed(const QString& question, const QString& details) {
+    return box(QStringLiteral("question"), question, MsgButtons::YesNo, MsgIcon::Question, kTitle,
+               details, nullptr, details) == MsgResult::Yes;
+}
+
 void RefHost::ShowError(const HostError& error, const QVariantList&) {
-    const QString detail =
-        QStringLiteral("错误号: %1\n来源: %2").arg(error.number()).arg(error.source());
+    QString detail = QStringLiteral("错误号: %1\n来源: %2").arg(error.number()).arg(error.source());
+    if (!error.details().isEmpty()) detail += u'\n' + error.details();
     box(QStringLiteral("error"), describeError(*this, error), MsgButtons::Ok, MsgIcon::Critical,
-        kTitle, detail, nullptr);
+        kTitle, detail, nullptr, error.details());
 }
 
 void RefHost::ShowMessage(const QString& text) {

@@ -142,6 +142,7 @@ public:
     // DialogService
     void PrepareForm(QWidget* form) override;
     bool Confirm(const QString& question, bool flag) override;
+    bool ConfirmDetailed(const QString& question, const QString& details) override;
     void ShowError(const zx::host::HostError& error, const QVariantList& args) override;
     void ShowMessage(const QString& text) override;
     void TextFocus(QWidget* textBox) override;
@@ -151,7 +152,7 @@ private:
     bool openHelpWindow(const QString& page);
     zx::host::MsgResult box(const QString& kind, const QString& text, zx::host::MsgButtons buttons,
                             zx::host::MsgIcon icon, const QString& title, const QString& detail,
-                            QWidget* parent);
+                            QWidget* parent, const QString& details = QString());
     void tell(const QString& kind, const QString& text) const;
     void loadAccountSet() const;
 

@@ -1,5 +1,6 @@
 #include "Cursor.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "Dialect.h"
+#include "DriverErrors.h"
 #include "SqliteRows.h"
 #include "TsqlTranslator.h"
 #include "zx/host/HostError.h"
@@ -29,17 +31,14 @@ HostError closedError() {
                      QStringLiteral("账套数据库已关闭, 记录集不能再读"));
 }
 
-// Runs `sql`; raises with the backend's message when it fails, naming
-// `shown` (by default `sql`): the query as its caller knows it.
-void run(QSqlQuery& query, const QString& sql, const QString& shown = QString()) {
+// Runs `sql`, a step of reading rows; raises in the user's words when it fails.
+void run(QSqlQuery& query, const QString& sql) {
     query.setForwardOnly(true);
     if (!query.exec(sql)) {
-        const QSqlError error = query.lastError();
-        const QString text = error.databaseText().trimmed();
-        throw HostError(kBackendError, kSource,
-                        QStringLiteral("数据库执行 SQL 失败: %1\nSQL: %2")
-                            .arg(text.isEmpty() ? error.text().trimmed() : text,
-                                 shown.isEmpty() ? sql : shown));
+        const bool onServer =
+            query.driver() && query.driver()->dbmsType() == QSqlDriver::PostgreSQL;
+        throw statementError(kBackendError, kSource, query.lastError(), QStringLiteral("SELECT"),
+                             onServer, false);
     }
 }
 
@@ -69,11 +68,13 @@ struct Cursors::State {
         {
             QSqlDatabase reader = QSqlDatabase::cloneDatabase(connection, name);
             if (!reader.open()) {
-                const QString reason = reader.lastError().text().trimmed();
+                const QSqlError error = reader.lastError();
                 reader = QSqlDatabase();
                 drop(name);
                 throw HostError(kBackendError, kSource,
-                                QStringLiteral("无法连接账套数据库: %1").arg(reason));
+                                QStringLiteral("读取账套数据失败: %1。账套中的数据没有被改动。")
+                                    .arg(connectReason(error, true)),
+                                detailsOf(driverText(error)));
             }
             QSqlQuery q(reader);
             try {
@@ -132,14 +133,14 @@ protected:
 class PgQuery : public OpenQuery {
 public:
     PgQuery(std::shared_ptr<Cursors::State> state, const TranslatedStatement& statement)
-        : OpenQuery(std::move(state)), reader_(state_->takeReader()), shown_(statement.sql) {
+        : OpenQuery(std::move(state)), reader_(state_->takeReader()) {
         try {
             QSqlQuery q(database());
             run(q, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
             ++state_->trips;
-            run(q, QStringLiteral("DECLARE zx_rows NO SCROLL CURSOR FOR ") + statement.sql, shown_);
+            run(q, QStringLiteral("DECLARE zx_rows NO SCROLL CURSOR FOR ") + statement.sql);
             ++state_->trips;
-            run(q, statement.countSql, shown_);
+            run(q, statement.countSql);
             count_ = q.next() ? q.value(0).toInt() : 0;
         } catch (const HostError&) {
             close();
@@ -156,7 +157,7 @@ public:
         try {
             QSqlQuery q(database());
             ++state_->trips;
-            run(q, QStringLiteral("FETCH FORWARD %1 FROM zx_rows").arg(rows), shown_);
+            run(q, QStringLiteral("FETCH FORWARD %1 FROM zx_rows").arg(rows));
             got = readRows(q, into);
         } catch (const HostError&) {
             close();
@@ -175,7 +176,7 @@ public:
         try {
             QSqlQuery q(database());
             ++state_->trips;
-            run(q, QStringLiteral("MOVE FORWARD %1 IN zx_rows").arg(rows), shown_);
+            run(q, QStringLiteral("MOVE FORWARD %1 IN zx_rows").arg(rows));
             // The server says how many it passed; a driver that does not tell
             // passed them all, the count being the query's.
             passed = q.numRowsAffected() < 0 ? rows : q.numRowsAffected();
@@ -203,7 +204,6 @@ private:
     QSqlDatabase database() const { return QSqlDatabase::database(reader_, false); }
 
     QString reader_;
-    QString shown_;  // the query its errors name
     int count_ = 0;
     bool open_ = true;
 };
@@ -217,7 +217,7 @@ CursorRowSet::Opened openPg(const std::shared_ptr<Cursors::State>& state,
         // statement on the account set's connection.
         QSqlQuery q(state->database());
         ++state->trips;
-        run(q, firstRowsSql, statement.sql);
+        run(q, firstRowsSql);
         columns = columnNames(q);
         out.rows = std::make_unique<RowSetBuilder>(columns, statement.dateTimeColumns);
         out.count = readRows(q, *out.rows);
@@ -287,7 +287,7 @@ public:
         std::unique_ptr<SqliteStatement> next;
         try {
             next = std::make_unique<SqliteStatement>(
-                con_, sql_ + QStringLiteral(" LIMIT -1 OFFSET %1").arg(stepped_ + rows), shown_);
+                con_, sql_ + QStringLiteral(" LIMIT -1 OFFSET %1").arg(stepped_ + rows));
         } catch (const HostError&) {
             return stepOver(rows);
         }

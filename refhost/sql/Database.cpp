@@ -21,6 +21,7 @@
 
 #include "Cursor.h"
 #include "Dialect.h"
+#include "DriverErrors.h"
 #include "PgUrl.h"
 #include "RowSet.h"
 #include "Schema.h"
@@ -45,11 +46,6 @@ constexpr int kSqliteCantOpen = 14;
 // PostgreSQL's SQLSTATEs.
 const QString kPgLockNotAvailable = QStringLiteral("55P03");
 const QString kPgReadOnlyTransaction = QStringLiteral("25006");
-
-QString backendMessage(const QSqlError& error) {
-    const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.text().trimmed() : text;
-}
 
 int sqliteCode(const QSqlError& error) {
     bool ok = false;
@@ -203,9 +199,7 @@ Database::~Database() {
                             .arg(location_, readOnly() ? readOnlyReason_
                                                        : QStringLiteral("文件现在不允许写入")));
     }
-    throw HostError(
-        kBackendError, kSource,
-        QStringLiteral("数据库执行 SQL 失败: %1\nSQL: %2").arg(backendMessage(error), sql));
+    throw statementError(kBackendError, kSource, error, sql, onServer_, transactionDepth_ > 0);
 }
 
 // Runs `sql`; raises with the backend's message when it fails.
@@ -346,14 +340,14 @@ void Database::reconnect() {
         QSqlDatabase db = handle();
         db.close();
         if (!db.open()) {
-            reason = backendMessage(db.lastError());
+            reason = driverText(db.lastError());
             continue;
         }
         try {
             configureServerSession();
             lost_ = false;
         } catch (const HostError& error) {
-            reason = error.description();
+            reason = error.details().isEmpty() ? error.description() : error.details();
         }
     }
     if (reconnectWatcher_) reconnectWatcher_(false);
@@ -365,9 +359,9 @@ void Database::reconnect() {
     throw HostError(
         kServerUnreachable, kSource,
         QStringLiteral("连接不上账套所在的数据库服务器 (%1): 与它的连接中断后, "
-                       "%2 秒内重试 %3 次都没有连上。这次操作没有在账套中写入任何内容。"
-                       "\n详细信息: %4")
-            .arg(location_, secondsText(int(clock.elapsed())), QString::number(tries), reason));
+                       "%2 秒内重试 %3 次都没有连上。这次操作没有在账套中写入任何内容。")
+            .arg(location_, secondsText(int(clock.elapsed())), QString::number(tries)),
+        reason.startsWith(QStringLiteral("数据库的说明")) ? reason : detailsOf(reason));
 }
 
 void Database::createSqliteFile(const QString& path) {
@@ -394,7 +388,8 @@ void Database::createSqliteFile(const QString& path) {
     } catch (const HostError& error) {
         removeSqliteFiles(temp);
         throw HostError(kOpenFailed, kSource,
-                        QStringLiteral("无法创建账套数据库 %1: %2").arg(path, error.description()));
+                        QStringLiteral("无法创建账套数据库 %1: %2").arg(path, error.description()),
+                        error.details());
     }
     if (!QFile::rename(temp, path)) {
         removeSqliteFiles(temp);
@@ -414,11 +409,14 @@ void Database::connectSqlite(const QString& path, bool readOnly) {
     if (readOnly) options << QStringLiteral("QSQLITE_OPEN_READONLY");
     db.setDatabaseName(path);
     db.setConnectOptions(options.join(u';'));
-    auto failed = [&](const QString& why) {
+    auto failed = [&](const QString& why, const QString& details) {
         return HostError(kOpenFailed, kSource,
-                         QStringLiteral("无法打开账套数据库 %1: %2").arg(path, why));
+                         QStringLiteral("无法打开账套数据库 %1: %2").arg(path, why), details);
     };
-    if (!db.open()) throw failed(backendMessage(db.lastError()));
+    auto refused = [&](const QSqlError& error) {
+        return failed(connectReason(error, false), detailsOf(driverText(error)));
+    };
+    if (!db.open()) throw refused(db.lastError());
     if (readOnly) {
         QSqlError error;
         {
@@ -430,7 +428,7 @@ void Database::connectSqlite(const QString& path, bool readOnly) {
         if (error.isValid()) {
             const int code = sqliteCode(error);
             if (code != kSqliteCantOpen && code != kSqliteReadOnly) {
-                throw failed(backendMessage(error));
+                throw refused(error);
             }
             // SQLite reads a WAL database through a shared-memory file beside
             // it, which a read-only medium or a folder this user may not write
@@ -440,7 +438,7 @@ void Database::connectSqlite(const QString& path, bool readOnly) {
             db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
                                QStringLiteral("?immutable=1"));
             db.setConnectOptions(options.join(u';') + QStringLiteral(";QSQLITE_OPEN_URI"));
-            if (!db.open()) throw failed(backendMessage(db.lastError()));
+            if (!db.open()) throw refused(db.lastError());
         }
     }
     try {
@@ -449,7 +447,7 @@ void Database::connectSqlite(const QString& path, bool readOnly) {
         // Long results are sorted in memory rather than in temporary files.
         nativeExec(QStringLiteral("PRAGMA temp_store = MEMORY"));
     } catch (const HostError& error) {
-        throw failed(error.description());
+        throw failed(error.description(), error.details());
     }
 }
 
@@ -546,7 +544,8 @@ std::shared_ptr<Database> Database::openPostgres(const QString& url, const OpenO
     if (!db.open()) {
         throw HostError(kOpenFailed, kSource,
                         QStringLiteral("无法打开账套数据库 %1: %2")
-                            .arg(self->location_, backendMessage(db.lastError())));
+                            .arg(self->location_, connectReason(db.lastError(), true)),
+                        detailsOf(driverText(db.lastError())));
     }
     try {
         self->configureServerSession();
@@ -581,7 +580,8 @@ std::shared_ptr<Database> Database::openPostgres(const QString& url, const OpenO
         }
         throw HostError(
             kOpenFailed, kSource,
-            QStringLiteral("无法打开账套数据库 %1: %2").arg(self->location_, error.description()));
+            QStringLiteral("无法打开账套数据库 %1: %2").arg(self->location_, error.description()),
+            error.details());
     }
     registerStandardProcedures(*self);
     self->resetRoundTrips();

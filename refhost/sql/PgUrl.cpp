@@ -6,7 +6,9 @@
 #include <QSqlQuery>
 #include <QUrl>
 #include <atomic>
+#include <optional>
 
+#include "DriverErrors.h"
 #include "zx/host/HostError.h"
 
 namespace refhost {
@@ -153,18 +155,21 @@ void onMaintenanceDb(const QString& server, Work work) {
         db.setUserName(url.user);
         db.setPassword(url.password);
         db.setDatabaseName(url.database);
-        QString error;
+        std::optional<HostError> error;
         if (!db.open()) {
-            error = db.lastError().text();
+            error = HostError(zx::host::kGenericError, kSource,
+                              QStringLiteral("连接不上数据库服务器 %1: %2")
+                                  .arg(url.toString(), connectReason(db.lastError(), true)),
+                              detailsOf(driverText(db.lastError())));
         } else {
             QSqlQuery q(db);
             error = work(q);
         }
         db.close();
-        if (!error.isEmpty()) {
+        if (error) {
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(name);
-            throw HostError(zx::host::kGenericError, kSource, error);
+            throw *error;
         }
     }
     QSqlDatabase::removeDatabase(name);
@@ -188,9 +193,13 @@ void createPgDatabase(const QString& server, const QString& name) {
                                 "CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' "
                                 "LC_COLLATE 'C' LC_CTYPE 'C'")
                                 .arg(name);
-        return q.exec(sql) ? QString()
-                           : QStringLiteral("无法创建数据库 %1: %2")
-                                 .arg(name, q.lastError().databaseText().trimmed());
+        if (q.exec(sql)) return std::optional<HostError>();
+        const QString reason = statementReason(q.lastError().nativeErrorCode(), true, QString());
+        return std::optional<HostError>(HostError(
+            zx::host::kGenericError, kSource,
+            QStringLiteral("无法创建数据库 %1: %2")
+                .arg(name, reason.isEmpty() ? QStringLiteral("数据库服务器拒绝了") : reason),
+            detailsOf(driverText(q.lastError()))));
     });
 }
 
@@ -198,9 +207,13 @@ void dropPgDatabase(const QString& server, const QString& name) {
     checkName(name);
     onMaintenanceDb(server, [&](QSqlQuery& q) {
         const QString sql = QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name);
-        return q.exec(sql) ? QString()
-                           : QStringLiteral("无法删除数据库 %1: %2")
-                                 .arg(name, q.lastError().databaseText().trimmed());
+        if (q.exec(sql)) return std::optional<HostError>();
+        const QString reason = statementReason(q.lastError().nativeErrorCode(), true, QString());
+        return std::optional<HostError>(HostError(
+            zx::host::kGenericError, kSource,
+            QStringLiteral("无法删除数据库 %1: %2")
+                .arg(name, reason.isEmpty() ? QStringLiteral("数据库服务器拒绝了") : reason),
+            detailsOf(driverText(q.lastError()))));
     });
 }
 

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "DriverErrors.h"
 #include "SqliteRows.h"
 #include "zx/host/HostError.h"
 
@@ -187,9 +188,9 @@ sqlite3* sqliteHandle(const QSqlDatabase& db) {
 }
 
 HostError sqliteError(sqlite3* con, const QString& sql) {
-    return HostError(kBackendError, kSource,
-                     QStringLiteral("数据库执行 SQL 失败: %1\nSQL: %2")
-                         .arg(QString::fromUtf8(sqlite3_errmsg(con)), sql));
+    return statementError(kBackendError, kSource, QString::number(sqlite3_extended_errcode(con)),
+                          QString::fromUtf8(sqlite3_errmsg(con)), sql, false,
+                          sqlite3_get_autocommit(con) == 0);
 }
 
 SqliteStatement::SqliteStatement(sqlite3* con, const QString& sql, const QString& shown)

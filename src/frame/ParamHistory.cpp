@@ -12,7 +12,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 
 #include "zx/frame/DialogFrame.h"
@@ -36,19 +38,48 @@ const char16_t* const kHeaders[kColumns] = {u"时间", u"用户", u"计算机", 
 constexpr int kMeasuredRows = 200;
 constexpr int kMaxValueWidth = 260;
 
-// The changes as a grid. A value is put in the control's words when it is
-// first shown; a parameter keeps to a few values, so each is worded once.
+// The changes as a grid, read a page at a time as the view reaches the end
+// of what it holds. A value is put in the control's words when it is first
+// shown; a parameter keeps to a few values, so each is worded once.
 class HistoryModel : public QAbstractTableModel {
 public:
-    HistoryModel(const Param& p, QList<host::ParamChange> changes, Describe describe,
-                 QObject* parent)
+    HistoryModel(const Param& p, QList<host::ParamChange> first, qint64 total, ReadChanges more,
+                 Describe describe, QObject* parent)
         : QAbstractTableModel(parent),
           param_(p),
-          changes_(std::move(changes)),
+          changes_(std::move(first)),
+          total_(total),
+          more_(std::move(more)),
           describe_(std::move(describe)) {}
 
     int rowCount(const QModelIndex& parent) const override {
         return parent.isValid() ? 0 : int(changes_.size());
+    }
+
+    bool canFetchMore(const QModelIndex& parent) const override {
+        return !parent.isValid() && more_ && !changes_.isEmpty() && changes_.size() < total_;
+    }
+
+    void fetchMore(const QModelIndex& parent) override {
+        if (!canFetchMore(parent)) return;
+        QList<host::ParamChange> page;
+        try {
+            page = more_(changes_.last().id, frmParamHistory::kPage);
+        } catch (const host::HostError& e) {
+            // Asked for while scrolling: the rows shown stay, the rest is
+            // not offered again, and the user is told once.
+            total_ = changes_.size();
+            QTimer::singleShot(0, [e] { host::env().dialogService().ShowError(e, {}); });
+            return;
+        }
+        if (page.isEmpty()) {
+            total_ = changes_.size();  // removed meanwhile: what is shown is all there is
+            return;
+        }
+        beginInsertRows(QModelIndex(), int(changes_.size()),
+                        int(changes_.size() + page.size()) - 1);
+        changes_ += page;
+        endInsertRows();
     }
     int columnCount(const QModelIndex& parent) const override {
         return parent.isValid() ? 0 : kColumns;
@@ -105,6 +136,8 @@ private:
 
     const Param& param_;
     QList<host::ParamChange> changes_;
+    qint64 total_;
+    ReadChanges more_;
     Describe describe_;
     mutable QHash<QString, QString> worded_;
 };
@@ -116,13 +149,13 @@ QString parameterLine(const Param& p) {
 
 }  // namespace
 
-frmParamHistory::frmParamHistory(const Param& p, QList<host::ParamChange> changes,
-                                 const Describe& describe, QWidget* parent)
+frmParamHistory::frmParamHistory(const Param& p, QList<host::ParamChange> first, qint64 total,
+                                 ReadChanges more, const Describe& describe, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmParamHistory"));
     setWindowTitle(QStringLiteral("修改记录 - %1").arg(params::captionOf(p)));
     setModal(true);
-    const qsizetype count = changes.size();
+    const qint64 count = first.isEmpty() ? 0 : std::max<qint64>(total, first.size());
     auto* layout = new QVBoxLayout(this);
     auto* title = new QLabel(parameterLine(p), this);
     title->setObjectName(QStringLiteral("lblParam"));
@@ -131,7 +164,7 @@ frmParamHistory::frmParamHistory(const Param& p, QList<host::ParamChange> change
 
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("grdHistory"));
-    grid_->setModel(new HistoryModel(p, std::move(changes), describe, grid_));
+    grid_->setModel(new HistoryModel(p, std::move(first), count, std::move(more), describe, grid_));
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setAlternatingRowColors(true);
@@ -149,11 +182,11 @@ frmParamHistory::frmParamHistory(const Param& p, QList<host::ParamChange> change
     empty->setVisible(count == 0);
 
     auto* buttons = new QHBoxLayout;
-    auto* total = new QLabel(
+    auto* countLabel = new QLabel(
         count > 0 ? QStringLiteral("共 %1 条修改记录").arg(count) : QStringLiteral("没有修改记录"),
         this);
-    total->setObjectName(QStringLiteral("lblCount"));
-    buttons->addWidget(total, 1);
+    countLabel->setObjectName(QStringLiteral("lblCount"));
+    buttons->addWidget(countLabel, 1);
     auto* close = new QPushButton(QStringLiteral("关闭"), this);
     close->setObjectName(QStringLiteral("cmdClose"));
     close->setDefault(true);
@@ -247,10 +280,20 @@ bool HistoryOffer::open(QWidget* control) {
     const Param* p = paramOf(control);
     if (!p) return false;
     dialog_.attempt([&] {
-        auto audit = host::createObject<host::ParamAudit>();
-        QList<host::ParamChange> changes =
-            audit->Changes(GetPropsString(), params::categoryName(p->cat), params::keyOf(*p));
-        frmParamHistory window(*p, std::move(changes), describe_, &dialog_);
+        std::shared_ptr<host::ParamAudit> audit = host::createObject<host::ParamAudit>();
+        const QString props = GetPropsString();
+        const QString category = params::categoryName(p->cat);
+        const QString key = params::keyOf(*p);
+        QList<host::ParamChange> first =
+            audit->Changes(props, category, key, 0, frmParamHistory::kPage);
+        // Counted up to the newest row read: a change recorded meanwhile is
+        // neither counted nor listed.
+        const qint64 total =
+            first.isEmpty() ? 0 : audit->ChangeCount(props, category, key, first.first().id);
+        auto more = [audit, props, category, key](qint64 olderThan, int count) {
+            return audit->Changes(props, category, key, olderThan, count);
+        };
+        frmParamHistory window(*p, std::move(first), total, more, describe_, &dialog_);
         host::env().dialogService().PrepareForm(&window);
         window.exec();
     });

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 
 #include "BusinessPage.h"
+#include "StartPlan.h"
 #include "Starts.h"
 #include "zx/closing/frmICSystemProfiles.h"
 #include "zx/frame/IntText3D.h"
@@ -203,16 +204,17 @@ bool BusinessPage::startUp(const QString& ledgerYear, const QString& ledgerPerio
 
     s.dialog.refuse(
         {QString(), rules::kBusinessBasePage, QString::fromLatin1(StartPeriod.control.name)});
-    if (env().dialogService().Confirm(rules::businessStartQuestion(facts.appType), true)) {
+    const qint32 period = periodBox->Value();
+    StartPlan plan(Module::Business);
+    for (const auto& [key, value] : {std::pair{"StartYear", facts.year},
+                                     {"StartPeriod", period},
+                                     {"CurrentYear", facts.year},
+                                     {"CurrentPeriod", period}}) {
+        plan.write("IC", key, value);
+    }
+    if (confirmStart(rules::businessStartQuestion(facts.appType), plan)) {
         if (auto refused = rules::businessStartRefusal(facts)) return s.dialog.refuse(*refused);
-        auto writer = createService<BaseSystemProfile>();
-        const qint32 period = periodBox->Value();
-        for (const auto& [key, value] : {std::pair{"StartYear", facts.year},
-                                         {"StartPeriod", period},
-                                         {"CurrentYear", facts.year},
-                                         {"CurrentPeriod", period}}) {
-            store::writeValue(*writer, L("IC"), L(key), value);
-        }
+        plan.perform(*createService<BaseSystemProfile>(), nullptr);
         s.dialog.setTag(L("OK"));
         startedHere(s, Module::Business);
         s.startedNow << (facts.appType == 2 ? L("仓存系统") : L("业务系统")) +

@@ -27,98 +27,76 @@ QString L(const char* s) {
     return QString::fromLatin1(s);
 }
 
-struct Write {
-    const char* category;
-    const char* key;
-    QVariant value;
-    bool flag;
-};
-
-void writeAll(BaseSystemProfile& base, std::initializer_list<Write> writes) {
-    for (const Write& w : writes) {
-        base.Setprofile(GetPropsString(), L(w.category), L(w.key), w.value, w.flag);
-    }
-}
-
 }  // namespace
 
-bool PeriodsPage::CloseInit() {
+std::variant<StartPlan, QString> PeriodsPage::planLedgerStart() {
     auto base = createService<BaseSystemProfile>();
     const QString props = GetPropsString();
     auto read = [&](const char* category, const char* key, const char* def) {
         const QString value = base->GetProfile(props, L(category), L(key));
         return value.isEmpty() ? L(def) : value;
     };
-    auto& dialogs = env().dialogService();
-
     const qint16 periodCount = store::roundToInt16(Val(read("GL", "PeriodCount", "0")));
-    if (periodCount != 12 && periodCount != 13) {
-        dialogs.ShowMessage(QStringLiteral("会计期间未设置!"));
+    if (periodCount != 12 && periodCount != 13) return QStringLiteral("会计期间未设置!");
+    const double typedPeriod = Val(get<IntText3D>(StartPeriod.control)->Text());
+    if (typedPeriod > 13 || typedPeriod < 0) return QStringLiteral("会计期间设置错误!");
+    const qint16 startYear = store::roundToInt16(Val(get<IntText3D>(StartYear.control)->Text()));
+    const qint32 startPeriod = store::roundToInt32(typedPeriod);
+    if (startPeriod < 1 || startPeriod > periodCount) return QStringLiteral("启用会计期间不正确!");
+
+    StartPlan plan(Module::Ledger);
+    plan.fixCurrency({get<QLineEdit>(ui::txtCyNumber)->text(),
+                      get<QLineEdit>(ui::txtCyName)->text(),
+                      get<IntText3D>(ui::txtCyScale)->Value()});
+    auto calendar = [&](const char* category) {
+        plan.write(category, "CurrentYear", startYear, true);
+        plan.write(category, "CurrentPeriod", startPeriod, true);
+        plan.write(category, "StartYear", startYear, true);
+        plan.write(category, "StartPeriod", startPeriod, true);
+    };
+    calendar("GL");
+    plan.write("GL", "Closed", L("1"), true);
+    // Payroll and fixed assets start with the ledger, on its calendar.
+    calendar("PA");
+    plan.write("FA", "YearDifference", store::roundToInt16(Val(read("GL", "YearDifference", "0"))),
+               true);
+    plan.write("FA", "CheckBeforeClosed", L("0"), false);
+    plan.write("FA", "StartYear", startYear, true);
+    plan.write("FA", "StartPeriod", startPeriod, true);
+    plan.write("FA", "PeriodCount", periodCount, true);
+    plan.write("FA", "PeriodByMonth", store::roundToInt16(Val(read("GL", "PeriodByMonth", "1"))),
+               true);
+    plan.write("FA", "PeriodDates", read("GL", "PeriodDates", "12"), true);
+    for (const char* key : {"Closed", "NoVoucher"}) plan.write("FA", key, L("0"), false);
+    plan.write("FA", "FALinkedGL", L("1"), false);
+    for (const char* key : {"NoDepr", "WithoutDepr"}) plan.write("FA", key, L("0"), false);
+    plan.write("FA", "CurrentYear", startYear, true);
+    plan.write("FA", "CurrentPeriod", startPeriod, true);
+    plan.write("FA", "StartDate", QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")),
+               false);
+    return plan;
+}
+
+bool PeriodsPage::CloseInit() {
+    const std::variant<StartPlan, QString> planned = planLedgerStart();
+    if (const auto* why = std::get_if<QString>(&planned)) {
+        env().dialogService().ShowMessage(*why);
         return false;
     }
+    s.dialog.setTag(QStringLiteral("OK"));
+    auto base = createService<BaseSystemProfile>();
+    std::get<StartPlan>(planned).perform(*base, base.get());
     auto* startYearBox = get<IntText3D>(StartYear.control);
     auto* startPeriodBox = get<IntText3D>(StartPeriod.control);
-    const double typedPeriod = Val(startPeriodBox->Text());
-    if (typedPeriod > 13 || typedPeriod < 0) {
-        dialogs.ShowMessage(QStringLiteral("会计期间设置错误!"));
-        return false;
-    }
-    const qint16 startYear = store::roundToInt16(Val(startYearBox->Text()));
-    const qint32 startPeriod = store::roundToInt32(typedPeriod);
-    const qint16 yearDifference = store::roundToInt16(Val(read("GL", "YearDifference", "0")));
-    const QString periodDates = read("GL", "PeriodDates", "12");
-    const qint16 periodByMonth = store::roundToInt16(Val(read("GL", "PeriodByMonth", "1")));
-    if (startPeriod < 1 || startPeriod > periodCount) {
-        dialogs.ShowMessage(QStringLiteral("启用会计期间不正确!"));
-        return false;
-    }
-
-    s.dialog.setTag(QStringLiteral("OK"));
-    auto* scale = get<IntText3D>(ui::txtCyScale);
-    base->UpdateSMPrecision(props, scale->Value());
-    writeAll(*base, {{"GL", "CurrentYear", startYear, true},
-                     {"GL", "CurrentPeriod", startPeriod, true},
-                     {"GL", "StartYear", startYear, true},
-                     {"GL", "StartPeriod", startPeriod, true},
-                     {"GL", "Closed", L("1"), true}});
     startYearBox->setEnabled(false);
     startPeriodBox->setEnabled(false);
     get<QLineEdit>(CurrentYear.control)->setText(startYearBox->Text());
     get<QLineEdit>(CurrentPeriod.control)->setText(startPeriodBox->Text());
-
-    // Payroll and fixed assets start with the ledger, on its calendar.
-    writeAll(*base, {{"PA", "CurrentYear", startYear, true},
-                     {"PA", "CurrentPeriod", startPeriod, true},
-                     {"PA", "StartYear", startYear, true},
-                     {"PA", "StartPeriod", startPeriod, true},
-                     {"FA", "YearDifference", yearDifference, true},
-                     {"FA", "CheckBeforeClosed", L("0"), false},
-                     {"FA", "StartYear", startYear, true},
-                     {"FA", "StartPeriod", startPeriod, true},
-                     {"FA", "PeriodCount", periodCount, true},
-                     {"FA", "PeriodByMonth", periodByMonth, true},
-                     {"FA", "PeriodDates", periodDates, true},
-                     {"FA", "Closed", L("0"), false},
-                     {"FA", "NoVoucher", L("0"), false},
-                     {"FA", "FALinkedGL", L("1"), false},
-                     {"FA", "NoDepr", L("0"), false},
-                     {"FA", "WithoutDepr", L("0"), false},
-                     {"FA", "CurrentYear", startYear, true},
-                     {"FA", "CurrentPeriod", startPeriod, true},
-                     {"FA", "StartDate",
-                      QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")), false}});
-
-    // The base currency is fixed from now on; its texts go in as typed.
-    createObject<AppConnection>()->Execute(
-        QStringLiteral("Update t_Currency Set FName = ") +
-        SqlQuote(get<QLineEdit>(ui::txtCyName)->text(), true, false) +
-        QStringLiteral(", FNumber = ") +
-        SqlQuote(get<QLineEdit>(ui::txtCyNumber)->text(), true, false) +
-        QStringLiteral(", FScale=") + QString::number(scale->Value()) +
-        QStringLiteral("  Where FCurrencyID =1"));
     s.LedgerStarted = true;
     startedHere(s, Module::Ledger);
-    s.startedNow << QStringLiteral("总账已启用（%1年第%2期）").arg(startYear).arg(startPeriod);
+    s.startedNow << QStringLiteral("总账已启用（%1年第%2期）")
+                        .arg(store::roundToInt16(Val(startYearBox->Text())))
+                        .arg(store::roundToInt32(Val(startPeriodBox->Text())));
     return true;
 }
 

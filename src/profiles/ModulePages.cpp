@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "StartPlan.h"
 #include "Starts.h"
 #include "zx/frame/IntText3D.h"
 #include "zx/host/AssetServices.h"
@@ -254,18 +255,19 @@ bool CashierPage::start(ProfileWriter& writer, const rules::CashierStart& facts)
     if (auto started = startedElsewhere(s, Module::Cashier)) return s.dialog.refuse(*started);
     s.dialog.refuse(
         {QString(), rules::kCashierPage, QString::fromLatin1(cn::StartPeriod.control.name)});
-    if (!env().dialogService().Confirm(QStringLiteral("请确认出纳初始参数的设置，是否确认启用！"),
-                                       true)) {
-        return true;
-    }
     const qint32 year = store::roundToInt32(Val(facts.startYear));
     const qint32 period = store::roundToInt32(Val(facts.startPeriod));
+    StartPlan plan(Module::Cashier);
     for (const auto& [key, value] : {std::pair{"CN_START_YEAR", year},
                                      {"CN_START_PERIOD", period},
                                      {"CN_CURRENT_YEAR", year},
                                      {"CN_CURRENT_PERIOD", period}}) {
-        store::writeValue(writer, L("CN"), L(key), value);
+        plan.write("CN", key, value);
     }
+    if (!confirmStart(QStringLiteral("请确认出纳初始参数的设置，是否确认启用！"), plan)) {
+        return true;
+    }
+    plan.perform(writer, nullptr);
     s.dialog.setTag(QStringLiteral("OK"));
     startedHere(s, Module::Cashier);
     s.startedNow << QStringLiteral("出纳已启用（%1年第%2期）").arg(year).arg(period);

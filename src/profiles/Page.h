@@ -8,7 +8,10 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
+#include <variant>
 
+#include "StartPlan.h"
 #include "zx/frame/Controls.h"
 #include "zx/host/Services.h"
 #include "zx/params/Baseline.h"
@@ -45,6 +48,8 @@ struct Shared {
     QList<const params::Param*> written;       // what the running save has written so far
     QHash<QString, QStringList> startsLoaded;  // the modules' start marks as loaded
     QHash<const params::Param*, const class Page*> loadedBy;  // the page that loaded each
+    // The ledger start the user confirmed, as its question showed it.
+    std::optional<std::variant<StartPlan, QString>> confirmedLedgerStart;
 };
 
 class Page {

@@ -5,8 +5,10 @@
 // switch.
 
 #include <QString>
+#include <variant>
 
 #include "Page.h"
+#include "StartPlan.h"
 
 class QTreeWidgetItem;
 
@@ -29,6 +31,8 @@ public:
     void ShowYearPeriods(QTreeWidgetItem* node);
     void cmdSetPeriod_Click();
     bool CloseInit();
+    // What the ledger start would write now, or why it cannot be made.
+    std::variant<StartPlan, QString> planLedgerStart();
     bool CheckTransCheckStartLevel();
     bool ApplyTransCheckStart();
 

@@ -339,7 +339,16 @@ bool frmSystemProfiles::askLedgerStart(bool& start) {
     if (auto refusal = rules::ledgerStartNeedsBusiness(facts)) return refuse(*refusal);
     refuse({QString(), rules::kCompanyPage,
             facts.appType == 1 ? QString::fromLatin1(ui::txtCyNumber.name) : QString()});
-    if (!env().dialogService().Confirm(rules::ledgerStartQuestion(facts), true)) return false;
+    // The details show what the start will write; under the lock it is made
+    // only as shown.
+    shared_->confirmedLedgerStart = periods_->planLedgerStart();
+    const QString details = std::holds_alternative<StartPlan>(*shared_->confirmedLedgerStart)
+                                ? std::get<StartPlan>(*shared_->confirmedLedgerStart).details()
+                                : QStringLiteral("总账不能启用：%1")
+                                      .arg(std::get<QString>(*shared_->confirmedLedgerStart));
+    if (!env().dialogService().ConfirmDetailed(rules::ledgerStartQuestion(facts), details)) {
+        return false;
+    }
     start = true;
     return true;
 }
@@ -351,6 +360,12 @@ bool frmSystemProfiles::ledgerStartStands() {
         return refuse(*refusal);
     }
     if (auto refusal = startedElsewhere(*shared_, Module::Ledger)) return refuse(*refusal);
+    if (periods_->planLedgerStart() != shared_->confirmedLedgerStart) {
+        return refuse(
+            {QStringLiteral("总账启用要写入的内容在确认之后有了变化（例如其他用户修改了会计期间），"
+                            "本次保存没有写入。请重新保存，确认新的内容。"),
+             rules::kPeriodPage});
+    }
     return true;
 }
 

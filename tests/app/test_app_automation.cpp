@@ -292,7 +292,7 @@ private slots:
         QVERIFY_RUN(error);
         const QJsonObject failed = control(error.out, "MsgBox");
         QCOMPARE(failed.value("text").toString(), "集团控制参数【启用往来业务核销】不能修改！");
-        QVERIFY(failed.value("detail").toString().contains("错误号: 5"));
+        QVERIFY(failed.value("details").toString().contains("错误号: 5"));
         QCOMPARE(failed.value("items").toArray(), (QJsonArray{"确定"}));
         QCOMPARE(app.param("GL", "TransCheckStart"), "0");
     }

@@ -15,6 +15,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 #include "AppRun.h"
@@ -36,16 +37,24 @@ struct Seen {
     bool emptyShown = false;
 };
 
-// Waits for the history window (polling: a menu may close first), reads it
-// and closes it by its button.
-void readWhenOpen(const std::shared_ptr<Seen>& seen, int triesLeft = 300) {
+// Waits for the history window (polling: a menu may close first), then works it.
+void whenOpen(std::function<void(zx::frame::frmParamHistory*)> work, int triesLeft = 300) {
     auto* window = qobject_cast<zx::frame::frmParamHistory*>(QApplication::activeModalWidget());
-    if (!window) {
-        if (triesLeft > 0) {
-            QTimer::singleShot(10, [seen, triesLeft] { readWhenOpen(seen, triesLeft - 1); });
-        }
-        return;
+    if (window) {
+        work(window);
+    } else if (triesLeft > 0) {
+        QTimer::singleShot(10, [work, triesLeft] { whenOpen(work, triesLeft - 1); });
     }
+}
+
+void read(const std::shared_ptr<Seen>& seen, zx::frame::frmParamHistory* window);
+
+// Reads the history window and closes it by its button.
+void readWhenOpen(const std::shared_ptr<Seen>& seen) {
+    whenOpen([seen](zx::frame::frmParamHistory* window) { read(seen, window); });
+}
+
+void read(const std::shared_ptr<Seen>& seen, zx::frame::frmParamHistory* window) {
     seen->opened = true;
     seen->title = window->windowTitle();
     const QAbstractItemModel* model = window->grid()->model();
@@ -250,6 +259,62 @@ private slots:
         const QString unchanged = viewer.out.mid(second);
         QVERIFY(control(unchanged, "lblEmpty").value("visible").toBool());
         QVERIFY(control(unchanged, "grdHistory").value("items").toArray().isEmpty());
+    }
+
+    // A long history opens with its first page and its count; the rest is
+    // read as the list is scrolled, newest first, each change once, also
+    // when another workstation records one while the window is open.
+    void aLongHistoryIsReadAsItIsScrolled() {
+        constexpr int kRecorded = 450;
+        DialogHarness h("administrator", [](DialogHarness& d) {
+            d.setParam("GL", "CheckBeforePost", "0");
+            d.set.db->transaction([&d] {
+                for (int i = 0; i < kRecorded; ++i) {
+                    d.set.db->nativeExec(
+                        "INSERT INTO t_SystemProfile_Audit (FTime, FUserID, FUserName, "
+                        "FMachineName, FIpAddress, FProgram, FCategory, FKey, FOldValue, "
+                        "FNewValue) VALUES (?, 1, 'administrator', 'WS', '10.0.0.1', 'test', "
+                        "'GL', 'CheckBeforePost', ?, ?)",
+                        {QStringLiteral("2024-01-01 00:%1:%2")
+                             .arg(i / 60, 2, 10, QChar('0'))
+                             .arg(i % 60, 2, 10, QChar('0')),
+                         QString::number(i % 2), QString::number(1 - i % 2)});
+                }
+            });
+        });
+        showDialog(h);
+        int first = 0;
+        QString count;
+        QStringList times;
+        whenOpen([&](zx::frame::frmParamHistory* window) {
+            QAbstractItemModel* model = window->grid()->model();
+            first = model->rowCount();
+            count = window->findChild<QLabel*>("lblCount")->text();
+            hostWrites(h, "GL", "CheckBeforePost", "1");
+            hostWrites(h, "GL", "CheckBeforePost", "0");
+            for (int shown = -1; shown != model->rowCount();) {
+                shown = model->rowCount();
+                window->grid()->scrollToBottom();
+                QCoreApplication::processEvents();
+            }
+            for (int r = 0; r < model->rowCount(); ++r)
+                times << model->index(r, 0).data().toString();
+            window->findChild<QPushButton*>("cmdClose")->click();
+        });
+        QCheckBox* box = reveal<QCheckBox>(h, "chkCheckBeforePost");
+        QApplication::setActiveWindow(h.dialog.get());
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_H, Qt::ControlModifier);
+        QCOMPARE(first, zx::frame::frmParamHistory::kPage);
+        QCOMPARE(count, QStringLiteral("共 450 条修改记录"));
+        QCOMPARE(times.size(), kRecorded);
+        QCOMPARE(times.first(), QStringLiteral("2024-01-01 00:07:29"));
+        QCOMPARE(times.last(), QStringLiteral("2024-01-01 00:00:00"));
+        for (int i = 1; i < times.size(); ++i)
+            QVERIFY2(times.at(i - 1) > times.at(i), qPrintable(times.at(i)));
+        // Opened again, it lists the two changes recorded meanwhile first.
+        QCOMPARE(values(byShortcut(h.c<QCheckBox>("chkCheckBeforePost"))).mid(0, 2),
+                 (QStringList{"启用 → 不启用", "不启用 → 启用"}));
     }
 
     // A set made before the audit's index by parameter: another workstation

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryFile>
 #include <QtTest>
 
@@ -103,6 +104,34 @@ private slots:
         QCOMPARE(h->param("General", "Fax"), QString("021-2222"));
         QCOMPARE(h->param("General", "CompanyPhone"), phone);
         QVERIFY(h->dialog->IsChanged());  // the user's entries stay
+    }
+
+    // Another workstation saves while this save waits on its way to the lock
+    // (here: the notice about the tax kind): the look under the lock refuses
+    // what both changed, although the look before the notice found nothing.
+    void aSaveMeanwhileOnTheWayToTheLock() {
+        std::unique_ptr<DialogHarness> h(open());
+        h->c<QRadioButton>(h->param("General", "TaxType") == "1" ? "rdoTaxType(0)"
+                                                                 : "rdoTaxType(1)")
+            ->click();
+        h->c<QLineEdit>("txtFax")->setText(QStringLiteral("021-3333"));
+        bool ran = false;
+        h->set.host->setAnswerHook([&](const QString& text, zx::host::MsgButtons,
+                                       zx::host::MsgIcon) -> std::optional<zx::host::MsgResult> {
+            if (!ran && text.contains(QStringLiteral("纳税性质"))) {
+                ran = true;
+                otherWorkstationSets(*h, QStringLiteral("txtFax"), QStringLiteral("021-2222"));
+            }
+            return zx::host::MsgResult::Ok;
+        });
+        const auto before = h->stored();
+        QVERIFY(!h->dialog->SaveProfiles());
+        QVERIFY(ran);
+        QVERIFY2(h->shownOf("message").join('\n').contains(QStringLiteral("已被其他用户修改")),
+                 qPrintable(h->shown.join('\n')));
+        QCOMPARE(DialogHarness::differing(before, h->stored()), QStringList{"General/Fax"});
+        QCOMPARE(h->param("General", "Fax"), QString("021-2222"));
+        QVERIFY(h->dialog->IsChanged());
     }
 
     // A parameter file applied by another process is another workstation's

@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -350,6 +351,44 @@ private slots:
         QVERIFY(r.err.contains("文件没有被改动"));
         QCOMPARE(digest(path), bytes);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), entries);
+    }
+
+    // What a database driver says stays out of the message: the user reads
+    // what failed and what it means for the data; the driver's own words
+    // follow on a line of their own.
+    void driverWordsStayInTheDetails_data() {
+        QTest::addColumn<QString>("db");  // "damaged" for a damaged SQLite file
+        QTest::addColumn<QString>("said");
+        QTest::newRow("damaged file") << "damaged"
+                                      << "文件不是账套数据库或已损坏";
+        QTest::newRow("no server") << "postgresql://zx@127.0.0.1:1/books"
+                                   << "服务器没有在这个地址和端口上运行";
+    }
+    void driverWordsStayInTheDetails() {
+        QFETCH(QString, db);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        if (db == "damaged") {
+            db = dir.filePath("books.db");
+            QFile file(db);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray("SQLite format 3\0", 16) + QByteArray(8176, '\x5a'));
+        }
+        const QByteArray bytes = digest(db);
+        const Run r = runApp({"export", "--db", db, "--install", dir.filePath("install")},
+                             dir.filePath("script.txt"), QString());
+        QCOMPARE(r.exitCode, 2);
+        QCOMPARE(r.out, QString());
+        const QStringList lines = r.err.trimmed().split(u'\n');
+        QVERIFY2(lines.size() >= 2 && lines.first().contains(said), qPrintable(r.err));
+        // Latin letters in the message are the set's own address only.
+        QVERIFY2(!QString(lines.first()).remove(db).contains(QRegularExpression("[A-Za-z]{3,}")),
+                 qPrintable(r.err));
+        const QString details = lines.mid(1).join(u'\n');
+        QVERIFY2(details.startsWith("    (数据库的说明: ") &&
+                     details.contains(QRegularExpression("[A-Za-z]{3,}")),
+                 qPrintable(r.err));
+        QCOMPARE(digest(db), bytes);
     }
 
     void aMissingFileIsCreatedOnlyWhenAsked() {

@@ -22,13 +22,14 @@ QVariantList column(const RecordSetPtr& rows, const QString& name) {
     return values;
 }
 
-// The description of the HostError `run` raises, or a failure when none.
+// The description and the details of the HostError `run` raises, or a
+// failure when none.
 template <class F>
 QString failure(F&& run) {
     try {
         run();
     } catch (const HostError& error) {
-        return error.description();
+        return error.description() + u'\n' + error.details();
     }
     return QStringLiteral("<no error>");
 }

@@ -28,12 +28,20 @@ class DialogFrame;
 // shows it.
 using Describe = std::function<std::optional<QString>(const params::Param&, const QString&)>;
 
-// The changes of one parameter, newest first; closed by cmdClose.
+// The next page of a parameter's changes: at most `count` of those older
+// than `olderThan`, newest first.
+using ReadChanges = std::function<QList<host::ParamChange>(qint64 olderThan, int count)>;
+
+// The changes of one parameter, newest first; closed by cmdClose. It holds
+// the first page and `total`; the rest is read as the list is scrolled.
 class frmParamHistory : public QDialog {
     Q_OBJECT
 public:
-    frmParamHistory(const params::Param& p, QList<host::ParamChange> changes,
-                    const Describe& describe, QWidget* parent = nullptr);
+    // How many changes are read at a time: more than a screenful.
+    static constexpr int kPage = 200;
+
+    frmParamHistory(const params::Param& p, QList<host::ParamChange> first, qint64 total,
+                    ReadChanges more, const Describe& describe, QWidget* parent = nullptr);
     ~frmParamHistory() override;
 
     QTableView* grid() const { return grid_; }

@@ -13,7 +13,8 @@ namespace zx::host {
 
 // One recorded change of a parameter.
 struct ParamChange {
-    QString time;  // the server's time, "yyyy-MM-dd HH:mm:ss"
+    qint64 id = 0;  // its place in the audit: a later change has a greater one
+    QString time;   // the server's time, "yyyy-MM-dd HH:mm:ss"
     QString userName;
     QString machine;
     QString address;
@@ -25,11 +26,16 @@ struct ParamChange {
 class ParamAudit : public Service {
 public:
     static constexpr auto classId = "ParamAudit";
-    // The recorded changes of one parameter, newest first; the category and
-    // the key are compared without regard to case. Raises HostError when the
-    // user may not see them.
+    // The recorded changes of one parameter, newest first: at most `count` of
+    // those older than `olderThan` (0: from the newest). A long history is
+    // read a page at a time, and a change recorded meanwhile does not shift
+    // the pages. The category and the key are compared without regard to
+    // case. Raises HostError when the user may not see them.
     virtual QList<ParamChange> Changes(const QString& props, const QString& category,
-                                       const QString& key) = 0;
+                                       const QString& key, qint64 olderThan, int count) = 0;
+    // How many recorded changes of the parameter are not newer than `upTo`.
+    virtual qint64 ChangeCount(const QString& props, const QString& category, const QString& key,
+                               qint64 upTo) = 0;
 };
 
 }  // namespace zx::host

@@ -30,6 +30,13 @@ public:
     virtual ~DialogService() = default;
     virtual void PrepareForm(QWidget* form) = 0;
     virtual bool Confirm(const QString& question, bool flag) = 0;
+    // Confirm, with `details` the user may open below the question: what a
+    // step that cannot be undone will write. A host without the means asks
+    // the plain question.
+    virtual bool ConfirmDetailed(const QString& question, const QString& details) {
+        (void)details;
+        return Confirm(question, true);
+    }
     virtual void ShowError(const HostError& error, const QVariantList& args) = 0;
     virtual void ShowMessage(const QString& text) = 0;
     virtual void TextFocus(QWidget* textBox) = 0;
