@@ -1,5 +1,7 @@
 #include "StartPlan.h"
 
+#include <QHash>
+
 #include "zx/host/Environment.h"
 #include "zx/params/Declared.h"
 #include "zx/session/Session.h"
@@ -33,6 +35,29 @@ QString captionOfKey(const QString& category, const QString& key) {
     return QString();
 }
 
+// "固定资产（FA），从 2026年第2期开始：" above the keys of one category.
+QString groupLine(const QString& category, const QList<StartPlan::Write>& writes) {
+    static const QHash<QString, QString> names{{QStringLiteral("GL"), QStringLiteral("总账")},
+                                               {QStringLiteral("PA"), QStringLiteral("工资")},
+                                               {QStringLiteral("FA"), QStringLiteral("固定资产")},
+                                               {QStringLiteral("IC"), QStringLiteral("业务系统")},
+                                               {QStringLiteral("CN"), QStringLiteral("出纳")}};
+    QString year, period;
+    for (const StartPlan::Write& w : writes) {
+        if (w.category != category) continue;
+        if (w.key.endsWith(QLatin1String("StartYear")) ||
+            w.key.endsWith(QLatin1String("START_YEAR")))
+            year = w.value.toString();
+        if (w.key.endsWith(QLatin1String("StartPeriod")) ||
+            w.key.endsWith(QLatin1String("START_PERIOD")))
+            period = w.value.toString();
+    }
+    const QString name = names.value(category, category);
+    return year.isEmpty() || period.isEmpty()
+               ? QStringLiteral("%1（%2）：").arg(name, category)
+               : QStringLiteral("%1（%2），从 %3年第%4期开始：").arg(name, category, year, period);
+}
+
 }  // namespace
 
 void StartPlan::write(const char* category, const char* key, const QVariant& value,
@@ -41,8 +66,13 @@ void StartPlan::write(const char* category, const char* key, const QVariant& val
 }
 
 QString StartPlan::details() const {
-    QStringList lines{QStringLiteral("确认后写入以下参数，以后不能撤回：")};
+    QStringList lines{QStringLiteral("确认后写入以下内容，以后不能撤回：")};
+    QString category;
     for (const Write& w : writes_) {
+        if (w.category != category) {
+            category = w.category;
+            lines << groupLine(category, writes_);
+        }
         const QString caption = captionOfKey(w.category, w.key);
         lines << QStringLiteral("  %1/%2 = %3%4")
                      .arg(w.category, w.key, w.value.toString(),
