@@ -13,8 +13,6 @@ namespace zx {
 
 namespace {
 
-const QString kMessageTitle = QStringLiteral("Zentrix提示");
-
 // ----- Process-wide caches -------------------------------------------------
 
 std::shared_ptr<host::LangInfo> g_langInfo;
@@ -74,9 +72,10 @@ QString variantText(const QVariant& value) {
     return value.toString();
 }
 
-void showDataError(const QString& description, const QString& sql) {
-    host::env().messageBox(description + QLatin1Char('\n') + sql, host::MsgButtons::Ok,
-                           host::MsgIcon::Exclamation, kMessageTitle, nullptr);
+// The statement stays out of the message: the user is told what failed and
+// what it means, the host shows the database's own words apart.
+void showDataError(const host::HostError& error) {
+    host::env().dialogService().ShowError(error, {});
 }
 
 std::shared_ptr<host::LangInfo> langInfo() {
@@ -218,9 +217,12 @@ host::RecordSetPtr GetRecordset(const QString& sql, const QString& props, bool s
         auto classInfo = host::createObject<host::ClassInfo>();
         return classInfo->GetData(propsString, sql);
     } catch (const host::HostError& error) {
-        if (showError) showDataError(error.description(), sql);
+        if (showError) showDataError(error);
     } catch (const std::exception& error) {
-        if (showError) showDataError(QString::fromLocal8Bit(error.what()), sql);
+        if (showError) {
+            showDataError(host::HostError(host::kGenericError, QStringLiteral("Data"),
+                                          QString::fromLocal8Bit(error.what())));
+        }
     }
     return nullptr;
 }
@@ -236,9 +238,12 @@ bool ExecuteSQL(const QString& sql, const QString& props, bool showError) {
         }
         return true;
     } catch (const host::HostError& error) {
-        if (showError) showDataError(error.description(), sql);
+        if (showError) showDataError(error);
     } catch (const std::exception& error) {
-        if (showError) showDataError(QString::fromLocal8Bit(error.what()), sql);
+        if (showError) {
+            showDataError(host::HostError(host::kGenericError, QStringLiteral("Data"),
+                                          QString::fromLocal8Bit(error.what())));
+        }
     }
     return false;
 }
