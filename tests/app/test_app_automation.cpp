@@ -391,12 +391,18 @@ private slots:
         const Run r = app.run({},
                               "set txtCompanyName 演示科技有限公司\n"
                               "set txtStartPeriod 1\n"
-                              "answer yes\n"
                               "click btnSave\n"
+                              "expect-window MsgBox\n"
+                              "dump\n"
+                              "answer yes\n"
                               "click btnClose\n"
                               "expect-closed\n");
         QVERIFY_RUN(r);
-        QVERIFY(r.out.contains("请确认账务初始参数(启用年度："));
+        // The question's details say what the start writes.
+        const QJsonObject question = control(r.out, "MsgBox");
+        QVERIFY(question.value("text").toString().startsWith("请确认账务初始参数(启用年度："));
+        QVERIFY2(question.value("details").toString().contains("  GL/Closed = 1\n"),
+                 qPrintable(question.value("details").toString()));
         QVERIFY(r.out.contains("[结果] SystemSetting 返回 True"));
         const Run again = app.run({"--dump-controls"});
         QCOMPARE(control(again.out, "txtStartYear").value("enabled").toBool(), false);
