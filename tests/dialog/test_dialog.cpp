@@ -6,8 +6,10 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -16,6 +18,7 @@
 
 #include "DialogHarness.h"
 #include "zx/frame/IntText3D.h"
+#include "zx/params/Declared.h"
 
 using zx::frame::IntText3D;
 
@@ -186,6 +189,52 @@ private slots:
         }
         QCOMPARE(shown.join(u' '), expected);
         QVERIFY(!h.dialog->IsChanged());
+    }
+
+    // Every parameter of an account set without parameter rows shows its
+    // default as recorded in defaults.txt ("Category/Key<TAB>values|text",
+    // this year as {year}): a default changed by mistake shows here. A new
+    // parameter is listed until the file is written again with
+    // ZX_WRITE_DEFAULTS=1 set.
+    void anEmptyStoreShowsEveryRecordedDefault() {
+        DialogHarness h("administrator", [](DialogHarness& d) {
+            d.set.db->nativeExec("DELETE FROM t_SystemProfile");
+        });
+        const QString year = QString::number(QDate::currentDate().year());
+        QMap<QString, QString> now;
+        for (const zx::params::Declared& d : zx::params::declared()) {
+            if (d.group == std::string_view("closing")) continue;  // a dialog of its own
+            const zx::params::State state = h.dialog->controls().state(*d.param);
+            QStringList values;
+            for (int v : state.values) values << QString::number(v);
+            now.insert(zx::params::categoryName(d.param->cat) + u'/' + zx::params::keyOf(*d.param),
+                       QString(values.join(u',') + u'|' + state.text).replace(year, "{year}"));
+        }
+        QFile file(QStringLiteral(ZX_DIALOG_TEST_DIR "/defaults.txt"));
+        if (qEnvironmentVariableIsSet("ZX_WRITE_DEFAULTS")) {
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            for (auto it = now.cbegin(); it != now.cend(); ++it) {
+                file.write((it.key() + u'\t' + it.value() + u'\n').toUtf8());
+            }
+            return;
+        }
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+        QStringList differing;
+        QMap<QString, QString> recorded;
+        for (const QString& line :
+             QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
+            recorded.insert(line.section(u'\t', 0, 0), line.section(u'\t', 1));
+        }
+        for (auto it = recorded.cbegin(); it != recorded.cend(); ++it) {
+            if (now.value(it.key()) != it.value()) {
+                differing << it.key() + ": " + it.value() + " -> " + now.value(it.key());
+            }
+        }
+        QVERIFY2(differing.isEmpty(), qPrintable(differing.join('\n')));
+        for (auto it = now.cbegin(); it != now.cend(); ++it) {
+            if (!recorded.contains(it.key()))
+                qInfo("not in defaults.txt yet: %s", qPrintable(it.key()));
+        }
     }
 
     // Texts the controls cannot type are shown as stored; only the leading

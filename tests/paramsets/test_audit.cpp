@@ -221,6 +221,14 @@ private slots:
         QCOMPARE(rows.size(), 2);
         QCOMPARE(shown(rows.at(0).before), shown({}));
         QCOMPARE(shown(rows.at(1).before), shown("2024"));
+        // The escape character itself is no wildcard either, before a "_"
+        // of a column's key ("Key[...]") as anywhere.
+        for (const char* key : {"K!_1[FID=1]", "K!A1[FID=1]"}) {
+            writer->Setprofile(set.host->propsString(), "CN", key, 1, std::nullopt);
+        }
+        refhost::AuditFilter escaped;
+        escaped.key = "K!_1";
+        QCOMPARE(refhost::readAudit(*set.db, escaped).size(), 1);
         filter.since = QDate::currentDate().addDays(1).toString("yyyy-MM-dd");
         QCOMPARE(refhost::readAudit(*set.db, filter).size(), 0);
         filter.since = QDate::currentDate().addDays(-1).toString("yyyy-MM-dd");

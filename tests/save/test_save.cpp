@@ -305,25 +305,45 @@ private slots:
         zx::frame::Controls::clearOption(h.c<QRadioButton>("OptSignBud(0)"));
         h.c<QRadioButton>("OptByall")->setChecked(true);
         h.c<IntText3D>("txtZKLScale")->setValue(5);
-        h.c<IntText3D>("txtTaxRate")->setText("17.5");
+        h.c<IntText3D>("txtTaxRate")->setText("17.12345");
+        // Stored 2 shows as cumulative: switched to per period by the user, it
+        // is still no switch between the stored states 0 and 1.
+        h.c<QRadioButton>("OptYtd(0)")->setChecked(true);
 
         QVERIFY(h.dialog->SaveProfiles());
 
         // No sign-budget option selected saves the option count; the
-        // year-to-date type is never rewritten.
+        // year-to-date type is only rewritten between 0 and 1; a rate keeps
+        // all its digits.
         const QString expected =
             "GL/VoucherSettleType=1 GL/CheckBeforePost=0 GL/VchInPutMothDiff=-3 GL/NoOverBud=2 "
             "GL/NoOverSignBud=3 GL/ContrastSendType=2 GL/NoOverYtdBudType=2 "
-            "IC/PrecisionOfDiscountRate=5 General/TaxRate=17.5";
+            "IC/PrecisionOfDiscountRate=5 General/TaxRate=17.12345";
         QCOMPARE(storedAs(h, expected), expected);
         QCOMPARE(zx::host::env().sharedDictionary()->value("RatioDecPlaces").toInt(), 5);
-        QCOMPARE(itemMasterRate(h, 4), QString("17.5"));
-        QCOMPARE(itemMasterRate(h, 1), QString("17.5"));
+        QCOMPARE(itemMasterRate(h, 4), QString("17.12345"));
+        QCOMPARE(itemMasterRate(h, 1), QString("17.12345"));
         QCOMPARE(writtenKeys(h, "GL"),
                  (QStringList{"GL/CheckBeforePost", "GL/VoucherSettleType", "GL/VchInPutMothDiff",
                               "GL/ContrastSendType", "GL/NoOverBud", "GL/NoOverSignBud"}));
         QVERIFY(!writtenKeys(h, "IC").contains("IC/SInvoiceDecimal"));
         QVERIFY(!writtenKeys(h, "General").contains("General/TaxType"));
+    }
+
+    // Initial balances entered before the ledger started: the start period
+    // they belong to is fixed, so a save asks for no start and writes none.
+    void initialBalancesKeepTheLedgerUnstarted() {
+        DialogHarness h("administrator", [](DialogHarness& d) {
+            d.setParam("GL", "StartYear", "2025");
+            d.setParam("GL", "StartPeriod", "1");
+            d.set.db->nativeExec("INSERT INTO t_InitCashFlowBal DEFAULT VALUES");
+        });
+        h.dialog->show();
+        h.c<QCheckBox>("chkSettle")->click();
+        QVERIFY(h.dialog->SaveProfiles());
+        QVERIFY2(h.shownOf("question").isEmpty(), qPrintable(h.shown.join('\n')));
+        QCOMPARE(h.param("GL", "Closed"), QString("0"));
+        QCOMPARE(h.param("GL", "VoucherSettleType"), QString("1"));
     }
 
     void changingTheTaxpayerKindSaysSoOnce() {
@@ -336,6 +356,10 @@ private slots:
         QCOMPARE(h.param("General", "TaxType"), QString("1"));
         QCOMPARE(h.param("General", "TaxRate"), QString("3"));  // the rate of the kind
         QCOMPARE(h.dialog->OrigTaxType(), QString("1"));
+        // And back: a general taxpayer's usual rate.
+        h.c<QRadioButton>("rdoTaxType(0)")->click();
+        QCOMPARE(h.c<IntText3D>("txtTaxRate")->Text(), QString("13"));
+        h.c<QRadioButton>("rdoTaxType(1)")->click();
 
         h.shown.clear();
         h.c<QCheckBox>("chkSettle")->click();
