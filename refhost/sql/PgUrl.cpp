@@ -186,35 +186,38 @@ void checkName(const QString& name) {
 
 }  // namespace
 
-void createPgDatabase(const QString& server, const QString& name) {
-    checkName(name);
+namespace {
+
+// Runs one statement on the maintenance database; `what` says what it does
+// ("创建", "删除") when the server refuses it.
+void runOnServer(const QString& server, const QString& name, const QString& sql,
+                 const QString& what) {
     onMaintenanceDb(server, [&](QSqlQuery& q) {
-        const QString sql = QStringLiteral(
-                                "CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' "
-                                "LC_COLLATE 'C' LC_CTYPE 'C'")
-                                .arg(name);
         if (q.exec(sql)) return std::optional<HostError>();
         const QString reason = statementReason(q.lastError().nativeErrorCode(), true, QString());
         return std::optional<HostError>(HostError(
             zx::host::kGenericError, kSource,
-            QStringLiteral("无法创建数据库 %1: %2")
-                .arg(name, reason.isEmpty() ? QStringLiteral("数据库服务器拒绝了") : reason),
+            QStringLiteral("无法%1数据库 %2: %3")
+                .arg(what, name, reason.isEmpty() ? QStringLiteral("数据库服务器拒绝了") : reason),
             detailsOf(driverText(q.lastError()))));
     });
 }
 
+}  // namespace
+
+void createPgDatabase(const QString& server, const QString& name) {
+    checkName(name);
+    runOnServer(server, name,
+                QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' "
+                               "LC_COLLATE 'C' LC_CTYPE 'C'")
+                    .arg(name),
+                QStringLiteral("创建"));
+}
+
 void dropPgDatabase(const QString& server, const QString& name) {
     checkName(name);
-    onMaintenanceDb(server, [&](QSqlQuery& q) {
-        const QString sql = QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name);
-        if (q.exec(sql)) return std::optional<HostError>();
-        const QString reason = statementReason(q.lastError().nativeErrorCode(), true, QString());
-        return std::optional<HostError>(HostError(
-            zx::host::kGenericError, kSource,
-            QStringLiteral("无法删除数据库 %1: %2")
-                .arg(name, reason.isEmpty() ? QStringLiteral("数据库服务器拒绝了") : reason),
-            detailsOf(driverText(q.lastError()))));
-    });
+    runOnServer(server, name, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name),
+                QStringLiteral("删除"));
 }
 
 }  // namespace refhost

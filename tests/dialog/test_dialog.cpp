@@ -191,14 +191,26 @@ private slots:
         QVERIFY(!h.dialog->IsChanged());
     }
 
-    // Every parameter of an account set without parameter rows shows its
-    // default as recorded in defaults.txt ("Category/Key<TAB>values|text",
-    // this year as {year}): a default changed by mistake shows here. A new
-    // parameter is listed until the file is written again with
-    // ZX_WRITE_DEFAULTS=1 set.
-    void anEmptyStoreShowsEveryRecordedDefault() {
-        DialogHarness h("administrator", [](DialogHarness& d) {
+    // Every parameter shows as recorded beside this test ("Category/Key<TAB>
+    // values|text", this year as {year}), of an account set without
+    // parameter rows (defaults.txt: a default changed by mistake shows) and
+    // of one where every parameter is stored as "2" (twos.txt: a parameter
+    // read by another rule shows). A new parameter is listed until the files
+    // are written again with ZX_WRITE_DEFAULTS=1 set.
+    void everyParameterShowsAsRecorded_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("no rows") << "";
+        QTest::newRow("every parameter 2") << "2";
+    }
+    void everyParameterShowsAsRecorded() {
+        QFETCH(QString, stored);
+        DialogHarness h("administrator", [&stored](DialogHarness& d) {
             d.set.db->nativeExec("DELETE FROM t_SystemProfile");
+            if (stored.isEmpty()) return;
+            for (const zx::params::Declared& decl : zx::params::declared()) {
+                d.setParam(zx::params::categoryName(decl.param->cat),
+                           zx::params::keyOf(*decl.param), stored);
+            }
         });
         const QString year = QString::number(QDate::currentDate().year());
         QMap<QString, QString> now;
@@ -210,7 +222,8 @@ private slots:
             now.insert(zx::params::categoryName(d.param->cat) + u'/' + zx::params::keyOf(*d.param),
                        QString(values.join(u',') + u'|' + state.text).replace(year, "{year}"));
         }
-        QFile file(QStringLiteral(ZX_DIALOG_TEST_DIR "/defaults.txt"));
+        QFile file(QStringLiteral(ZX_DIALOG_TEST_DIR "/") +
+                   (stored.isEmpty() ? "defaults.txt" : "twos.txt"));
         if (qEnvironmentVariableIsSet("ZX_WRITE_DEFAULTS")) {
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
             for (auto it = now.cbegin(); it != now.cend(); ++it) {
@@ -232,8 +245,7 @@ private slots:
         }
         QVERIFY2(differing.isEmpty(), qPrintable(differing.join('\n')));
         for (auto it = now.cbegin(); it != now.cend(); ++it) {
-            if (!recorded.contains(it.key()))
-                qInfo("not in defaults.txt yet: %s", qPrintable(it.key()));
+            if (!recorded.contains(it.key())) qInfo("not recorded yet: %s", qPrintable(it.key()));
         }
     }
 
