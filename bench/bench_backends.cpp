@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "BenchSets.h"
 #include "demo/Demo.h"
 #include "services/RefHost.h"
 #include "services/Standard.h"
@@ -106,29 +107,8 @@ int main(int argc, char* argv[]) {
     const QString server =
         argc > 2 ? QString::fromLocal8Bit(argv[2]) : qEnvironmentVariable("ZX_TEST_PG");
     std::printf("runs %d\n", runs);
-    QTemporaryDir dir;
-    const QString install = refhost::ensureInstallDir(dir.filePath(QStringLiteral("install")));
-    try {
-        measure(refhost::Database::openSqlite(dir.filePath(QStringLiteral("bench.zxdb"))), install,
-                runs);
-        if (server.isEmpty()) {
-            std::printf("PostgreSQL: no server given (argument 2 or ZX_TEST_PG)\n");
-            return 0;
-        }
-        const QString name = QStringLiteral("zx_bench_%1").arg(QCoreApplication::applicationPid());
-        refhost::createPgDatabase(server, name);
-        try {
-            measure(refhost::Database::openPostgres(
-                        refhost::PgUrl::parse(server).withDatabase(name).toString(true)),
-                    install, runs);
-        } catch (...) {
-            refhost::dropPgDatabase(server, name);
-            throw;
-        }
-        refhost::dropPgDatabase(server, name);
-    } catch (const zx::host::HostError& error) {
-        std::fprintf(stderr, "%s\n", error.description().toUtf8().constData());
-        return 1;
-    }
-    return 0;
+    return onEachBackend(server, "argument 2",
+                         [&](std::shared_ptr<refhost::Database> db, const QString& install) {
+                             measure(std::move(db), install, runs);
+                         });
 }

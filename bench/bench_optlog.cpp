@@ -25,6 +25,7 @@
 #include <functional>
 #include <vector>
 
+#include "BenchSets.h"
 #include "demo/Demo.h"
 #include "services/RefHost.h"
 #include "services/Standard.h"
@@ -276,33 +277,13 @@ int main(int argc, char* argv[]) {
     const QString server =
         argc > 3 ? QString::fromLocal8Bit(argv[3]) : qEnvironmentVariable("ZX_TEST_PG");
 
-    QTemporaryDir dir;
-    const QString install = refhost::ensureInstallDir(dir.filePath(QStringLiteral("install")));
-    try {
-        {
-            measure(refhost::Database::openSqlite(dir.filePath(QStringLiteral("bench.zxdb"))),
-                    install, runs, rows);
-        }
-        if (server.isEmpty()) {
-            std::printf("PostgreSQL: no server given (argument 3 or ZX_TEST_PG)\n");
-            return 0;
-        }
-        zx::ResetSessionCaches();
-        malloc_trim(0);
-        const QString name = QStringLiteral("zx_bench_%1").arg(QCoreApplication::applicationPid());
-        refhost::createPgDatabase(server, name);
-        try {
-            measure(refhost::Database::openPostgres(
-                        refhost::PgUrl::parse(server).withDatabase(name).toString(true)),
-                    install, runs, rows);
-        } catch (...) {
-            refhost::dropPgDatabase(server, name);
-            throw;
-        }
-        refhost::dropPgDatabase(server, name);
-    } catch (const zx::host::HostError& error) {
-        std::fprintf(stderr, "%s\n", error.description().toUtf8().constData());
-        return 1;
-    }
-    return 0;
+    return onEachBackend(
+        server, "argument 3",
+        [&](std::shared_ptr<refhost::Database> db, const QString& install) {
+            measure(std::move(db), install, runs, rows);
+        },
+        [] {
+            zx::ResetSessionCaches();
+            malloc_trim(0);
+        });
 }
